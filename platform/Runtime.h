@@ -1,0 +1,48 @@
+// The process environment that the Win32 stand-ins run in: which host draws the windows, which
+// loop carries the messages, which network the sockets reach, where debug output goes, and the
+// executable's path and resources. A program (or a test fixture) installs one before it starts.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace platform {
+
+class Host;
+class MessageLoop;
+struct ResourceModule;
+namespace net {
+class Backend;
+}
+
+// Receives every OutputDebugStringA text.
+using DebugSink = std::function<void(const std::string&)>;
+
+struct Runtime {
+  Host* host = nullptr;
+  MessageLoop* loop = nullptr;
+  net::Backend* net = nullptr;
+  DebugSink debug;
+  std::string modulePath;  // what GetModuleFileNameA reports
+  const ResourceModule* resources = nullptr;
+};
+
+// The runtime in force; a default one (no host, no network, debug to stderr) before any install.
+Runtime& CurrentRuntime();
+
+// Installs a runtime for the lifetime of the object and restores the previous one afterwards.
+class ScopedRuntime {
+ public:
+  explicit ScopedRuntime(Runtime& runtime);
+  ~ScopedRuntime();
+  ScopedRuntime(const ScopedRuntime&) = delete;
+  ScopedRuntime& operator=(const ScopedRuntime&) = delete;
+
+ private:
+  Runtime* previous_;
+};
+
+// Path of the running executable from /proc/self/exe (empty if unknown).
+std::string ExecutablePath();
+
+}  // namespace platform
