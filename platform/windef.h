@@ -55,6 +55,9 @@ struct POINT {
 struct SIZE {
   LONG cx, cy;
 };
+using LPPOINT = POINT*;
+using LPRECT = RECT*;
+using LPCRECT = const RECT*;
 
 constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
