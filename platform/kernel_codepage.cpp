@@ -1,0 +1,350 @@
+// Code-page conversion: code page 936 (GBK) through tables taken once from iconv, UTF-8 by hand.
+#include <iconv.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "platform/kernel.h"
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+constexpr UINT kCodePageGbk = 936;
+
+bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsGbkLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool IsGbkTrail(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
+// Converts one character with an open iconv descriptor; false when iconv refuses it.
+bool ConvertOne(iconv_t cd, const char* in, std::size_t inLen, char* out, std::size_t& outLen) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char* inPtr = const_cast<char*>(in);
+  char* outPtr = out;
+  std::size_t outLeft = outLen;
+  if (iconv(cd, &inPtr, &inLen, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLen != 0) {
+    return false;
+  }
+  outLen = outLen - outLeft;
+  return true;
+}
+
+std::uint32_t ReadLe32(const char* p) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(p[0])) |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(p[1])) << 8 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(p[3])) << 24;
+}
+
+void PutLe32(char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+// The GBK mapping of the BMP outside ASCII, read from the C library once, so that the conversions
+// themselves are lookups (thread-safe, one character at a time, no iconv state).
+struct GbkTables {
+  // Index: the single byte 0x80, or lead << 8 | trail. Value 0: no character.
+  std::array<char16_t, 0x10000> decode{};
+  // Index: the UTF-16 unit. Value: the byte (< 0x100) or the byte pair (lead << 8 | trail); 0: none.
+  std::array<std::uint16_t, 0x10000> encode{};
+
+  GbkTables() {
+    // glibc's names for the code page; the one that holds the euro sign at 0x80 is Windows' 936.
+    const char* const candidates[] = {"CP936", "GBK", "WINDOWS-936", "MS936"};
+    const char* chosen = nullptr;
+    for (const char* name : candidates) {
+      iconv_t cd = iconv_open(name, "UTF-32LE");
+      if (cd == reinterpret_cast<iconv_t>(-1)) continue;
+      char in[4];
+      PutLe32(in, 0x20AC);
+      char out[8];
+      std::size_t outLen = sizeof out;
+      bool euroAt80 = ConvertOne(cd, in, 4, out, outLen) && outLen == 1 &&
+                      static_cast<unsigned char>(out[0]) == 0x80;
+      iconv_close(cd);
+      if (chosen == nullptr) chosen = name;
+      if (euroAt80) {
+        chosen = name;
+        break;
+      }
+    }
+    if (chosen == nullptr) return;  // no GBK in this C library: ASCII only
+    FillDecode(chosen);
+    FillEncode(chosen);
+  }
+
+  void FillDecode(const char* name) {
+    iconv_t cd = iconv_open("UTF-32LE", name);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return;
+    auto take = [&](const char* in, std::size_t inLen, std::size_t index) {
+      char out[16];
+      std::size_t outLen = sizeof out;
+      if (!ConvertOne(cd, in, inLen, out, outLen) || outLen != 4) return;
+      std::uint32_t c = ReadLe32(out);
+      if (c == 0 || c > 0xFFFF || IsHighSurrogate(c) || IsLowSurrogate(c)) return;
+      decode[index] = static_cast<char16_t>(c);
+    };
+    const char euro = static_cast<char>(0x80);
+    take(&euro, 1, 0x80);
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail == 0x7F) continue;
+        const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        take(in, 2, lead << 8 | trail);
+      }
+    }
+    iconv_close(cd);
+  }
+
+  void FillEncode(const char* name) {
+    iconv_t cd = iconv_open(name, "UTF-32LE");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return;
+    for (std::uint32_t c = 0x80; c <= 0xFFFF; ++c) {
+      if (IsHighSurrogate(c) || IsLowSurrogate(c)) continue;
+      char in[4];
+      PutLe32(in, c);
+      char out[8];
+      std::size_t outLen = sizeof out;
+      if (!ConvertOne(cd, in, 4, out, outLen)) continue;
+      auto b0 = static_cast<unsigned char>(out[0]);
+      if (outLen == 1 && b0 >= 0x80) {
+        encode[c] = b0;
+      } else if (outLen == 2 && IsGbkLead(b0) && IsGbkTrail(static_cast<unsigned char>(out[1]))) {
+        encode[c] = static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(out[1]));
+      }
+    }
+    iconv_close(cd);
+  }
+};
+
+const GbkTables& Gbk() {
+  static const std::unique_ptr<GbkTables> tables = std::make_unique<GbkTables>();
+  return *tables;
+}
+
+// GBK bytes to UTF-16. A byte pair that GBK lacks is one U+FFFD; a lead byte that is not followed
+// by a trail byte, a lone 0xFF and any other byte without a character are one U+FFFD each.
+std::u16string DecodeGbk(const unsigned char* p, std::size_t n) {
+  const GbkTables& t = Gbk();
+  std::u16string out;
+  out.reserve(n);
+  for (std::size_t i = 0; i < n;) {
+    unsigned char b = p[i];
+    if (b < 0x80) {
+      out.push_back(b);
+      ++i;
+    } else if (IsGbkLead(b) && i + 1 < n && IsGbkTrail(p[i + 1])) {
+      char16_t c = t.decode[static_cast<std::size_t>(b) << 8 | p[i + 1]];
+      out.push_back(c != 0 ? c : kReplacement);
+      i += 2;
+    } else {
+      char16_t c = IsGbkLead(b) ? 0 : t.decode[b];
+      out.push_back(c != 0 ? c : kReplacement);
+      ++i;
+    }
+  }
+  return out;
+}
+
+// UTF-16 to GBK. A character that GBK cannot hold becomes defaultChar; so does each half of a
+// surrogate pair, as Windows does.
+std::string EncodeGbk(const char16_t* p, std::size_t n, char defaultChar, bool& usedDefault) {
+  const GbkTables& t = Gbk();
+  std::string out;
+  out.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    char16_t c = p[i];
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    std::uint16_t code = t.encode[c];
+    if (code == 0) {
+      out.push_back(defaultChar);
+      usedDefault = true;
+    } else if (code < 0x100) {
+      out.push_back(static_cast<char>(code));
+    } else {
+      out.push_back(static_cast<char>(code >> 8));
+      out.push_back(static_cast<char>(code & 0xFF));
+    }
+  }
+  return out;
+}
+
+// UTF-8 to UTF-16 as Windows does with flags 0: every invalid, overlong, surrogate or truncated
+// sequence is one U+FFFD. A lead byte whose second byte is a continuation byte outside the range
+// that lead allows (E0 80, ED A0, F0 80, F4 90) swallows that byte: "\xED\xA0\x80" gives two U+FFFD.
+std::u16string DecodeUtf8(const unsigned char* p, std::size_t n) {
+  std::u16string out;
+  out.reserve(n);
+  std::size_t i = 0;
+  while (i < n) {
+    unsigned char b = p[i++];
+    if (b < 0x80) {
+      out.push_back(b);
+      continue;
+    }
+    int following;
+    char32_t c;
+    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+      following = 1;
+      c = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      following = 2;
+      c = b & 0x0F;
+      if (b == 0xE0) low = 0xA0;
+      if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      following = 3;
+      c = b & 0x07;
+      if (b == 0xF0) low = 0x90;
+      if (b == 0xF4) high = 0x8F;
+    } else {
+      out.push_back(kReplacement);  // a continuation byte, C0, C1 or F5 to FF
+      continue;
+    }
+    bool valid = true;
+    for (int k = 0; k < following; ++k) {
+      if (i >= n || (p[i] & 0xC0) != 0x80) {
+        valid = false;  // truncated: the byte that breaks the sequence is read again
+        break;
+      }
+      unsigned char cont = p[i++];
+      if (k == 0 && (cont < low || cont > high)) {
+        valid = false;
+        break;
+      }
+      c = c << 6 | (cont & 0x3F);
+    }
+    if (!valid) {
+      out.push_back(kReplacement);
+    } else if (c >= 0x10000) {
+      c -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(c));
+    }
+  }
+  return out;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string EncodeUtf8(const char16_t* p, std::size_t n) {
+  std::string out;
+  out.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    char32_t c = p[i];
+    if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(p[i + 1])) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (p[i + 1] - 0xDC00);
+      ++i;
+    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+      c = kReplacement;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+bool IsGbkCodePage(UINT codePage) { return codePage == CP_ACP || codePage == kCodePageGbk; }
+
+template <typename Char>
+std::size_t TerminatedLength(const Char* p) {
+  std::size_t n = 0;
+  while (p[n] != 0) ++n;
+  return n;
+}
+
+// The Windows output convention: size 0 asks for the size, a buffer too small fails with 0.
+template <typename Out, typename String>
+int CopyOut(const String& converted, Out* out, int outSize) {
+  if (converted.size() > static_cast<std::size_t>(INT32_MAX)) return 0;
+  int needed = static_cast<int>(converted.size());
+  if (outSize == 0) return needed;
+  if (outSize < needed) return 0;
+  std::memcpy(out, converted.data(), converted.size() * sizeof(Out));
+  return needed;
+}
+
+}  // namespace
+
+int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, LPCSTR multiByte, int cbMultiByte,
+                        LPWSTR wideChar, int cchWideChar) {
+  if (multiByte == nullptr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
+      (cchWideChar > 0 && wideChar == nullptr)) {
+    return 0;
+  }
+  const auto* in = reinterpret_cast<const unsigned char*>(multiByte);
+  std::size_t n = cbMultiByte == -1 ? std::strlen(multiByte) + 1 : static_cast<std::size_t>(cbMultiByte);
+  std::u16string wide;
+  if (IsGbkCodePage(codePage)) {
+    wide = DecodeGbk(in, n);
+  } else if (codePage == CP_UTF8) {
+    wide = DecodeUtf8(in, n);
+  } else {
+    return 0;
+  }
+  return CopyOut(wide, wideChar, cchWideChar);
+}
+
+int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, LPCWSTR wideChar, int cchWideChar,
+                        LPSTR multiByte, int cbMultiByte, LPCSTR defaultChar,
+                        BOOL* usedDefaultChar) {
+  if (wideChar == nullptr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
+      (cbMultiByte > 0 && multiByte == nullptr)) {
+    return 0;
+  }
+  std::size_t n = cchWideChar == -1 ? TerminatedLength(wideChar) + 1 : static_cast<std::size_t>(cchWideChar);
+  std::string bytes;
+  if (IsGbkCodePage(codePage)) {
+    bool used = false;
+    char replacement = defaultChar != nullptr && defaultChar[0] != '\0' ? defaultChar[0] : '?';
+    bytes = EncodeGbk(wideChar, n, replacement, used);
+    if (usedDefaultChar != nullptr) *usedDefaultChar = used ? TRUE : FALSE;
+  } else if (codePage == CP_UTF8) {
+    // Windows refuses a default character for UTF-8.
+    if (defaultChar != nullptr || usedDefaultChar != nullptr) return 0;
+    bytes = EncodeUtf8(wideChar, n);
+  } else {
+    return 0;
+  }
+  return CopyOut(bytes, multiByte, cbMultiByte);
+}
+
+namespace platform {
+
+std::string AcpToUtf8(const std::string& acp) {
+  std::u16string wide = DecodeGbk(reinterpret_cast<const unsigned char*>(acp.data()), acp.size());
+  return EncodeUtf8(wide.data(), wide.size());
+}
+
+std::string Utf8ToAcp(const std::string& utf8) {
+  std::u16string wide = DecodeUtf8(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size());
+  bool used = false;
+  return EncodeGbk(wide.data(), wide.size(), '?', used);
+}
+
+}  // namespace platform

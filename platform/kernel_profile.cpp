@@ -1,0 +1,352 @@
+// The private-profile (INI) functions with the Windows semantics: lookups that ignore case and
+// surrounding white space, and writes that change one line and keep the rest of the file.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/kernel.h"
+
+namespace {
+
+constexpr std::string_view kNewLine = "\r\n";
+
+bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  return s;
+}
+
+unsigned char AsciiLower(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+// Names compare without regard to ASCII case; the trail byte of a GBK character (which can be an
+// ASCII letter) compares exactly.
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto x = static_cast<unsigned char>(a[i]);
+    auto y = static_cast<unsigned char>(b[i]);
+    if (x >= 0x81 && x <= 0xFE && i + 1 < a.size()) {
+      if (x != y || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (AsciiLower(x) != AsciiLower(y)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+enum class LineKind { kOther, kSection, kKey };
+
+// One line of the file: [begin, end) its text without the line end, next the start of the next line.
+struct Line {
+  std::size_t begin = 0, end = 0, next = 0;
+  LineKind kind = LineKind::kOther;
+  std::string_view name;   // section name inside [ ] or key name, trimmed
+  std::string_view value;  // key value, trimmed; empty for a key line without '='
+  bool hasValue = false;
+};
+
+// The file as bytes plus an index of its lines. Bytes are kept as read, so a rewrite can copy
+// every line it does not change.
+struct Profile {
+  std::string bytes;
+  std::vector<Line> lines;
+  bool exists = false;
+};
+
+void Classify(const std::string& bytes, Line& line) {
+  std::string_view text = Trim(std::string_view(bytes).substr(line.begin, line.end - line.begin));
+  if (text.empty() || text.front() == ';') return;
+  if (text.front() == '[') {
+    std::size_t close = text.rfind(']');
+    if (close != std::string_view::npos && close > 0) {
+      line.kind = LineKind::kSection;
+      line.name = Trim(text.substr(1, close - 1));
+      return;
+    }
+  }
+  line.kind = LineKind::kKey;
+  std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos) {
+    line.name = text;
+    return;
+  }
+  line.name = Trim(text.substr(0, equals));
+  line.value = Trim(text.substr(equals + 1));
+  line.hasValue = true;
+}
+
+void IndexLines(Profile& profile) {
+  const std::string& b = profile.bytes;
+  std::size_t pos = 0;
+  while (pos < b.size()) {
+    Line line;
+    line.begin = pos;
+    std::size_t lf = b.find('\n', pos);
+    line.end = lf == std::string::npos ? b.size() : lf;
+    line.next = lf == std::string::npos ? b.size() : lf + 1;
+    if (line.end > line.begin && b[line.end - 1] == '\r') --line.end;
+    Classify(b, line);
+    profile.lines.push_back(line);
+    pos = line.next;
+  }
+}
+
+// Reads the whole file; a missing or unreadable file is an empty profile that does not exist.
+Profile LoadProfile(const char* path) {
+  Profile profile;
+  std::FILE* f = std::fopen(path, "rb");
+  if (f == nullptr) return profile;
+  profile.exists = true;
+  char chunk[65536];
+  std::size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) profile.bytes.append(chunk, n);
+  std::fclose(f);
+  IndexLines(profile);
+  return profile;
+}
+
+// The lines of the first section of that name: [header, end) as indices into profile.lines.
+struct SectionRange {
+  std::size_t header, end;
+};
+
+std::optional<SectionRange> FindSection(const Profile& profile, std::string_view name) {
+  const auto& lines = profile.lines;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].kind != LineKind::kSection || !SameName(lines[i].name, name)) continue;
+    std::size_t end = i + 1;
+    while (end < lines.size() && lines[end].kind != LineKind::kSection) ++end;
+    return SectionRange{i, end};
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> FindKey(const Profile& profile, const SectionRange& section,
+                                   std::string_view key) {
+  for (std::size_t i = section.header + 1; i < section.end; ++i) {
+    const Line& line = profile.lines[i];
+    if (line.kind == LineKind::kKey && SameName(line.name, key)) return i;
+  }
+  return std::nullopt;
+}
+
+// A value in matching single or double quotes loses them; a value ends at a NUL byte.
+std::string_view Unquote(std::string_view value) {
+  std::size_t nul = value.find('\0');
+  if (nul != std::string_view::npos) value = value.substr(0, nul);
+  if (value.size() >= 2 && (value.front() == '\'' || value.front() == '"') &&
+      value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+// The value of section/key, or nothing when the file, the section, the key or its '=' is missing.
+std::optional<std::string> ReadValue(const char* section, const char* key, const char* file) {
+  if (section == nullptr || key == nullptr || file == nullptr) return std::nullopt;
+  Profile profile = LoadProfile(file);
+  auto range = FindSection(profile, Trim(section));
+  if (!range) return std::nullopt;
+  auto index = FindKey(profile, *range, Trim(key));
+  if (!index || !profile.lines[*index].hasValue) return std::nullopt;
+  return std::string(Unquote(profile.lines[*index].value));
+}
+
+DWORD CopyString(std::string_view text, LPSTR out, DWORD size) {
+  if (out == nullptr || size == 0) return 0;
+  std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
+  std::memcpy(out, text.data(), n);
+  out[n] = '\0';
+  return static_cast<DWORD>(n);
+}
+
+// Names as a list of NUL-terminated strings closed by one more NUL; a list that does not fit is cut
+// and still closed by two NULs, and the result is then size - 2, as Windows reports it.
+DWORD CopyList(const std::vector<std::string_view>& names, LPSTR out, DWORD size) {
+  if (out == nullptr || size == 0) return 0;
+  if (size == 1) {
+    out[0] = '\0';
+    return 0;
+  }
+  std::size_t used = 0;
+  std::size_t room = size - 1;  // one byte stays for the closing NUL
+  for (std::string_view name : names) {
+    std::size_t nul = name.find('\0');
+    if (nul != std::string_view::npos) name = name.substr(0, nul);
+    if (name.size() + 1 > room - used) {
+      std::size_t part = room - used > 0 ? room - used - 1 : 0;
+      std::memcpy(out + used, name.data(), part);
+      out[used + part] = '\0';
+      out[size - 1] = '\0';
+      return size - 2;
+    }
+    std::memcpy(out + used, name.data(), name.size());
+    used += name.size();
+    out[used++] = '\0';
+  }
+  out[used] = '\0';
+  return static_cast<DWORD>(used);
+}
+
+// Writes bytes to path through a temporary file in the same folder, so that a failure leaves the
+// old file whole.
+bool ReplaceFile(const std::string& path, const std::string& bytes) {
+  std::string target = path;
+  struct stat st {};
+  bool existed = ::stat(path.c_str(), &st) == 0;
+  if (existed) {
+    if (::access(path.c_str(), W_OK) != 0) return false;
+    if (char* real = ::realpath(path.c_str(), nullptr)) {  // write through a symbolic link
+      target = real;
+      std::free(real);
+    }
+  }
+  // Created with 0666 so that a new file gets the permissions the umask gives; an existing file's
+  // mode is copied below.
+  std::string temp;
+  int fd = -1;
+  static std::atomic<unsigned> serial{0};
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = target + ".tmp" + std::to_string(::getpid()) + "." + std::to_string(serial++);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  bool ok = !existed || ::fchmod(fd, st.st_mode & 07777) == 0;
+  std::size_t done = 0;
+  while (ok && done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false;
+    else done += static_cast<std::size_t>(n);
+  }
+  if (ok) ok = ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+std::string KeyLine(std::string_view key, std::string_view value) {
+  std::string line(key);
+  line += '=';
+  line += value;
+  return line;
+}
+
+// The byte offset just after the last line of the section that is not blank (the header at least).
+std::size_t EndOfSectionText(const Profile& profile, const SectionRange& range) {
+  std::size_t last = range.header;
+  for (std::size_t i = range.header + 1; i < range.end; ++i) {
+    const Line& line = profile.lines[i];
+    if (!Trim(std::string_view(profile.bytes).substr(line.begin, line.end - line.begin)).empty()) {
+      last = i;
+    }
+  }
+  return profile.lines[last].next;
+}
+
+// Inserts whole lines at offset, first ending the line before it if the file stops without one.
+void InsertLines(std::string& bytes, std::size_t offset, std::string_view lines) {
+  std::string insert;
+  if (offset > 0 && bytes[offset - 1] != '\n') insert += kNewLine;
+  insert += lines;
+  bytes.insert(offset, insert);
+}
+
+}  // namespace
+
+UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName) {
+  std::optional<std::string> value = ReadValue(appName, keyName, fileName);
+  if (!value || value->empty()) return static_cast<UINT>(defaultValue);
+  const auto* p = reinterpret_cast<const unsigned char*>(value->c_str());
+  while (*p != 0 && *p <= ' ') ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  UINT result = 0;  // no overflow check: the value wraps as Windows' does
+  for (; *p >= '0' && *p <= '9'; ++p) result = result * 10u + static_cast<UINT>(*p - '0');
+  return negative ? 0u - result : result;
+}
+
+DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue,
+                               LPSTR returned, DWORD size, LPCSTR fileName) {
+  if (returned == nullptr || size == 0 || fileName == nullptr) return 0;
+  if (appName == nullptr || keyName == nullptr) {
+    Profile profile = LoadProfile(fileName);
+    std::vector<std::string_view> names;
+    if (appName == nullptr) {
+      for (const Line& line : profile.lines) {
+        if (line.kind == LineKind::kSection) names.push_back(line.name);
+      }
+    } else if (auto range = FindSection(profile, Trim(appName))) {
+      for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        if (profile.lines[i].kind == LineKind::kKey) names.push_back(profile.lines[i].name);
+      }
+    }
+    return CopyList(names, returned, size);
+  }
+  if (std::optional<std::string> value = ReadValue(appName, keyName, fileName)) {
+    return CopyString(*value, returned, size);
+  }
+  std::string_view fallback = defaultValue != nullptr ? defaultValue : "";
+  while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
+  return CopyString(fallback, returned, size);
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LPCSTR fileName) {
+  if (appName == nullptr) return keyName == nullptr && value == nullptr ? TRUE : FALSE;
+  if (fileName == nullptr) return FALSE;
+  Profile profile = LoadProfile(fileName);
+  std::string& bytes = profile.bytes;
+  std::string_view section = Trim(appName);
+  auto range = FindSection(profile, section);
+
+  if (keyName == nullptr) {  // delete the whole section
+    if (!range) return TRUE;
+    std::size_t from = profile.lines[range->header].begin;
+    std::size_t to = range->end < profile.lines.size() ? profile.lines[range->end].begin : bytes.size();
+    bytes.erase(from, to - from);
+    return ReplaceFile(fileName, bytes) ? TRUE : FALSE;
+  }
+
+  std::string_view key = Trim(keyName);
+  std::optional<std::size_t> index;
+  if (range) index = FindKey(profile, *range, key);
+
+  if (value == nullptr) {  // delete the key
+    if (!index) return TRUE;
+    const Line& line = profile.lines[*index];
+    bytes.erase(line.begin, line.next - line.begin);
+  } else if (index) {  // replace in place, keeping the key's spelling and the line's own ending
+    const Line& line = profile.lines[*index];
+    bytes.replace(line.begin, line.end - line.begin, KeyLine(line.name, value));
+  } else if (range) {  // a new key at the end of its section
+    std::string added = KeyLine(key, value);
+    added += kNewLine;
+    InsertLines(bytes, EndOfSectionText(profile, *range), added);
+  } else {  // a new section at the end of the file
+    std::string added = "[";
+    added += section;
+    added += "]";
+    added += kNewLine;
+    added += KeyLine(key, value);
+    added += kNewLine;
+    InsertLines(bytes, bytes.size(), added);
+  }
+  return ReplaceFile(fileName, bytes) ? TRUE : FALSE;
+}

@@ -1,0 +1,308 @@
+// The private-profile functions against the rows known from Windows (and from Wine where it agrees).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "platform/kernel.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProfileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "kestrival-profile-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    path_ = (dir_ / "config.ini").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void Put(const std::string& bytes) const { Put(path_, bytes); }
+  static void Put(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  std::string Contents() const {
+    std::ifstream in(path_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  UINT Int(const char* section, const char* key, INT def) const {
+    return GetPrivateProfileIntA(section, key, def, path_.c_str());
+  }
+  std::string String(const char* section, const char* key, const char* def, DWORD size = 256,
+                     DWORD* count = nullptr) const {
+    std::string buffer(size, '\x55');
+    DWORD n = GetPrivateProfileStringA(section, key, def, buffer.data(), size, path_.c_str());
+    if (count) *count = n;
+    return std::string(buffer.c_str());
+  }
+  BOOL Write(const char* section, const char* key, const char* value) const {
+    return WritePrivateProfileStringA(section, key, value, path_.c_str());
+  }
+  std::size_t FilesInDir() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+  }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+struct IntRow {
+  const char* value;
+  UINT expected;
+};
+
+class ProfileIntValue : public ProfileTest, public ::testing::WithParamInterface<IntRow> {};
+
+TEST_P(ProfileIntValue, ReadsWithDefaultNine) {
+  Put(std::string("[themes]\r\nlanguage=") + GetParam().value + "\r\n");
+  EXPECT_EQ(Int("themes", "language", 9), GetParam().expected) << '"' << GetParam().value << '"';
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WindowsRows, ProfileIntValue,
+    ::testing::Values(IntRow{"", 9}, IntRow{" 2", 2}, IntRow{"-1", 4294967295u}, IntRow{"+1", 1},
+                      IntRow{"4294967297", 1}, IntRow{"4294967296", 0}, IntRow{"42A", 42},
+                      IntRow{"42A9", 42}, IntRow{"B42", 0}, IntRow{"abc", 0}, IntRow{"'3'", 3},
+                      IntRow{"\"4\"", 4}, IntRow{"8080 ;x", 8080}, IntRow{"  \t5", 5},
+                      IntRow{"2 ", 2}, IntRow{"0x10", 0}, IntRow{"2", 2}, IntRow{"''", 9},
+                      IntRow{"'3\"", 0}, IntRow{"' 7'", 7}, IntRow{"-0", 0}, IntRow{"--1", 0}));
+
+TEST_F(ProfileTest, MissingFileSectionKeyOrEqualsGiveTheDefault) {
+  EXPECT_EQ(Int("themes", "language", 7), 7u);
+  EXPECT_EQ(Int("themes", "language", -3), static_cast<UINT>(-3));
+  Put("[other]\r\nlanguage=2\r\n[themes]\r\nlang=3\r\nlanguage\r\n");
+  EXPECT_EQ(Int("missing", "language", 7), 7u);
+  EXPECT_EQ(Int("themes", "nokey", 7), 7u);
+  EXPECT_EQ(Int("themes", "language", 7), 7u);  // a key line without '='
+}
+
+TEST_F(ProfileTest, NamesMatchInAnyCase) {
+  Put("[themes]\r\nlanguage=2\r\n");
+  EXPECT_EQ(Int("THEMES", "Language", 9), 2u);
+  EXPECT_EQ(Int("Themes", "LANGUAGE", 9), 2u);
+}
+
+TEST_F(ProfileTest, WhiteSpaceAroundNamesAndValuesIsIgnored) {
+  Put("[ themes ]\r\n  language = 2\r\n");
+  EXPECT_EQ(Int("themes", "language", 9), 2u);
+  EXPECT_EQ(Int(" themes", "language ", 9), 2u);
+  EXPECT_EQ(String("themes", "language", "d"), "2");
+}
+
+TEST_F(ProfileTest, LfFileReadsLikeCrLf) {
+  Put("[a]\nx=1\n[themes]\nlanguage=2\n");
+  EXPECT_EQ(Int("themes", "language", 9), 2u);
+  EXPECT_EQ(Int("a", "x", 9), 1u);
+  EXPECT_EQ(String("themes", "language", ""), "2");
+}
+
+TEST_F(ProfileTest, LastLineWithoutLineEndIsRead) {
+  Put("[themes]\r\nlanguage=2");
+  EXPECT_EQ(Int("themes", "language", 9), 2u);
+}
+
+TEST_F(ProfileTest, FirstSectionAndFirstKeyOfANameWin) {
+  Put("[s]\r\nk=1\r\nk=2\r\n[s]\r\nk=3\r\nj=4\r\n");
+  EXPECT_EQ(Int("s", "k", 9), 1u);
+  EXPECT_EQ(Int("s", "j", 9), 9u);  // only the first [s] is searched
+}
+
+TEST_F(ProfileTest, KeysBeforeAnySectionAndCommentsNeverMatch) {
+  Put("language=5\r\n[themes]\r\n;language=6\r\n");
+  EXPECT_EQ(Int("themes", "language", 9), 9u);
+  EXPECT_EQ(Int("", "language", 9), 9u);
+}
+
+TEST_F(ProfileTest, GbkTrailBytesCompareExactly) {
+  // "\x81\x41" and "\x81\x61" differ only in a trail byte that looks like a letter's case.
+  Put("[\x81\x41]\r\nk=1\r\n");
+  EXPECT_EQ(Int("\x81\x41", "k", 9), 1u);
+  EXPECT_EQ(Int("\x81\x61", "k", 9), 9u);
+}
+
+TEST_F(ProfileTest, StringReadsCopyTruncateAndFallBack) {
+  Put("[s]\r\nname=abcdef\r\nquoted=\"q v\"\r\nempty=\r\nbare\r\n");
+  DWORD n = 0;
+  EXPECT_EQ(String("s", "name", "d", 256, &n), "abcdef");
+  EXPECT_EQ(n, 6u);
+  EXPECT_EQ(String("s", "name", "d", 4, &n), "abc");
+  EXPECT_EQ(n, 3u);
+  EXPECT_EQ(String("s", "name", "d", 1, &n), "");
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(String("s", "quoted", "d"), "q v");
+  EXPECT_EQ(String("s", "empty", "d", 256, &n), "");
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(String("s", "bare", "dflt"), "dflt");
+  EXPECT_EQ(String("s", "missing", "dflt  ", 256, &n), "dflt");  // trailing blanks of the default go
+  EXPECT_EQ(n, 4u);
+  EXPECT_EQ(String("s", "missing", nullptr), "");
+  char untouched = 'x';
+  EXPECT_EQ(GetPrivateProfileStringA("s", "name", "d", &untouched, 0, path_.c_str()), 0u);
+  EXPECT_EQ(untouched, 'x');
+}
+
+TEST_F(ProfileTest, NullSectionOrKeyListsNames) {
+  Put("[one]\r\na=1\r\nb=2\r\n[two]\r\n");
+  char buffer[64];
+  DWORD n = GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof buffer, path_.c_str());
+  EXPECT_EQ(n, 8u);
+  EXPECT_EQ(std::string(buffer, n + 1), std::string("one\0two\0\0", 9));
+  n = GetPrivateProfileStringA("ONE", nullptr, "", buffer, sizeof buffer, path_.c_str());
+  EXPECT_EQ(std::string(buffer, n + 1), std::string("a\0b\0\0", 5));
+  n = GetPrivateProfileStringA(nullptr, nullptr, "", buffer, 7, path_.c_str());
+  EXPECT_EQ(n, 5u);  // cut, still closed by two NULs, and size - 2 reported
+  EXPECT_EQ(std::string(buffer, 7), std::string("one\0t\0\0", 7));
+}
+
+TEST_F(ProfileTest, TwoWritesToAMissingFileGiveTheExactBytes) {
+  EXPECT_TRUE(Write("Version_Info", "Version", "20171001"));
+  EXPECT_TRUE(Write("themes", "language", "2"));
+  EXPECT_EQ(Contents(), "[Version_Info]\r\nVersion=20171001\r\n[themes]\r\nlanguage=2\r\n");
+  EXPECT_EQ(Int("themes", "language", 9), 2u);
+}
+
+TEST_F(ProfileTest, ARewriteChangesOnlyTheValue) {
+  Write("Version_Info", "Version", "20171001");
+  Write("themes", "language", "2");
+  EXPECT_TRUE(Write("Version_Info", "Version", "20171001"));
+  EXPECT_TRUE(Write("themes", "language", "1"));
+  EXPECT_EQ(Contents(), "[Version_Info]\r\nVersion=20171001\r\n[themes]\r\nlanguage=1\r\n");
+}
+
+TEST_F(ProfileTest, RewriteKeepsTheKeySpellingAndLineEnd) {
+  Put("[Themes]\nLANGUAGE = 1\nother=x\n");
+  EXPECT_TRUE(Write("themes", "language", "2"));
+  EXPECT_EQ(Contents(), "[Themes]\nLANGUAGE=2\nother=x\n");
+}
+
+TEST_F(ProfileTest, RewriteKeepsCommentsOtherSectionsAndBlankLines) {
+  const std::string before =
+      "; settings of the tool\r\n[other]\r\nkey=value\r\n\r\n[themes]\r\nlanguage=1\r\n";
+  Put(before);
+  EXPECT_TRUE(Write("themes", "language", "2"));
+  EXPECT_EQ(Contents(), "; settings of the tool\r\n[other]\r\nkey=value\r\n\r\n[themes]\r\nlanguage=2\r\n");
+  EXPECT_TRUE(Write("Version_Info", "Version", "20171001"));
+  EXPECT_EQ(Contents(),
+            "; settings of the tool\r\n[other]\r\nkey=value\r\n\r\n[themes]\r\nlanguage=2\r\n"
+            "[Version_Info]\r\nVersion=20171001\r\n");
+}
+
+TEST_F(ProfileTest, NewKeyGoesAtTheEndOfItsSection) {
+  Put("[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n");
+  EXPECT_TRUE(Write("A", "z", "3"));
+  EXPECT_EQ(Contents(), "[a]\r\nx=1\r\nz=3\r\n\r\n[b]\r\ny=2\r\n");
+  EXPECT_TRUE(Write("b", "w", "4"));
+  EXPECT_EQ(Contents(), "[a]\r\nx=1\r\nz=3\r\n\r\n[b]\r\ny=2\r\nw=4\r\n");
+}
+
+TEST_F(ProfileTest, WritesAfterAFileWithoutFinalLineEndStartANewLine) {
+  Put("[a]\r\nx=1");
+  EXPECT_TRUE(Write("a", "y", "2"));
+  EXPECT_EQ(Contents(), "[a]\r\nx=1\r\ny=2\r\n");
+  Put("[a]\r\nx=1");
+  EXPECT_TRUE(Write("b", "y", "2"));
+  EXPECT_EQ(Contents(), "[a]\r\nx=1\r\n[b]\r\ny=2\r\n");
+}
+
+TEST_F(ProfileTest, NullValueDeletesTheKeyAndNullKeyTheSection) {
+  Put("[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n");
+  EXPECT_TRUE(Write("a", "x", nullptr));
+  EXPECT_EQ(Contents(), "[a]\r\ny=2\r\n[b]\r\nz=3\r\n");
+  EXPECT_TRUE(Write("a", nullptr, nullptr));
+  EXPECT_EQ(Contents(), "[b]\r\nz=3\r\n");
+  EXPECT_TRUE(Write("missing", nullptr, nullptr));
+  EXPECT_EQ(Contents(), "[b]\r\nz=3\r\n");
+}
+
+TEST_F(ProfileTest, KeepsTheFileModeAndLeavesNoTemporaryFile) {
+  Put("[a]\r\nx=1\r\n");
+  ASSERT_EQ(::chmod(path_.c_str(), 0640), 0);
+  EXPECT_TRUE(Write("a", "x", "2"));
+  struct stat st {};
+  ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(FilesInDir(), 1u);
+}
+
+TEST_F(ProfileTest, MissingFolderFailsAndCreatesNothing) {
+  std::string path = (dir_ / "no-such-folder" / "config.ini").string();
+  EXPECT_FALSE(WritePrivateProfileStringA("themes", "language", "2", path.c_str()));
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(GetPrivateProfileIntA("themes", "language", 1, path.c_str()), 1u);
+}
+
+TEST_F(ProfileTest, FolderWithoutWriteAccessFails) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
+  Put("[themes]\r\nlanguage=1\r\n");
+  ASSERT_EQ(::chmod(dir_.c_str(), 0555), 0);
+  EXPECT_FALSE(Write("themes", "language", "2"));
+  ::chmod(dir_.c_str(), 0755);
+  EXPECT_EQ(Contents(), "[themes]\r\nlanguage=1\r\n");
+}
+
+TEST_F(ProfileTest, AFailedWriteKeepsTheOldFile) {
+  // A file-size limit makes the write of the temporary file fail, also for root.
+  const std::string before = "[themes]\r\nlanguage=1\r\n";
+  Put(before);
+  struct rlimit old {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 64;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  BOOL result = Write("themes", "language", std::string(4096, '7').c_str());
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(result);
+  EXPECT_EQ(Contents(), before);
+  EXPECT_EQ(FilesInDir(), 1u);
+}
+
+TEST_F(ProfileTest, HugeValuesRoundTrip) {
+  std::string value(1 << 20, 'v');
+  value[12345] = 'w';
+  EXPECT_TRUE(Write("big", "value", value.c_str()));
+  std::string buffer(value.size() + 1, '\0');
+  DWORD n = GetPrivateProfileStringA("big", "value", "", buffer.data(),
+                                     static_cast<DWORD>(buffer.size()), path_.c_str());
+  EXPECT_EQ(n, value.size());
+  EXPECT_EQ(buffer.c_str(), value);
+}
+
+TEST_F(ProfileTest, GarbageNeverCrashesAndStillTakesAWrite) {
+  std::mt19937 random(20171001);
+  std::string garbage;
+  for (int i = 0; i < 200000; ++i) garbage.push_back(static_cast<char>(random() & 0xFF));
+  garbage += std::string(100000, '[');  // a very long line
+  const char tail[] = "\0[themes\0]\r\nlanguage\0=3\r\n";
+  garbage.append(tail, sizeof tail - 1);  // NULs inside the names: nothing matches
+  Put(garbage);
+  char buffer[32];
+  GetPrivateProfileStringA("themes", "language", "", buffer, sizeof buffer, path_.c_str());
+  GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof buffer, path_.c_str());
+  Int("themes", "language", 9);
+  EXPECT_TRUE(Write("themes", "language", "2"));
+  EXPECT_EQ(Int("themes", "language", 9), 2u);
+  std::string after = Contents();
+  ASSERT_GE(after.size(), garbage.size());
+  EXPECT_EQ(after.compare(0, garbage.size(), garbage), 0);  // the old bytes are all still there
+}
+
+TEST_F(ProfileTest, NullArgumentsAreRefused) {
+  EXPECT_EQ(GetPrivateProfileIntA("a", "b", 5, nullptr), 5u);
+  EXPECT_FALSE(WritePrivateProfileStringA("a", "b", "c", nullptr));
+  EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "b", "c", path_.c_str()));
+  EXPECT_FALSE(fs::exists(path_));
+}
+
+}  // namespace

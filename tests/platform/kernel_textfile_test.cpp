@@ -1,0 +1,137 @@
+// Text-mode reading as the C runtime does it: CR LF reads as LF, a lone CR stays, 0x1A ends.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/kernel.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TextModeFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "kestrival-text-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    path_ = (dir_ / "file.csv").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void Put(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
+
+  // Reads the whole file in chunks of the given size.
+  std::string ReadAll(std::size_t chunk) const {
+    platform::TextModeFile file;
+    EXPECT_TRUE(file.Open(path_.c_str()));
+    std::string out;
+    std::string buffer(chunk, '\0');
+    for (;;) {
+      std::size_t n = file.Read(buffer.data(), chunk);
+      if (n == 0) break;
+      EXPECT_LE(n, chunk);
+      out.append(buffer, 0, n);
+    }
+    return out;
+  }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+TEST_F(TextModeFileTest, ObservedRow) {
+  const std::string bytes("a,b\r\nc\r\rd\ne\x1a" "f\n", 15);
+  Put(bytes);
+  platform::TextModeFile file;
+  ASSERT_TRUE(file.Open(path_.c_str()));
+  EXPECT_EQ(file.Size(), 15);
+  char buffer[16];
+  std::size_t n = file.Read(buffer, sizeof buffer);
+  EXPECT_EQ(std::string(buffer, n), "a,b\nc\r\rd\ne");
+  EXPECT_EQ(file.Size(), 15);  // the size on disk, also after reading
+  EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+}
+
+struct Row {
+  std::string bytes;
+  std::string text;
+};
+
+class TextModeRows : public TextModeFileTest, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(TextModeRows, ReadsTheSameInEveryChunkSize) {
+  Put(GetParam().bytes);
+  for (std::size_t chunk : {1, 2, 3, 4, 5, 7, 64, 4096}) {
+    EXPECT_EQ(ReadAll(chunk), GetParam().text) << "chunk " << chunk;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TextModeRows,
+    ::testing::Values(Row{"", ""}, Row{"a\r\n", "a\n"}, Row{"\r", "\r"}, Row{"\r\r\n", "\r\n"},
+                      Row{"\r\n\r\n", "\n\n"}, Row{"\n\r", "\n\r"}, Row{"\x1a" "abc", ""},
+                      Row{"a\r\x1a" "b", "a\r"}, Row{"x,y\ny", "x,y\ny"},
+                      Row{std::string("a\0\r\nb", 5), std::string("a\0\nb", 4)},
+                      Row{"a,b\r\nc\r\rd\ne\x1a" "f\n", "a,b\nc\r\rd\ne"}));
+
+TEST_F(TextModeFileTest, CrLfSplitByTheBufferEnd) {
+  Put("ab\r\ncd");
+  platform::TextModeFile file;
+  ASSERT_TRUE(file.Open(path_.c_str()));
+  char buffer[8];
+  ASSERT_EQ(file.Read(buffer, 2), 2u);
+  EXPECT_EQ(std::string(buffer, 2), "ab");
+  ASSERT_EQ(file.Read(buffer, 1), 1u);
+  EXPECT_EQ(buffer[0], '\n');
+  ASSERT_EQ(file.Read(buffer, 8), 2u);
+  EXPECT_EQ(std::string(buffer, 2), "cd");
+}
+
+TEST_F(TextModeFileTest, LoneCrFillingTheBufferKeepsTheNextByte) {
+  Put("a\rb");
+  platform::TextModeFile file;
+  ASSERT_TRUE(file.Open(path_.c_str()));
+  char buffer[4];
+  ASSERT_EQ(file.Read(buffer, 2), 2u);
+  EXPECT_EQ(std::string(buffer, 2), "a\r");
+  ASSERT_EQ(file.Read(buffer, 4), 1u);
+  EXPECT_EQ(buffer[0], 'b');
+}
+
+TEST_F(TextModeFileTest, MissingFileAndClosedFile) {
+  platform::TextModeFile file;
+  EXPECT_FALSE(file.Open((dir_ / "missing").c_str()));
+  EXPECT_EQ(file.Size(), -1);
+  char buffer[4];
+  EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+  Put("abc");
+  ASSERT_TRUE(file.Open(path_.c_str()));
+  file.Close();
+  EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+}
+
+TEST_F(TextModeFileTest, ReopenStartsAfresh) {
+  Put("a\x1a");
+  platform::TextModeFile file;
+  ASSERT_TRUE(file.Open(path_.c_str()));
+  char buffer[4];
+  EXPECT_EQ(file.Read(buffer, sizeof buffer), 1u);
+  ASSERT_TRUE(file.Open(path_.c_str()));
+  EXPECT_EQ(file.Read(buffer, sizeof buffer), 1u);
+}
+
+TEST_F(TextModeFileTest, LargeFile) {
+  std::string bytes, text;
+  for (int i = 0; i < 200000; ++i) {
+    bytes += "line,\r\n";
+    text += "line,\n";
+  }
+  Put(bytes);
+  EXPECT_EQ(ReadAll(1 << 16), text);
+}
+
+}  // namespace
