@@ -1,0 +1,179 @@
+// The main dialog: the whole user interface and the owner of all run-time state. Its members
+// are defined in the folder of the subsystem that owns them: app/ (construction, message map,
+// initialisation, painting, interface texts), protocol/ (socket, discovery, replies), params/
+// (parameter display and the Set commands), i18n/ (settings file, translation table, language
+// menu).
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "app/resource.h"
+#include "platform/afxwin.h"
+#include "platform/winsock2.h"
+#include "protocol/DiscoverDev.h"
+
+struct DEV_PARAM_T;
+
+// Socket read events reach the dialog as this message.
+constexpr UINT WM_UDP_NOTIFY = WM_USER + 101;
+
+constexpr int INTERFACE_TEXT_COUNT = 512;
+constexpr int INTERFACE_TEXT_SIZE = 256;
+
+class CKestrivalDlg : public CDialogEx {
+ public:
+  enum { IDD = IDD_KESTRIVAL_DIALOG };
+
+  explicit CKestrivalDlg(CWnd* parent = nullptr);
+  ~CKestrivalDlg() override;
+
+  // Read access for hosts and tests; the dialog's state stays its own.
+  const char* InterfaceText(int n) const;
+  int SocketReady() const { return m_socketReady; }
+  int ClientVersion() const { return m_clientVersion; }
+  int ParametersReceived() const { return m_paramsReceived; }
+  UINT TextLanguage() const { return m_textLanguage; }
+  UINT MenuLanguage() const { return m_menuLanguage; }
+  const CString& SettingsPath() const { return m_settingsPath; }
+  const std::vector<std::unique_ptr<DISCOVER_DEV_T>>& Devices() const { return m_devices; }
+  const DISCOVER_DEV_T& SelectedDevice() const { return m_selectedDevice; }
+  CStatusBarCtrl* StatusBar() const { return m_pStatusBar; }
+  SOCKET UdpSocket() const { return m_udpSocket; }
+
+  // Reply handling: one received datagram (count > 0), sender in network byte order.
+  void UdpCmdRecv(const char* buffer, int count, const NetAddr& sender);
+  // Puts a parameter record into the controls.
+  void ShowParameters(const DEV_PARAM_T& record);
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+
+  // Application shell.
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+  void ApplyInterfaceTexts();
+  // Refills an option list position by position and selects its default.
+  void FillOptionList(CComboBox& list, std::initializer_list<const char*> items, int defaultPos);
+  void SetStatusText(int part, const char* text);
+
+  // Device protocol.
+  void InitUdpSocket();
+  LRESULT OnUdpNotify(WPARAM wParam, LPARAM lParam);
+  int SendToSelectedDevice(const char* data, int len);
+  void OnSearchDevices();
+  void AddDiscoveredDevice(const char* data, int available, const NetAddr& sender);
+  int FindDeviceByLabel(const char* label);
+  void OnDeviceListDblClk();
+  void OnSetNetworkParams();
+
+  // Device parameters.
+  void OnGetParameters();
+  void OnSetOutputFormat();
+  void OnSetCardInputFormat();
+  void OnSetHidFormat();
+  void OnSetLight();
+  void OnSetWorkMode();
+  void OnSetHiddenChoice();
+  void OnSetSpeaker();
+  void OnSetRestart();
+  void OnSetWiegand();
+  void OnSetSerial();
+  void OnSetQrParams();
+  void OnKillFocusWiegandLow();
+  void OnKillFocusWiegandHigh();
+  void OnSetBarcodePrefix();
+  void OnSetBarcodeSuffix();
+  void OnSetCardPrefixSuffix();
+  void OnSetCloud();
+  // The set sequence: header, pause (ms, 0 for none), payload.
+  void SendSetCommand(int cmdId, const void* payload, int len, int pauseMs);
+
+  // Localisation and settings.
+  void ReadSettings();
+  void LoadLanguageTexts();
+  void SaveLanguage(UINT language);
+  void OnRightButtonDown(UINT flags, CPoint point);
+  void OnLanguageChinese();
+  void OnLanguageEnglish();
+
+  DECLARE_MESSAGE_MAP()
+
+ protected:
+  // Members in declaration order.
+  HICON m_hIcon = nullptr;
+  CStatusBarCtrl* m_pStatusBar = nullptr;
+  SOCKET m_udpSocket = INVALID_SOCKET;
+  char m_interfaceText[INTERFACE_TEXT_COUNT][INTERFACE_TEXT_SIZE] = {};
+  sockaddr_in m_bindAddr{};
+  sockaddr_in m_broadcastAddr{};
+  sockaddr_in m_commandAddr{};
+  int m_socketReady = 0;
+  int m_paramsReceived = 0;
+  int m_clientVersion = 0;
+  // One record per accepted discovery reply, in order of arrival; the array owns them.
+  std::vector<std::unique_ptr<DISCOVER_DEV_T>> m_devices;
+  DISCOVER_DEV_T m_selectedDevice{};
+  UINT m_textLanguage = 0;
+  UINT m_menuLanguage = 0;
+  CString m_settingsPath;
+  CListBox m_deviceList;
+
+  // Control members (see the template for the group of each).
+  CIPAddressCtrl m_ipAddress;
+  CIPAddressCtrl m_ipNetmask;
+  CIPAddressCtrl m_ipGateway;
+  CIPAddressCtrl m_ipDns1;
+  CIPAddressCtrl m_ipDns2;
+  CComboBox m_netMode;
+  CEdit m_serverAddr;
+  CEdit m_serverPort;
+  CComboBox m_httpLang;
+  CComboBox m_outputFormat;
+  CComboBox m_cardInputFormat;
+  CComboBox m_hidEnter;
+  CComboBox m_hidNewline;
+  CComboBox m_baudRate;
+  CComboBox m_dataBits;
+  CComboBox m_stopBits;
+  CComboBox m_parity;
+  CComboBox m_qrSerialFormat;
+  CComboBox m_restart;
+  CComboBox m_workMode;
+  CComboBox m_speaker;
+  CComboBox m_light;
+  CComboBox m_barFixFormat;
+  CEdit m_barPrefix;
+  CEdit m_barSuffix;
+  CComboBox m_cardFixFormat;
+  CEdit m_cardPrefix;
+  CEdit m_cardSuffix;
+  CComboBox m_cardSerialFormat;
+  CEdit m_wgLow;
+  CEdit m_wgHigh;
+  CComboBox m_qrCardFormat;
+  CComboBox m_qrUseCount;
+  CComboBox m_qrEncrypted;
+  CComboBox m_qrProtocol;
+  CEdit m_qrNtp;
+  CEdit m_qrBackup;
+  CComboBox m_qrWorkMode;
+  CComboBox m_qrStartDigit;
+  CComboBox m_hiddenChoice;
+  CComboBox m_cloudProvider;
+  CEdit m_cloudText1;
+  CEdit m_cloudText2;
+  CEdit m_cloudText3;
+  CEdit m_cloudText4;
+  CEdit m_cloudText5;
+  CEdit m_cloudText6;
+  CIPAddressCtrl m_cloudServerIp;
+
+  int m_serverPortValue = 0;
+  int m_wgLowValue = 0;
+  int m_wgHighValue = 0;
+};
+
+// printf-style debug trace into a 2048-byte buffer, handed to the platform's debug output.
+void DebugTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,31 @@
+// The language menu of the right-button press and its two commands.
+#include "app/KestrivalDlg.h"
+
+namespace {
+constexpr const char* kChinese = "\xD6\xD0\xCE\xC4";  // 中文
+constexpr const char* kEnglish = "\xD3\xA2\xCE\xC4";  // 英文
+}  // namespace
+
+void CKestrivalDlg::OnRightButtonDown(UINT, CPoint point) {
+  CMenu menu;
+  menu.CreatePopupMenu();
+  menu.AppendMenu(MF_STRING, ID_LANGUAGE_CHINESE, kChinese);
+  menu.AppendMenu(MF_STRING, ID_LANGUAGE_ENGLISH, kEnglish);
+  menu.CheckMenuRadioItem(ID_LANGUAGE_CHINESE, ID_LANGUAGE_ENGLISH,
+                          m_menuLanguage == 1 ? ID_LANGUAGE_CHINESE : ID_LANGUAGE_ENGLISH,
+                          MF_BYCOMMAND);
+  ClientToScreen(&point);
+  menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, point.x, point.y, this, nullptr);
+  Default();
+  menu.DestroyMenu();
+}
+
+void CKestrivalDlg::OnLanguageChinese() {
+  SaveLanguage(1);
+  ApplyInterfaceTexts();
+}
+
+void CKestrivalDlg::OnLanguageEnglish() {
+  SaveLanguage(2);
+  ApplyInterfaceTexts();
+}

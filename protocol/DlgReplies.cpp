@@ -1,0 +1,4 @@
+// PLACEHOLDER until reply handling lands.
+#include "app/KestrivalDlg.h"
+
+void CKestrivalDlg::UdpCmdRecv(const char*, int, const NetAddr&) {}

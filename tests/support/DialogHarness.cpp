@@ -1,0 +1,206 @@
+#include "tests/support/DialogHarness.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "app/KestrivalResources.h"
+
+namespace testing_support {
+
+TempFolder::TempFolder() {
+  std::random_device rd;
+  path_ = std::filesystem::temp_directory_path() /
+          ("kestrival-test-" + std::to_string(getpid()) + "-" + std::to_string(rd()));
+  std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+void TempFolder::Write(const std::string& name, const std::string& bytes) const {
+  std::ofstream out(path_ / name, std::ios::binary);
+  out << bytes;
+}
+
+bool TempFolder::Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+
+std::string TempFolder::Read(const std::string& name) const {
+  std::ifstream in(path_ / name, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string BuiltLanguageCsv() {
+  const char* bin = std::getenv("KESTRIVAL_BINARY_DIR");
+  std::filesystem::path p = bin ? std::filesystem::path(bin) / "bin" / "language.csv"
+                                : std::filesystem::path(platform::ExecutablePath()).parent_path() /
+                                      "language.csv";
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+DialogHarness::DialogHarness() : DialogHarness(Options{}) {}
+
+DialogHarness::DialogHarness(Options options)
+    : toolHost_(&segment_.AddHost(kToolAddress)), host_(loop_) {
+  if (options.installLanguageCsv) folder_.Write("language.csv", BuiltLanguageCsv());
+  runtime_.host = &host_;
+  runtime_.loop = &loop_;
+  runtime_.net = toolHost_;
+  runtime_.debug = [this](const std::string& text) { trace_.push_back(text); };
+  runtime_.modulePath = (folder_.Path() / "kestrival").string();
+  runtime_.resources = &KestrivalResources();
+  scoped_ = std::make_unique<platform::ScopedRuntime>(runtime_);
+  dialog_ = std::make_unique<CKestrivalDlg>();
+  if (options.createDialog) Start();
+}
+
+DialogHarness::~DialogHarness() {
+  dialog_.reset();
+  WSACleanup();
+  scoped_.reset();
+}
+
+void DialogHarness::Start() {
+  dialog_->Create(IDD_KESTRIVAL_DIALOG);
+  Pump();
+}
+
+platform::Window* DialogHarness::Control(int id) const { return Window() ? Window()->Child(id) : nullptr; }
+
+platform::InputResult DialogHarness::Click(int id) {
+  auto r = platform::UserClick(Window(), id);
+  Pump();
+  return r;
+}
+
+platform::InputResult DialogHarness::Type(int id, const std::string& text) {
+  auto r = platform::UserType(Window(), id, text);
+  Pump();
+  return r;
+}
+
+platform::InputResult DialogHarness::Select(int id, int index) {
+  auto r = platform::UserSelect(Window(), id, index);
+  Pump();
+  return r;
+}
+
+platform::InputResult DialogHarness::SetIp(int id, int a, int b, int c, int d) {
+  auto r = platform::UserSetIp(Window(), id, {a, b, c, d});
+  Pump();
+  return r;
+}
+
+platform::InputResult DialogHarness::Focus(int id) {
+  auto r = platform::UserFocus(Window(), id);
+  Pump();
+  return r;
+}
+
+platform::InputResult DialogHarness::DoubleClick(int id) {
+  auto r = platform::UserDoubleClick(Window(), id);
+  Pump();
+  return r;
+}
+
+platform::InputResult DialogHarness::RightClick(POINT client, UINT choice) {
+  host_.AnswerNextMenu(choice);
+  auto r = platform::UserRightClick(Window(), client, host_.DialogBaseUnits());
+  Pump();
+  return r;
+}
+
+void DialogHarness::Enter() {
+  platform::UserKeyEnter(Window());
+  Pump();
+}
+
+void DialogHarness::Escape() {
+  platform::UserKeyEscape(Window());
+  Pump();
+}
+
+void DialogHarness::Pump() { loop_.RunUntilIdle(); }
+
+void DialogHarness::Pump(int milliseconds) { loop_.RunFor(std::chrono::milliseconds(milliseconds)); }
+
+std::string DialogHarness::Text(int id) const {
+  platform::Window* w = Control(id);
+  return w ? w->Text() : std::string();
+}
+
+int DialogHarness::Selection(int id) const {
+  platform::Window* w = Control(id);
+  return w ? w->Selection() : -2;
+}
+
+std::string DialogHarness::SelectedText(int id) const {
+  platform::Window* w = Control(id);
+  if (!w || w->Selection() < 0 || w->Selection() >= static_cast<int>(w->Items().size())) return {};
+  return w->Items()[static_cast<std::size_t>(w->Selection())];
+}
+
+std::vector<std::string> DialogHarness::Items(int id) const {
+  platform::Window* w = Control(id);
+  return w ? w->Items() : std::vector<std::string>{};
+}
+
+bool DialogHarness::Enabled(int id) const {
+  platform::Window* w = Control(id);
+  return w && w->Enabled();
+}
+
+bool DialogHarness::Visible(int id) const {
+  platform::Window* w = Control(id);
+  return w && w->ReallyVisible();
+}
+
+std::string DialogHarness::Status(int part) const {
+  platform::Window* w = Control(IDC_STATUS_BAR);
+  return w ? w->PartText(part) : std::string();
+}
+
+std::string DialogHarness::Title() const { return Window() ? Window()->Text() : std::string(); }
+
+std::string DialogHarness::IpText(int id) const {
+  platform::Window* w = Control(id);
+  if (!w) return {};
+  char buf[32];
+  w->Send(WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+  return buf;
+}
+
+std::vector<std::string> DialogHarness::TakeTrace() {
+  std::vector<std::string> out(trace_.begin() + static_cast<std::ptrdiff_t>(traceTaken_), trace_.end());
+  traceTaken_ = trace_.size();
+  return out;
+}
+
+std::string Hex(const std::string& bytes) {
+  std::string out;
+  char b[4];
+  for (unsigned char c : bytes) {
+    std::snprintf(b, sizeof b, out.empty() ? "%02X" : " %02X", c);
+    out += b;
+  }
+  return out;
+}
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+  return Hex(std::string(bytes.begin(), bytes.end()));
+}
+
+}  // namespace testing_support
