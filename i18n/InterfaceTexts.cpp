@@ -1,0 +1,33 @@
+#include "i18n/InterfaceTexts.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// The length of the longest prefix of text made of whole GBK characters (a lead byte 0x81 to 0xFE
+// and the byte after it, or any other single byte) that is at most limit bytes long.
+std::size_t WholeCharacterPrefix(const std::string& text, std::size_t limit) {
+  if (text.size() <= limit) return text.size();
+  std::size_t length = 0;
+  while (length < text.size()) {
+    auto lead = static_cast<unsigned char>(text[length]);
+    std::size_t width = lead >= 0x81 && lead <= 0xFE && length + 1 < text.size() ? 2 : 1;
+    if (length + width > limit) break;
+    length += width;
+  }
+  return length;
+}
+
+}  // namespace
+
+void CopyLanguageColumn(const TranslationTable& table, std::uint32_t language,
+                        char (&slots)[kInterfaceTextCount][kInterfaceTextSize]) {
+  for (std::uint32_t n = 0; n < static_cast<std::uint32_t>(kInterfaceTextCount); ++n) {
+    const std::string* text = table.Field(n, language);
+    if (text == nullptr) continue;
+    std::size_t length = WholeCharacterPrefix(*text, kInterfaceTextSize - 1);
+    std::memcpy(slots[n], text->data(), length);
+    slots[n][length] = '\0';
+  }
+}

@@ -1,0 +1,16 @@
+// The interface text table: slot N holds interface text N of the current language, a
+// NUL-terminated 8-bit (GBK) string of at most 255 bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "i18n/TranslationTable.h"
+
+constexpr int kInterfaceTextCount = 512;
+constexpr int kInterfaceTextSize = 256;
+
+// Copies field `language` of row N into slot N for every N from 0 to 511 that the table provides;
+// every other slot keeps what it held. A field longer than 255 bytes is cut to the longest prefix
+// of whole GBK characters that fits in 255 bytes, so no lead byte is left without its trail byte.
+void CopyLanguageColumn(const TranslationTable& table, std::uint32_t language,
+                        char (&slots)[kInterfaceTextCount][kInterfaceTextSize]);

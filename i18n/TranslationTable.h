@@ -1,0 +1,33 @@
+// The translation table file language.csv parsed into rows: line number -> field number -> text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+// Splits line at every separator as strtok does with a one-character delimiter: runs of separators
+// count as one, separators at either end produce nothing, so no field is ever empty. The line ends
+// at its first NUL. Appends the fields to fields and returns the list's size after the call.
+std::size_t SplitFields(std::string line, char separator, std::vector<std::string>& fields);
+
+class TranslationTable {
+ public:
+  // Field number (from 1) -> the field's bytes.
+  using Row = std::map<std::uint32_t, std::string>;
+
+  // Parses the file at path, read in text mode. False, with no rows, when it cannot be opened; true
+  // otherwise, even when no line gives a row. Line N (from 1) becomes row N when it is not empty;
+  // bytes after the last line feed and everything from the first NUL on are not read.
+  bool Load(const char* path);
+
+  // Line number (from 1) -> row; a line that holds only commas gives a row without fields.
+  const std::map<std::uint32_t, Row>& Rows() const { return rows_; }
+
+  // Field `field` of line `line`, or nullptr when the file has no such line or field.
+  const std::string* Field(std::uint32_t line, std::uint32_t field) const;
+
+ private:
+  std::map<std::uint32_t, Row> rows_;
+};
