@@ -1,0 +1,240 @@
+// Part 3.1's promise: a value that its control can show, sent back unchanged with its section's
+// Set command, reaches the reader in the form in which it came. For records whose every value
+// can be shown, each payload built from what the display shows equals the record's section.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "params/CodePage.h"
+#include "params/DevParam.h"
+#include "params/ParamDisplay.h"
+#include "params/Payloads.h"
+#include "protocol/DiscoverDev.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+template <std::size_t N>
+Bytes B(const std::array<std::uint8_t, N>& a) {
+  return Bytes(a.begin(), a.end());
+}
+
+// The fixed items of the serial lists (Part 1.2) and the list's CB_FINDSTRING from -1: the first
+// item that begins with the text, ignoring case.
+const std::vector<std::string> kBaudItems = {
+    "110",  "134",  "150",   "300",   "600",   "1200",  "1800",   "2400",   "4800",
+    "7200", "9600", "14400", "19200", "38400", "57600", "115200", "128000", "256000"};
+const std::vector<std::string> kDataBitsItems = {"8", "7", "6", "5"};
+const std::vector<std::string> kStopBitsItems = {"1", "2"};
+
+std::string Lookup(const std::vector<std::string>& items, std::int32_t value) {
+  const std::string text = LookupText(value);
+  for (const std::string& item : items) {
+    if (item.compare(0, text.size(), text) == 0) return item;
+  }
+  ADD_FAILURE() << "no item for " << value;
+  return {};
+}
+
+std::string Converted(char* text) {
+  std::unique_ptr<char[]> owned(text);
+  return owned.get();
+}
+
+void SetText(char* field, std::size_t width, std::string_view text) {
+  ASSERT_LT(text.size(), width);
+  std::memset(field, 0, width);
+  std::memcpy(field, text.data(), text.size());
+}
+
+void SetBytes(char* field, std::size_t width, const Bytes& bytes) {
+  ASSERT_LT(bytes.size(), width);
+  std::memset(field, 0, width);
+  std::copy(bytes.begin(), bytes.end(), field);
+}
+
+struct RecordCase {
+  const char* name;
+  DEV_PARAM_T record;
+};
+
+void PrintTo(const RecordCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+DEV_PARAM_T BaseRecord() {
+  DEV_PARAM_T r{};
+  r.netMode = 1;
+  r.ipAddr = MakeIp32(192, 168, 7, 21);
+  r.netMask = MakeIp32(255, 255, 252, 0);
+  r.gateway = MakeIp32(192, 168, 4, 1);
+  r.dns1 = MakeIp32(223, 5, 5, 5);
+  r.dns2 = MakeIp32(1, 0, 0, 1);
+  SetText(r.serverAddr, sizeof r.serverAddr, "api.reader.example:8443/path");
+  r.serverPort = 8443;
+  r.httpLang = 3;
+  std::fill(std::begin(r.opaque), std::end(r.opaque), std::uint8_t{0x5A});
+  r.cloudProvider = 1;
+  r.cloudServerIp = MakeIp32(47, 96, 12, 200);
+  SetText(r.cloudText1, 32, "iot.example.cn");
+  SetText(r.cloudText2, 32, "\xE4\xB8\xAD\xE6\x96\x87 product");  // 中文 product
+  SetText(r.cloudText3, 32, "a1B2c3D4");
+  SetText(r.cloudText4, 32, "reader-0042");
+  SetText(r.cloudText5, 32, "/sys/a1B2c3D4/up");
+  SetText(r.cloudText6, 32, "/sys/a1B2c3D4/down");
+  r.outputFormat = 9;
+  r.cardInputFormat = 4;
+  r.hidEnter = 1;
+  r.hidNewline = 0;
+  r.light = 1;
+  r.workMode = 2;
+  r.hiddenChoice = 1;
+  r.speaker = 0;
+  r.wgHighPulse = 17;
+  r.wgLowPulse = 3;
+  r.baudRate = 57600;
+  r.dataBits = 7;
+  r.stopBits = 2;
+  r.parity = 3;
+  r.qrSerialFormat = 1;
+  r.restartSetting = 2;
+  r.qrProtocol = 2;
+  r.qrCardFormat = 1;
+  r.qrEncrypted = 0;
+  r.qrUseCount = 1;
+  r.qrStartDigit = 37;
+  r.qrWorkMode = 1;
+  SetText(r.ntpAddr, sizeof r.ntpAddr, "ntp1.time.example.org");
+  SetText(r.backupAddr, sizeof r.backupAddr, "10.9.8.7");
+  return r;
+}
+
+RecordCase BarHexCardText() {
+  DEV_PARAM_T r = BaseRecord();
+  r.barPrefixFmt = 0;
+  SetBytes(r.barPrefix, 32, {0x0D, 0x0A, 0xFE});
+  r.barSuffixFmt = 0;  // no control shows it: it takes the prefix's list
+  SetBytes(r.barSuffix, 32, {0x1B, 0x7F, 0x10, 0x80});
+  r.cardSerialFormat = 0;
+  r.cardFixFmt = 1;
+  SetText(r.cardPrefix, 32, "CP-31");
+  SetText(r.cardSuffix, 32, std::string(31, 's'));
+  return {"bar_hex_card_text", r};
+}
+
+RecordCase BarTextCardHex() {
+  DEV_PARAM_T r = BaseRecord();
+  r.outputFormat = 3;
+  r.cardInputFormat = 1;
+  r.hidEnter = 0;
+  r.hidNewline = 1;
+  r.light = 0;
+  r.workMode = 1;
+  r.hiddenChoice = 0;
+  r.speaker = 1;
+  r.qrProtocol = 1;
+  r.qrCardFormat = 2;
+  r.qrEncrypted = 1;
+  r.qrUseCount = 0;
+  r.baudRate = 110;
+  r.dataBits = 8;
+  r.stopBits = 1;
+  r.barPrefixFmt = 1;
+  SetText(r.barPrefix, 32, "<<\xD6\xD0");
+  r.barSuffixFmt = 1;
+  SetText(r.barSuffix, 32, ">>");
+  r.cardSerialFormat = 1;
+  r.cardFixFmt = 0;
+  SetBytes(r.cardPrefix, 32, Bytes(15, 0xA5));
+  SetBytes(r.cardSuffix, 32, {0x03, 0x04});
+  return {"bar_text_card_hex", r};
+}
+
+class RoundTripTest : public ::testing::TestWithParam<RecordCase> {};
+
+TEST_P(RoundTripTest, EveryPayloadEqualsItsSection) {
+  const DEV_PARAM_T& r = GetParam().record;
+  const auto bytes = EncodeDevParam(r);
+  auto section = [&](ParamSection s) {
+    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(s.offset),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(s.offset + s.len));
+  };
+
+  // What the controls show (ShowParameters), as plain values.
+  NetworkBlock shownNet;
+  shownNet.netMode = r.netMode;
+  shownNet.ipAddr = r.ipAddr;
+  shownNet.netMask = r.netMask;
+  shownNet.gateway = r.gateway;
+  shownNet.dns1 = r.dns1;
+  shownNet.dns2 = r.dns2;
+  shownNet.serverAddr = FieldText(r.serverAddr, sizeof r.serverAddr);
+  shownNet.serverPort = r.serverPort;
+  shownNet.httpLang = r.httpLang;
+
+  const char* cloudFields[] = {r.cloudText1, r.cloudText2, r.cloudText3,
+                               r.cloudText4, r.cloudText5, r.cloudText6};
+  std::string cloudUtf8[6];
+  for (int i = 0; i < 6; ++i) {
+    const std::string shown = Converted(Utf8ToAnsi(cloudFields[i], CLOUD_TEXT_LEN));
+    cloudUtf8[i] = Converted(AnsiToUtf8(shown.c_str()));
+  }
+
+  const int barFormatList = r.barPrefixFmt;
+  const std::string barPrefixEdit = FixFieldDisplay(r.barPrefixFmt, r.barPrefix, FIX_FIELD_LEN);
+  const std::string barSuffixEdit = FixFieldDisplay(r.barSuffixFmt, r.barSuffix, FIX_FIELD_LEN);
+  const std::string cardPrefixEdit = FixFieldDisplay(r.cardFixFmt, r.cardPrefix, FIX_FIELD_LEN);
+  const std::string cardSuffixEdit = FixFieldDisplay(r.cardFixFmt, r.cardSuffix, FIX_FIELD_LEN);
+
+  // What each Set command sends from those values.
+  const auto network = EncodeNetworkBlock(shownNet);
+  EXPECT_EQ(B(network), section(SECTION_NETWORK));
+  const auto record32 = BuildDeviceRecord("reader", shownNet);
+  EXPECT_EQ(Bytes(record32.begin() + NETWORK_BLOCK_OFFSET, record32.end()),
+            section(SECTION_NETWORK));
+
+  EXPECT_EQ(B(BuildCloudPayload({r.cloudProvider,
+                                 r.cloudServerIp,
+                                 {cloudUtf8[0], cloudUtf8[1], cloudUtf8[2], cloudUtf8[3],
+                                  cloudUtf8[4], cloudUtf8[5]}})),
+            section(SECTION_CLOUD));
+  EXPECT_EQ(B(BuildOutputFormatPayload(OutputFormatCodeToIndex(r.outputFormat))),
+            section(SECTION_OUTPUT_FORMAT));
+  EXPECT_EQ(B(BuildCardInputFormatPayload(CardInputFormatCodeToIndex(r.cardInputFormat))),
+            section(SECTION_CARD_INPUT_FORMAT));
+  EXPECT_EQ(B(BuildHidFormatPayload(r.hidEnter, r.hidNewline)), section(SECTION_HID_FORMAT));
+  EXPECT_EQ(B(BuildBarcodeFixPayload(barFormatList, barPrefixEdit)), section(SECTION_BAR_PREFIX));
+  EXPECT_EQ(B(BuildBarcodeFixPayload(barFormatList, barSuffixEdit)), section(SECTION_BAR_SUFFIX));
+  EXPECT_EQ(B(BuildLightPayload(r.light)), section(SECTION_LIGHT));
+  EXPECT_EQ(B(BuildWorkModePayload(r.workMode)), section(SECTION_WORK_MODE));
+  EXPECT_EQ(B(BuildHiddenChoicePayload(r.hiddenChoice)), section(SECTION_HIDDEN_CHOICE));
+  EXPECT_EQ(B(BuildSpeakerPayload(r.speaker)), section(SECTION_SPEAKER));
+  EXPECT_EQ(B(BuildWiegandPayload({.lowPulseUs = WiegandDisplayValue(r.wgLowPulse),
+                                   .highPulseUs = WiegandDisplayValue(r.wgHighPulse)})),
+            section(SECTION_WIEGAND));
+  const std::string baud = Lookup(kBaudItems, r.baudRate);
+  const std::string dataBits = Lookup(kDataBitsItems, r.dataBits);
+  const std::string stopBits = Lookup(kStopBitsItems, r.stopBits);
+  EXPECT_EQ(B(BuildSerialPayload({baud, dataBits, stopBits, r.parity, r.qrSerialFormat})),
+            section(SECTION_SERIAL));
+  EXPECT_EQ(B(BuildRestartPayload(r.restartSetting)), section(SECTION_RESTART));
+  EXPECT_EQ(B(BuildQrPayload({r.qrProtocol, r.qrCardFormat, r.qrEncrypted, r.qrUseCount,
+                              r.qrStartDigit, r.qrWorkMode, FieldText(r.ntpAddr, QR_TEXT_LEN),
+                              FieldText(r.backupAddr, QR_TEXT_LEN)})),
+            section(SECTION_QR_PARAMS));
+  EXPECT_EQ(
+      B(BuildCardFixPayload({r.cardSerialFormat, r.cardFixFmt, cardPrefixEdit, cardSuffixEdit})),
+      section(SECTION_CARD_FIX));
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, RoundTripTest,
+                         ::testing::Values(BarHexCardText(), BarTextCardHex()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
