@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/kernel.h"
+
 namespace {
 
 // The length of the longest prefix of text made of whole GBK characters (a lead byte 0x81 to 0xFE
@@ -11,8 +13,8 @@ std::size_t WholeCharacterPrefix(const std::string& text, std::size_t limit) {
   if (text.size() <= limit) return text.size();
   std::size_t length = 0;
   while (length < text.size()) {
-    auto lead = static_cast<unsigned char>(text[length]);
-    std::size_t width = lead >= 0x81 && lead <= 0xFE && length + 1 < text.size() ? 2 : 1;
+    auto lead = static_cast<BYTE>(text[length]);
+    std::size_t width = IsDBCSLeadByte(lead) && length + 1 < text.size() ? 2 : 1;
     if (length + width > limit) break;
     length += width;
   }

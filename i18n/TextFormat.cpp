@@ -17,36 +17,35 @@ int ReadNumber(const char*& p) {
   return value;
 }
 
-// A parsed conversion: the snprintf format to use, the conversion letter and where it ends.
+// A parsed conversion `%[flags][width][.precision][length]conv` and where it ends.
 struct Conversion {
-  std::string spec;
-  char conv = '\0';
+  std::string flags;
+  int width = -1;      // -1: none
+  int precision = -1;  // -1: none
+  std::string length;  // h or hh; other length modifiers are dropped, every number being an int
+  char conv = '\0';    // NUL when the text ends inside the conversion
   const char* end = nullptr;
 };
 
-// Parses the conversion whose '%' is at p; conv stays NUL when the text ends inside it.
+int Clamp(int value) { return value < kMaxWidth ? value : kMaxWidth; }
+
+// Parses the conversion whose '%' is at p.
 Conversion Parse(const char* p) {
   Conversion c;
   const char* q = p + 1;
-  std::string flags;
   for (; *q != '\0' && std::strchr("-+ #0", *q) != nullptr; ++q) {
-    if (flags.find(*q) == std::string::npos) flags += *q;
+    if (c.flags.find(*q) == std::string::npos) c.flags += *q;
   }
-  c.spec = "%" + flags;
-  if (*q >= '0' && *q <= '9') {
-    int width = ReadNumber(q);
-    c.spec += std::to_string(width < kMaxWidth ? width : kMaxWidth);
-  }
+  if (*q >= '0' && *q <= '9') c.width = Clamp(ReadNumber(q));
   if (*q == '.') {
     ++q;
-    int precision = ReadNumber(q);
-    c.spec += "." + std::to_string(precision < kMaxWidth ? precision : kMaxWidth);
+    c.precision = Clamp(ReadNumber(q));
   }
   if (q[0] == 'h' && q[1] == 'h') {
-    c.spec += "hh";
+    c.length = "hh";
     q += 2;
   } else if (q[0] == 'h') {
-    c.spec += "h";
+    c.length = "h";
     ++q;
   } else if (q[0] == 'l' && q[1] == 'l') {
     q += 2;
@@ -55,8 +54,23 @@ Conversion Parse(const char* p) {
   }
   c.conv = *q;
   c.end = *q != '\0' ? q + 1 : q;
-  if (c.conv != '\0') c.spec += c.conv;
   return c;
+}
+
+// The snprintf format for c, keeping only the parts that C defines for its conversion.
+std::string Spec(const Conversion& c) {
+  const bool isSigned = c.conv == 'd' || c.conv == 'i';
+  const bool isUnsigned = c.conv == 'u' || c.conv == 'x' || c.conv == 'X' || c.conv == 'o';
+  const char* allowed = isSigned ? "-+ 0" : isUnsigned ? "-#0" : "-";
+  std::string spec = "%";
+  for (char flag : c.flags) {
+    if (std::strchr(allowed, flag) != nullptr) spec += flag;
+  }
+  if (c.width >= 0) spec += std::to_string(c.width);
+  if (c.precision >= 0 && c.conv != 'c') spec += "." + std::to_string(c.precision);
+  if (isSigned || isUnsigned) spec += c.length;
+  spec += c.conv;
+  return spec;
 }
 
 bool IsIntConversion(char conv) { return conv != '\0' && std::strchr("diuxXoc", conv) != nullptr; }
@@ -66,16 +80,17 @@ void Append(std::string& out, std::string_view text) {
   out.append(text.substr(0, room));
 }
 
-// Formats one argument with its already clamped conversion.
+// Formats one argument; width and precision are already clamped.
 void AppendFormatted(std::string& out, const Conversion& c, const TextArg& arg) {
+  const std::string spec = Spec(c);
   char piece[kFormattedTextLimit + 1];
   int n;
   if (c.conv == 's') {
-    n = std::snprintf(piece, sizeof piece, c.spec.c_str(), arg.Text());
+    n = std::snprintf(piece, sizeof piece, spec.c_str(), arg.Text());
   } else if (c.conv == 'd' || c.conv == 'i' || c.conv == 'c') {
-    n = std::snprintf(piece, sizeof piece, c.spec.c_str(), arg.Number());
+    n = std::snprintf(piece, sizeof piece, spec.c_str(), arg.Number());
   } else {
-    n = std::snprintf(piece, sizeof piece, c.spec.c_str(), static_cast<unsigned>(arg.Number()));
+    n = std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<unsigned>(arg.Number()));
   }
   if (n <= 0) return;
   std::size_t length = static_cast<std::size_t>(n) < sizeof piece ? static_cast<std::size_t>(n) : sizeof piece - 1;

@@ -27,7 +27,8 @@ constexpr std::size_t kFormattedTextLimit = 1023;
 // - `%%` gives `%`;
 // - a conversion `%[flags][width][.precision][length]conv` is formatted only when conv fits the
 //   next argument (d i u x X o c for an int, s for a string); width and precision are clamped to
-//   64 and a length modifier other than h or hh is ignored (every number is an int);
+//   64, a length modifier other than h or hh is ignored (every number is an int), and a flag or
+//   precision that C leaves undefined for the conversion (such as %05s or %.2c) is dropped;
 // - any other `%` (unknown conversion such as %n, %f or %*d, no argument left, or an argument of
 //   the other kind) is copied as text and takes no argument;
 // - the result is cut to kFormattedTextLimit bytes.

@@ -35,6 +35,9 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideChar, int cchWid
                         LPSTR multiByte, int cbMultiByte, LPCSTR defaultChar,
                         BOOL* usedDefaultChar);
 
+// TRUE for a byte that begins a two-byte character of the ANSI code page 936 (0x81 to 0xFE).
+BOOL IsDBCSLeadByte(BYTE testChar);
+
 int GetSystemMetrics(int index);
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
 

@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "platform/kernel.h"
@@ -16,7 +15,6 @@ constexpr UINT kCodePageGbk = 936;
 
 bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-bool IsGbkLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 bool IsGbkTrail(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
 // Converts one character with an open iconv descriptor; false when iconv refuses it.
@@ -112,7 +110,7 @@ struct GbkTables {
       auto b0 = static_cast<unsigned char>(out[0]);
       if (outLen == 1 && b0 >= 0x80) {
         encode[c] = b0;
-      } else if (outLen == 2 && IsGbkLead(b0) && IsGbkTrail(static_cast<unsigned char>(out[1]))) {
+      } else if (outLen == 2 && IsDBCSLeadByte(b0) && IsGbkTrail(static_cast<unsigned char>(out[1]))) {
         encode[c] = static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(out[1]));
       }
     }
@@ -121,8 +119,8 @@ struct GbkTables {
 };
 
 const GbkTables& Gbk() {
-  static const std::unique_ptr<GbkTables> tables = std::make_unique<GbkTables>();
-  return *tables;
+  static const GbkTables tables;
+  return tables;
 }
 
 // GBK bytes to UTF-16. A byte pair that GBK lacks is one U+FFFD; a lead byte that is not followed
@@ -136,12 +134,12 @@ std::u16string DecodeGbk(const unsigned char* p, std::size_t n) {
     if (b < 0x80) {
       out.push_back(b);
       ++i;
-    } else if (IsGbkLead(b) && i + 1 < n && IsGbkTrail(p[i + 1])) {
+    } else if (IsDBCSLeadByte(b) && i + 1 < n && IsGbkTrail(p[i + 1])) {
       char16_t c = t.decode[static_cast<std::size_t>(b) << 8 | p[i + 1]];
       out.push_back(c != 0 ? c : kReplacement);
       i += 2;
     } else {
-      char16_t c = IsGbkLead(b) ? 0 : t.decode[b];
+      char16_t c = IsDBCSLeadByte(b) ? 0 : t.decode[b];
       out.push_back(c != 0 ? c : kReplacement);
       ++i;
     }
@@ -333,6 +331,8 @@ int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, LPCWSTR wideChar, int cc
   }
   return CopyOut(bytes, multiByte, cbMultiByte);
 }
+
+BOOL IsDBCSLeadByte(BYTE testChar) { return testChar >= 0x81 && testChar <= 0xFE ? TRUE : FALSE; }
 
 namespace platform {
 

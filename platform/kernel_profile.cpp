@@ -39,7 +39,7 @@ bool SameName(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i) {
     auto x = static_cast<unsigned char>(a[i]);
     auto y = static_cast<unsigned char>(b[i]);
-    if (x >= 0x81 && x <= 0xFE && i + 1 < a.size()) {
+    if (IsDBCSLeadByte(x) && i + 1 < a.size()) {
       if (x != y || a[i + 1] != b[i + 1]) return false;
       ++i;
     } else if (AsciiLower(x) != AsciiLower(y)) {

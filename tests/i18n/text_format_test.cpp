@@ -47,6 +47,8 @@ const std::vector<Row>& Rows() {
       {"percent inside a spec", FormatInterfaceText("%5%d", {7}), "%57"},
       {"spec cut by the end", FormatInterfaceText("abc%-0", {1}), "abc%-0"},
       {"repeated flags", FormatInterfaceText("%----+++5d", {3}), "+3   "},
+      {"flags C leaves undefined are dropped",
+       FormatInterfaceText("[%05s][%+u][%#d][%.2c][%hc]", {"ab", 1, 5, 'A', 'B'}), "[   ab][1][5][A][B]"},
       {"null string argument", FormatInterfaceText("[%s]", {static_cast<const char*>(nullptr)}), "[]"},
       {"null format", FormatInterfaceText(nullptr, {1}), ""},
       {"no conversions", FormatInterfaceText("plain", {1, "x"}), "plain"},

@@ -156,6 +156,14 @@ TEST(CodePage, EveryGbkPairRoundTrips) {
   EXPECT_GT(decoded, 21000);  // GBK holds 21886 characters
 }
 
+TEST(CodePage, LeadBytesAre81ToFE) {
+  EXPECT_FALSE(IsDBCSLeadByte(0x7F));
+  EXPECT_FALSE(IsDBCSLeadByte(0x80));  // the euro sign stands alone
+  EXPECT_TRUE(IsDBCSLeadByte(0x81));
+  EXPECT_TRUE(IsDBCSLeadByte(0xFE));
+  EXPECT_FALSE(IsDBCSLeadByte(0xFF));
+}
+
 TEST(CodePage, AcpAndUtf8Helpers) {
   EXPECT_EQ(platform::AcpToUtf8("\xCB\xD1\xCB\xF7\xC9\xE8\xB1\xB8"), "搜索设备");
   EXPECT_EQ(platform::Utf8ToAcp("搜索设备"), "\xCB\xD1\xCB\xF7\xC9\xE8\xB1\xB8");
