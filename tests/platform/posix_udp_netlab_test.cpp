@@ -1,0 +1,447 @@
+// The POSIX UDP backend over real sockets, and the namespace lab it runs in. Every socket here is
+// made inside a namespace of the lab (NetLab::Within or Run); nothing touches the machine's own
+// network. Skips when the lab cannot be made (not root, no iproute2, no namespaces).
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/net/PosixUdp.h"
+#include "tests/support/NetLab.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using platform::net::Endpoint;
+using platform::net::Error;
+using platform::net::PosixBackend;
+using platform::net::Socket;
+using testsupport::NetLab;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kBroadcast = 0xFFFFFFFFu;
+constexpr std::uint16_t kToolPort = 24680;
+constexpr std::uint16_t kSearchPort = 24582;
+
+#define SKIP_WITHOUT_LAB()                                                            \
+  do {                                                                                \
+    std::string why;                                                                  \
+    if (!NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why; \
+  } while (0)
+
+std::unique_ptr<Socket> MakeSocket(NetLab& lab, const NetLab::Host& host, PosixBackend& net) {
+  return lab.Within(host, [&] {
+    Error e = Error::Other;
+    auto s = net.CreateUdp(&e);
+    EXPECT_EQ(e, Error::None);
+    EXPECT_NE(s, nullptr);
+    return s;
+  });
+}
+
+std::unique_ptr<Socket> BoundSocket(NetLab& lab, const NetLab::Host& host, PosixBackend& net,
+                                    Endpoint local, bool broadcast = false) {
+  auto s = MakeSocket(lab, host, net);
+  if (broadcast) {
+    EXPECT_EQ(s->SetBroadcast(true), Error::None);
+  }
+  EXPECT_EQ(s->Bind(local), Error::None);
+  return s;
+}
+
+Error Send(Socket& s, const std::string& text, Endpoint to) {
+  return s.SendTo(text.data(), text.size(), to);
+}
+
+struct Received {
+  long n = -1;
+  Error error = Error::Other;
+  Endpoint from;
+  std::string text;
+};
+
+// Waits (through the backend) until the socket is readable, then receives once.
+Received WaitReceive(PosixBackend& net, Socket& s, std::size_t len = 2048,
+                     std::chrono::milliseconds timeout = 3s) {
+  const auto deadline = Clock::now() + timeout;
+  while (!s.Readable() && Clock::now() < deadline) net.Wait(100ms);
+  Received r;
+  std::vector<char> buffer(len + 1);
+  r.n = s.RecvFrom(buffer.data(), len, &r.from, &r.error);
+  if (r.n >= 0) r.text.assign(buffer.data(), static_cast<std::size_t>(r.n));
+  return r;
+}
+
+class PosixUdpLab : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SKIP_WITHOUT_LAB();
+    lab_ = std::make_unique<NetLab>();
+    tool_ = lab_->AddHost("tool");
+    r1_ = lab_->AddHost("r1");
+    r2_ = lab_->AddHost("r2");
+    lab_->Up();
+  }
+
+  std::unique_ptr<NetLab> lab_;
+  NetLab::Host tool_, r1_, r2_;
+  PosixBackend toolNet_, r1Net_, r2Net_;
+};
+
+TEST_F(PosixUdpLab, BindToolPortWithBroadcastThenSecondBindFails) {
+  ASSERT_TRUE(toolNet_.Startup());
+  auto first = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort}, true);
+  EXPECT_EQ(first->LocalEndpoint(), (Endpoint{0, kToolPort}));
+  EXPECT_GE(first->Fd(), 0);
+  EXPECT_EQ(first->SetReceiveBuffer(256 * 1024), Error::None);
+
+  struct Row {
+    const char* name;
+    Endpoint local;
+    Error expected;
+  };
+  const Row rows[] = {
+      {"same port", {0, kToolPort}, Error::AddrInUse},
+      {"own address, same port", {tool_.address, kToolPort}, Error::AddrInUse},
+      {"address of another host", {r1_.address, kToolPort + 1}, Error::AddrNotAvail},
+      {"other port", {0, kToolPort + 1}, Error::None},
+  };
+  for (const Row& row : rows) {
+    auto s = MakeSocket(*lab_, tool_, toolNet_);
+    EXPECT_EQ(s->Bind(row.local), row.expected) << row.name;
+  }
+  // The same port in another namespace is another host's.
+  auto elsewhere = BoundSocket(*lab_, r1_, r1Net_, {0, kToolPort});
+  auto again = MakeSocket(*lab_, tool_, toolNet_);
+  EXPECT_EQ(again->Bind({0, kToolPort}), Error::AddrInUse);
+  EXPECT_EQ(first->Bind({0, kToolPort + 2}), Error::Invalid);  // already bound
+  toolNet_.Cleanup();
+}
+
+TEST_F(PosixUdpLab, BroadcastFromOneNamespaceReachesTwoOthers) {
+  auto tool = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort}, true);
+  auto reader1 = BoundSocket(*lab_, r1_, r1Net_, {0, kSearchPort});
+  auto reader2 = BoundSocket(*lab_, r2_, r2Net_, {0, kSearchPort});
+
+  ASSERT_EQ(Send(*tool, "search", {kBroadcast, kSearchPort}), Error::None);
+  struct Reader {
+    PosixBackend* net;
+    Socket* socket;
+    const NetLab::Host* host;
+  };
+  for (const Reader& r :
+       {Reader{&r1Net_, reader1.get(), &r1_}, Reader{&r2Net_, reader2.get(), &r2_}}) {
+    Received got = WaitReceive(*r.net, *r.socket);
+    EXPECT_EQ(got.error, Error::None) << r.host->name;
+    EXPECT_EQ(got.text, "search") << r.host->name;
+    EXPECT_EQ(got.from, (Endpoint{tool_.address, kToolPort})) << r.host->name;
+    ASSERT_EQ(Send(*r.socket, "reply " + r.host->name, got.from), Error::None);
+  }
+  std::vector<std::string> replies;
+  for (int i = 0; i < 2; ++i) {
+    Received got = WaitReceive(toolNet_, *tool);
+    EXPECT_EQ(got.error, Error::None);
+    EXPECT_EQ(got.from.port, kSearchPort);
+    EXPECT_TRUE(got.from.addr == r1_.address || got.from.addr == r2_.address);
+    replies.push_back(got.text);
+  }
+  std::sort(replies.begin(), replies.end());
+  EXPECT_EQ(replies, (std::vector<std::string>{"reply r1", "reply r2"}));
+}
+
+TEST_F(PosixUdpLab, BroadcastNeedsSoBroadcast) {
+  auto tool = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort});
+  auto reader = BoundSocket(*lab_, r1_, r1Net_, {0, kSearchPort});
+  EXPECT_EQ(Send(*tool, "search", {kBroadcast, kSearchPort}), Error::Access);
+  ASSERT_EQ(tool->SetBroadcast(true), Error::None);
+  EXPECT_EQ(Send(*tool, "search", {kBroadcast, kSearchPort}), Error::None);
+  EXPECT_EQ(WaitReceive(r1Net_, *reader).text, "search");
+}
+
+TEST_F(PosixUdpLab, OversizedDatagramGivesMessageSizeAndTheNextIsReceived) {
+  auto tool = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort});
+  auto reader = BoundSocket(*lab_, r1_, r1Net_, {0, kSearchPort});
+  std::string big(1000, 'x');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
+  ASSERT_EQ(Send(*reader, big, {tool_.address, kToolPort}), Error::None);
+  ASSERT_EQ(Send(*reader, "next", {tool_.address, kToolPort}), Error::None);
+
+  Received oversized = WaitReceive(toolNet_, *tool, 100);
+  EXPECT_EQ(oversized.n, -1);
+  EXPECT_EQ(oversized.error, Error::MessageSize);
+  EXPECT_EQ(oversized.from, (Endpoint{r1_.address, kSearchPort}));
+  Received next = WaitReceive(toolNet_, *tool, 100);
+  EXPECT_EQ(next.error, Error::None);
+  EXPECT_EQ(next.text, "next");
+  Received none = WaitReceive(toolNet_, *tool, 100, 50ms);
+  EXPECT_EQ(none.error, Error::WouldBlock);
+}
+
+TEST_F(PosixUdpLab, ExactFitAndEmptyDatagrams) {
+  auto tool = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort});
+  auto sender = MakeSocket(*lab_, r1_, r1Net_);  // unbound: gets an ephemeral port on send
+  ASSERT_EQ(Send(*sender, std::string(100, 'y'), {tool_.address, kToolPort}), Error::None);
+  ASSERT_EQ(Send(*sender, "", {tool_.address, kToolPort}), Error::None);
+  Received fit = WaitReceive(toolNet_, *tool, 100);
+  EXPECT_EQ(fit.n, 100);
+  EXPECT_EQ(fit.from.addr, r1_.address);
+  EXPECT_EQ(fit.from.port, sender->LocalEndpoint().port);
+  EXPECT_NE(fit.from.port, 0);
+  Received empty = WaitReceive(toolNet_, *tool, 100);
+  EXPECT_EQ(empty.n, 0);
+  EXPECT_EQ(empty.error, Error::None);
+}
+
+TEST_F(PosixUdpLab, UnboundSocketReceiveIsInvalid) {
+  auto s = MakeSocket(*lab_, tool_, toolNet_);
+  char buffer[16];
+  Error e = Error::None;
+  EXPECT_EQ(s->RecvFrom(buffer, sizeof buffer, nullptr, &e), -1);
+  EXPECT_EQ(e, Error::Invalid);
+  EXPECT_FALSE(s->Readable());
+}
+
+TEST_F(PosixUdpLab, WaitReturnsEarlyWhenADatagramArrives) {
+  auto tool = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort});
+  auto reader = BoundSocket(*lab_, r1_, r1Net_, {0, kSearchPort});
+  auto start = Clock::now();
+  toolNet_.Wait(80ms);  // nothing comes: the whole time
+  EXPECT_GE(Clock::now() - start, 75ms);
+  std::thread peer([&] {
+    std::this_thread::sleep_for(50ms);
+    Send(*reader, "wake", {tool_.address, kToolPort});
+  });
+  start = Clock::now();
+  toolNet_.Wait(5s);
+  auto elapsed = Clock::now() - start;
+  peer.join();
+  EXPECT_LT(elapsed, 3s);
+  EXPECT_TRUE(tool->Readable());
+}
+
+TEST_F(PosixUdpLab, UnicastToAPortNobodyBindsIsDroppedQuietly) {
+  auto tool = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort});
+  EXPECT_EQ(Send(*tool, "cmd", {r1_.address, 9}), Error::None);
+  EXPECT_EQ(Send(*tool, "cmd", {NetLab::kNetwork | 200, 9}), Error::None);  // no such host
+  // Linux reports no ICMP error on an unconnected socket: nothing to receive.
+  Received r = WaitReceive(toolNet_, *tool, 100, 200ms);
+  EXPECT_EQ(r.error, Error::WouldBlock);
+}
+
+TEST_F(PosixUdpLab, ForkedReaderInItsNamespaceAnswersTheTool) {
+  // The pattern of an end-to-end test: a reader runs in a child inside its namespace while the
+  // test drives the tool's socket.
+  auto tool = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort}, true);
+  auto reader = std::async(std::launch::async, [&] {
+    return lab_->RunChecks(r1_, [&] {
+      PosixBackend net;
+      Error e;
+      auto s = net.CreateUdp(&e);
+      ASSERT_NE(s, nullptr);
+      ASSERT_EQ(s->Bind({0, kSearchPort}), Error::None);
+      Received got = WaitReceive(net, *s, 2048, 10s);
+      ASSERT_EQ(got.error, Error::None);
+      EXPECT_EQ(got.text, "search");
+      ASSERT_EQ(Send(*s, "here", got.from), Error::None);
+    });
+  });
+  Received reply;
+  const auto deadline = Clock::now() + 10s;
+  while (reply.n < 0 && Clock::now() < deadline) {
+    Send(*tool, "search", {kBroadcast, kSearchPort});  // until the child listens
+    reply = WaitReceive(toolNet_, *tool, 2048, 100ms);
+  }
+  EXPECT_EQ(reply.text, "here");
+  EXPECT_EQ(reply.from, (Endpoint{r1_.address, kSearchPort}));
+  EXPECT_EQ(reader.get(), 0);
+}
+
+// ---- the lab itself ----
+
+class NetLabTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SKIP_WITHOUT_LAB(); }
+};
+
+std::vector<std::string> LabNamespaces(const std::string& prefix) {
+  std::vector<std::string> names;
+  if (FILE* p = ::popen("ls /run/netns 2>/dev/null", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, p)) {
+      std::string name(line);
+      if (!name.empty() && name.back() == '\n') name.pop_back();
+      if (name.rfind(prefix, 0) == 0) names.push_back(name);
+    }
+    ::pclose(p);
+  }
+  return names;
+}
+
+TEST_F(NetLabTest, HostsSeeOnlyTheLabSegment) {
+  NetLab lab;
+  auto tool = lab.AddHost("tool");
+  auto r1 = lab.AddHost("r1");
+  lab.Up();
+  EXPECT_EQ(tool.addressText, "10.201.0.1");
+  EXPECT_EQ(r1.addressText, "10.201.0.2");
+  EXPECT_EQ(r1.address, 0x0AC90002u);
+  std::string out;
+  ASSERT_EQ(lab.Exec(tool, "ip -o link show | cut -d: -f2 | sed 's/@.*//' | tr -d ' '", &out), 0);
+  EXPECT_EQ(out, "lo\nlab0\n");
+  ASSERT_EQ(lab.Exec(tool, "ip -4 -o addr show dev lab0", &out), 0);
+  EXPECT_NE(out.find("10.201.0.1/16"), std::string::npos) << out;
+  ASSERT_EQ(lab.Exec(tool, "ip route show default", &out), 0);
+  EXPECT_NE(out.find("default dev lab0"), std::string::npos) << out;
+  // A host added after Up() is built at once and reachable.
+  auto late = lab.AddHost("late");
+  ASSERT_EQ(lab.Exec(late, "ip -4 -o addr show dev lab0", &out), 0);
+  EXPECT_NE(out.find("10.201.0.3/16"), std::string::npos) << out;
+  EXPECT_EQ(lab.Hosts().size(), 3u);
+}
+
+TEST_F(NetLabTest, RunExecAndSpawnReportExitStatus) {
+  NetLab lab;
+  auto h = lab.AddHost("h");
+  lab.Up();
+  struct Row {
+    const char* name;
+    std::function<int()> fn;
+    int expected;
+  };
+  const Row rows[] = {
+      {"returns", [] { return 3; }, 3},
+      {"throws", []() -> int { throw std::runtime_error("boom"); }, 125},
+      {"killed",
+       []() -> int {
+         std::raise(SIGKILL);
+         return 0;
+       },
+       128 + SIGKILL},
+      {"hangs",
+       []() -> int {
+         ::pause();
+         return 0;
+       },
+       NetLab::kTimedOut},
+  };
+  for (const Row& row : rows) EXPECT_EQ(lab.Run(h, row.fn, 300ms), row.expected) << row.name;
+  EXPECT_EQ(lab.RunChecks(h, [] { EXPECT_EQ(1, 1); }), 0);
+
+  EXPECT_EQ(lab.Exec(h, "exit 7"), 7);
+  EXPECT_EQ(lab.Exec(h, "sleep 5", nullptr, 200ms), NetLab::kTimedOut);
+  std::string out;
+  EXPECT_EQ(lab.Exec(h, "echo out; echo err >&2", &out), 0);
+  EXPECT_EQ(out, "out\nerr\n");
+
+  const std::string log = "/tmp/klab-test-" + std::to_string(::getpid()) + ".log";
+  pid_t done =
+      lab.Spawn(h, {"sh", "-c", "echo spawned-$KLAB_VALUE; exit 4"}, {log, {"KLAB_VALUE=42"}});
+  EXPECT_EQ(lab.WaitExit(done, 5s), 4);
+  std::ifstream in(log);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "spawned-42");
+  std::remove(log.c_str());
+
+  pid_t sleeper = lab.Spawn(h, {"sleep", "30"});
+  EXPECT_EQ(lab.WaitExit(sleeper, 50ms), NetLab::kTimedOut);
+  EXPECT_EQ(lab.Stop(sleeper), 128 + SIGTERM);
+  EXPECT_THROW(lab.Stop(sleeper), std::invalid_argument);  // not ours any more
+  EXPECT_THROW(lab.Spawn(h, {"/nonexistent/kestrival-program"}), std::runtime_error);
+}
+
+TEST_F(NetLabTest, ManyAddressesOnOneHost) {
+  NetLab lab;
+  auto tool = lab.AddHost("tool");
+  auto swarm = lab.AddHost("swarm");
+  lab.Up();
+  constexpr std::size_t kCount = 1000;
+  const auto start = Clock::now();
+  std::vector<std::uint32_t> addresses = lab.AddAddresses(swarm, kCount);
+  EXPECT_LT(Clock::now() - start, 30s);
+  ASSERT_EQ(addresses.size(), kCount);
+  EXPECT_EQ(NetLab::FormatAddress(addresses.front()), "10.201.1.1");
+  EXPECT_EQ(NetLab::FormatAddress(addresses[254]), "10.201.2.1");
+  EXPECT_EQ(lab.Addresses(swarm).size(), kCount + 1);
+  std::string out;
+  ASSERT_EQ(lab.Exec(swarm, "ip -4 -o addr show dev lab0 | wc -l", &out), 0);
+  EXPECT_EQ(std::stoul(out), kCount + 1);
+
+  rlimit files{};
+  ::getrlimit(RLIMIT_NOFILE, &files);
+  if (files.rlim_cur < kCount + 100 && files.rlim_max >= kCount + 100) {
+    files.rlim_cur = kCount + 100;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+  }
+  const std::size_t step = files.rlim_cur >= kCount + 100 ? 1 : 10;
+  PosixBackend swarmNet, toolNet;
+  std::vector<std::unique_ptr<Socket>> readers;
+  for (std::size_t i = 0; i < kCount; i += step) {
+    readers.push_back(BoundSocket(lab, swarm, swarmNet, {addresses[i], kSearchPort}));
+  }
+  auto toolSocket = BoundSocket(lab, tool, toolNet, {0, kToolPort});
+  for (std::size_t i = 0, k = 0; i < kCount; i += step, ++k) {
+    ASSERT_EQ(Send(*toolSocket, std::to_string(i), {addresses[i], kSearchPort}), Error::None);
+    Received got = WaitReceive(swarmNet, *readers[k]);
+    ASSERT_EQ(got.text, std::to_string(i));
+    ASSERT_EQ(Send(*readers[k], "from " + std::to_string(i), got.from), Error::None);
+    Received reply = WaitReceive(toolNet, *toolSocket);
+    ASSERT_EQ(reply.from, (Endpoint{addresses[i], kSearchPort}));  // answers from its own address
+  }
+}
+
+TEST_F(NetLabTest, DestructorRemovesEveryNamespaceAndProcess) {
+  std::string prefix;
+  pid_t sleeper = 0;
+  {
+    NetLab lab;
+    prefix = lab.Prefix();
+    auto a = lab.AddHost("a");
+    lab.AddHost("b");
+    lab.Up();
+    EXPECT_EQ(LabNamespaces(prefix).size(), 3u);  // two hosts and the bridge
+    sleeper = lab.Spawn(a, {"sleep", "60"});
+  }
+  EXPECT_TRUE(LabNamespaces(prefix).empty());
+  EXPECT_EQ(::waitpid(sleeper, nullptr, WNOHANG), -1);  // reaped already
+}
+
+TEST_F(NetLabTest, DestructorCleansUpAfterAFailedBuild) {
+  std::string prefix;
+  {
+    NetLab lab;
+    prefix = lab.Prefix();
+    lab.AddHost("ok");
+    lab.Up();
+    // The bridge side's name of the next veth is taken: building the host fails halfway, after
+    // its namespace was made.
+    ASSERT_EQ(std::system(("ip -n " + prefix + "br link add name p1 type bridge").c_str()), 0);
+    EXPECT_THROW(lab.AddHost("clash"), std::runtime_error);
+    EXPECT_EQ(LabNamespaces(prefix).size(), 3u);
+  }
+  EXPECT_TRUE(LabNamespaces(prefix).empty()) << "left: " << LabNamespaces(prefix).size();
+}
+
+TEST_F(NetLabTest, StaleLabsOfDeadProcessesAreRemoved) {
+  pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ASSERT_GT(dead, 0);
+  ::waitpid(dead, nullptr, 0);
+  const std::string stale = "klab-" + std::to_string(dead) + "-0-h0";
+  ASSERT_EQ(std::system(("ip netns add " + stale).c_str()), 0);
+  ASSERT_EQ(LabNamespaces(stale).size(), 1u);
+  NetLab lab;  // cleans on construction
+  EXPECT_TRUE(LabNamespaces(stale).empty());
+}
+
+}  // namespace
