@@ -243,7 +243,7 @@ TEST_F(PosixUdpLab, ForkedReaderInItsNamespaceAnswersTheTool) {
   // test drives the tool's socket.
   auto tool = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort}, true);
   auto reader = std::async(std::launch::async, [&] {
-    return lab_->RunChecks(r1_, [&] {
+    return lab_->Run(r1_, [&] {
       PosixBackend net;
       Error e;
       auto s = net.CreateUdp(&e);
@@ -335,7 +335,10 @@ TEST_F(NetLabTest, RunExecAndSpawnReportExitStatus) {
        NetLab::kTimedOut},
   };
   for (const Row& row : rows) EXPECT_EQ(lab.Run(h, row.fn, 300ms), row.expected) << row.name;
-  EXPECT_EQ(lab.RunChecks(h, [] { EXPECT_EQ(1, 1); }), 0);
+  EXPECT_EQ(lab.Run(h, [] { EXPECT_EQ(1, 1); }), 0);
+  // A failure in the child reaches the parent as status 1 (the child prints it; this is wanted).
+  EXPECT_EQ(lab.Run(h, [] { ADD_FAILURE() << "deliberate failure inside a NetLab child"; }), 1);
+  EXPECT_EQ(lab.Run(h, [] { return 0; }), 0);
 
   EXPECT_EQ(lab.Exec(h, "exit 7"), 7);
   EXPECT_EQ(lab.Exec(h, "sleep 5", nullptr, 200ms), NetLab::kTimedOut);

@@ -430,7 +430,7 @@ std::vector<std::uint32_t> NetLab::Addresses(const Host& host) const {
   return all;
 }
 
-int NetLab::Run(const Host& host, const std::function<int()>& fn, milliseconds timeout) {
+int NetLab::RunChild(const Host& host, const std::function<int()>& fn, milliseconds timeout) {
   return ForkAndWait(
       [&] {
         EnterNetns(host.netns);
@@ -440,16 +440,6 @@ int NetLab::Run(const Host& host, const std::function<int()>& fn, milliseconds t
         return code;
       },
       nullptr, timeout);
-}
-
-int NetLab::RunChecks(const Host& host, const std::function<void()>& fn, milliseconds timeout) {
-  return Run(
-      host,
-      [&] {
-        fn();
-        return 0;
-      },
-      timeout);
 }
 
 int NetLab::Exec(const Host& host, const std::string& command, std::string* output,

@@ -9,7 +9,7 @@
 //   auto r1 = lab.AddHost("r1");                      // 10.201.0.2/16
 //   lab.Up();
 //   auto socket = lab.Within(tool, [&] { return backend.CreateUdp(&e); });  // a socket in tool
-//   int status = lab.Run(r1, [&] { ...; return 0; });  // a forked child inside r1
+//   int status = lab.Run(r1, [&] { EXPECT_...; });     // a forked child inside r1: 0 if passed
 //   pid_t sim = lab.Spawn(r1, {"kestrival-sim", "--port", "24582"});
 //   lab.Exec(tool, "ip -4 -o addr", &text);
 //   auto swarm = lab.AddAddresses(r1, 1000);          // 10.201.1.1 ... on r1
@@ -95,14 +95,20 @@ class NetLab {
     return result.get();
   }
 
-  // Runs fn in a forked child inside the host's namespace; returns its exit status: fn's result,
-  // 1 if fn returned 0 but a GoogleTest assertion failed in it, 125 if it threw, 128+n for signal
-  // n, kTimedOut when it was killed after `timeout`.
-  int Run(const Host& host, const std::function<int()>& fn,
-          std::chrono::milliseconds timeout = std::chrono::seconds(60));
-  // Run for a body of assertions (ASSERT_* allowed): 0 when none failed.
-  int RunChecks(const Host& host, const std::function<void()>& fn,
-                std::chrono::milliseconds timeout = std::chrono::seconds(60));
+  // Runs fn in a forked child inside the host's namespace; returns its exit status. fn returns
+  // int (its exit code) or void (0; ASSERT_* allowed). A GoogleTest assertion that failed in the
+  // child makes a 0 into 1; 125 if fn threw, 128+n for signal n, kTimedOut when it was killed
+  // after `timeout`. The child's output goes where the test's goes.
+  template <class F>
+  int Run(const Host& host, F&& fn, std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
+    if constexpr (std::is_void_v<std::invoke_result_t<F&>>) {
+      return RunChild(
+          host, [&] { return fn(), 0; }, timeout);
+    } else {
+      return RunChild(
+          host, [&] { return static_cast<int>(fn()); }, timeout);
+    }
+  }
   // Runs `sh -c command` inside the host's namespace; returns its exit status as Run does.
   // With `output`, it receives stdout and stderr together.
   int Exec(const Host& host, const std::string& command, std::string* output = nullptr,
@@ -129,6 +135,7 @@ class NetLab {
   static std::string FormatAddress(std::uint32_t addr);
 
  private:
+  int RunChild(const Host& host, const std::function<int()>& fn, std::chrono::milliseconds timeout);
   void BuildSegment();
   void BuildHost(const Host& host);
   void WaitForLinks(const std::vector<Host>& hosts);
