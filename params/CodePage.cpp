@@ -8,7 +8,7 @@
 
 namespace {
 
-// Part 3.1: count the UTF-16 units with the NUL, convert; count the target bytes, convert.
+// Count the UTF-16 units with the NUL, convert; count the target bytes, convert.
 char* Convert(UINT from, UINT to, const char* text) {
   const int length = static_cast<int>(std::strlen(text)) + 1;
   const int wideCount = MultiByteToWideChar(from, 0, text, length, nullptr, 0);

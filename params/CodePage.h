@@ -1,5 +1,5 @@
 // Code-page conversion of texts between UTF-8 and the system's 8-bit code page (CP_ACP, GBK),
-// as Part 3.1 gives the algorithm, on MultiByteToWideChar / WideCharToMultiByte.
+// on MultiByteToWideChar / WideCharToMultiByte.
 #pragma once
 
 #include <cstddef>

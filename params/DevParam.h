@@ -1,4 +1,4 @@
-// The 720-byte parameter record DEV_PARAM_T of reply 31 (Part 3.1): a sequence of sections, each
+// The 720-byte parameter record DEV_PARAM_T of reply 31: a sequence of sections, each
 // written by one Set command with a payload laid out like the section.
 #pragma once
 
@@ -181,7 +181,7 @@ KESTRIVAL_AT(cardPrefix, 656);
 KESTRIVAL_AT(cardSuffix, 688);
 #undef KESTRIVAL_AT
 
-// The record a reply 31 carries (Part 2.4): zero-filled, then min(len, 720) bytes copied.
+// The record a reply 31 carries: zero-filled, then min(len, 720) bytes copied.
 DEV_PARAM_T DecodeDevParam(const std::uint8_t* data, std::size_t len);
 // The 720 wire bytes of a record.
 std::array<std::uint8_t, DEV_PARAM_LEN> EncodeDevParam(const DEV_PARAM_T& record);

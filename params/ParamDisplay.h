@@ -1,4 +1,4 @@
-// Pure helpers of the parameter display (Part 3.1, ShowParameters): which list position a code
+// Pure helpers of the parameter display: which list position a code
 // selects and which text a field shows.
 #pragma once
 

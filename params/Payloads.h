@@ -78,7 +78,7 @@ std::array<std::uint8_t, QR_PARAMS_LEN> BuildQrPayload(const QrInput& in);
 // trace "data[%d]:0x%02x\n".
 using HexByteTrace = std::function<void(int i, int byte)>;
 
-// One 32-byte prefix or suffix field from its edit text under input format `format` (Part 3.3).
+// One 32-byte prefix or suffix field from its edit text under input format `format`.
 // The edit is read with a 32-byte limit: only its first 31 bytes (up to a NUL) count.
 // - format != 0 (text, -1 included): those bytes, then zeros.
 // - format == 0 (hexadecimal): n = length / 2 pairs; pair i is read with sscanf "%2x" at

@@ -1,6 +1,6 @@
 #include "protocol/CommandCatalog.h"
 
-// The pairing rule of Part 2.1, checked over the whole table at compile time.
+// The pairing rule, checked over the whole table at compile time.
 static_assert([] {
   for (const CommandInfo& c : COMMAND_CATALOG) {
     if (c.request % 2 != 0 || c.reply != c.request + 1) return false;

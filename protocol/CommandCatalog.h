@@ -1,4 +1,4 @@
-// The catalogue of command identifiers (Part 2.1): every request the tool sends, the reply it
+// The catalogue of command identifiers: every request the tool sends, the reply it
 // expects, the data length, where it goes and the pause between its two datagrams.
 #pragma once
 
@@ -49,7 +49,7 @@ constexpr std::int32_t CMD_SET_QR_PARAMS_REPLY = 43;
 constexpr std::int32_t CMD_SET_CARD_FIX = 44;
 constexpr std::int32_t CMD_SET_CARD_FIX_REPLY = 45;
 
-// Bytes the reply handler reads from the data of each reply (Part 2.4).
+// Bytes the reply handler reads from the data of each reply.
 constexpr int VERSION_REPLY_READ_LEN = 64;
 constexpr int VERSION_TEXT_OFFSET = 16;  // inside the version reply's data, up to byte 63
 constexpr int ECHO_REPLY_READ_LEN = 1;   // replies 19, 21, 23

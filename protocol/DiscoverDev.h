@@ -1,5 +1,5 @@
 // The 96-byte device record __DISCOVER_DEV of a discovery reply and of the network settings
-// command (Part 2.3): a 16-byte label and the 80-byte network block.
+// command: a 16-byte label and the 80-byte network block.
 #pragma once
 
 #include <array>
@@ -99,7 +99,7 @@ struct DiscoveredRecord {
   bool labelCut;  // the reply's label had no NUL in its 16 bytes
 };
 
-// The record to store for a discovery reply (Part 2.3, AddDiscoveredDevice steps 1 and 2): the
+// The record to store for a discovery reply: the
 // first 96 data bytes (fewer available: the rest zero), ipAddr overwritten with the sender's
 // network-order address. A label with no NUL in its 16 bytes is cut to its first 15 bytes, so
 // the list line, the double-click text and the network settings label stay within devLabel and

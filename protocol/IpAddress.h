@@ -1,4 +1,4 @@
-// The two forms of an IPv4 address, kept apart by type (Overview, Shared types; Part 2.3).
+// The two forms of an IPv4 address, kept apart by type.
 // Ip32: the value of an IP address control, first octet most significant; it travels as a
 // little-endian integer in the network block, the parameter record and the cloud command
 // (192.168.0.1 is 0xC0A80001, bytes 01 00 A8 C0).

@@ -33,7 +33,7 @@ static_assert(offsetof(MspSendCmd_t, cmdId) == MSP_CMD_ID_OFFSET);
 static_assert(offsetof(MspSendCmd_t, cmdDataLen) == MSP_CMD_DATA_LEN_OFFSET);
 static_assert(offsetof(MspSendCmd_t, cmdData_checksum) == MSP_CHECKSUM_OFFSET);
 
-// The receive buffer of one notification (Part 2.2) and the most data it holds after a header.
+// The receive buffer of one notification and the most data it holds after a header.
 constexpr int RECV_BUFFER_LEN = 4096;
 constexpr int MAX_REPLY_DATA_LEN = RECV_BUFFER_LEN - PACKAGE_HEADER_LEN;  // 4079
 
@@ -67,9 +67,9 @@ struct ReplyCheck {
   int receivedChecksum = 0;
 };
 
-// Validates a received datagram the way CKestrivalDlg::UdpCmdRecv does (Part 2.4, steps 1, 2
-// and 4): length, sync code, then the checksum when cmdDataLen is not 0. buffer holds bufferSize
-// bytes (RECV_BUFFER_LEN in the dialog), of which the first count were received.
+// Validates a received datagram the way CKestrivalDlg::UdpCmdRecv does: length, sync code, then the
+// checksum when cmdDataLen is not 0. buffer holds bufferSize bytes (RECV_BUFFER_LEN in the dialog),
+// of which the first count were received.
 // - A negative cmdDataLen is checked like any non-zero length: CmdDataChecksum gives 255 for it
 //   without reading, so the reply passes only with checksum byte 0xFF.
 // - Data bytes past the end of the datagram count as zero (the dialog zero-fills its buffer; they

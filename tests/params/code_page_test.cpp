@@ -1,4 +1,4 @@
-// Utf8ToAnsi and AnsiToUtf8 of Part 3.1 on the platform's conversion (CP_ACP = GBK).
+// Utf8ToAnsi and AnsiToUtf8 on the platform's conversion (CP_ACP = GBK).
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,4 +1,4 @@
-// DEV_PARAM_T against the field and section tables of Part 3.1.
+// DEV_PARAM_T against the field and section tables.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -24,7 +24,7 @@ FieldRow MakeFieldRow(const char* field, std::size_t offset, std::size_t size,
 
 #define ROW(f, off, w) MakeFieldRow(#f, offsetof(DEV_PARAM_T, f), sizeof(DEV_PARAM_T::f), off, w)
 
-// The field table of Part 3.1, with the unread rests of the one-byte slots.
+// The field table, with the unread rests of the one-byte slots.
 const FieldRow kFields[] = {
     ROW(netMode, 0, 4),
     ROW(ipAddr, 4, 4),

@@ -1,4 +1,4 @@
-// The display rules of Part 3.1: code to list position, hex display, field text.
+// The display rules: code to list position, hex display, field text.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,4 +1,4 @@
-// Part 3.1's promise: a value that its control can show, sent back unchanged with its section's
+// The round-trip promise: a value that its control can show, sent back unchanged with its section's
 // Set command, reaches the reader in the form in which it came. For records whose every value
 // can be shown, each payload built from what the display shows equals the record's section.
 #include <gtest/gtest.h>
@@ -25,7 +25,7 @@ Bytes B(const std::array<std::uint8_t, N>& a) {
   return Bytes(a.begin(), a.end());
 }
 
-// The fixed items of the serial lists (Part 1.2) and the list's CB_FINDSTRING from -1: the first
+// The fixed items of the serial lists and the list's CB_FINDSTRING from -1: the first
 // item that begins with the text, ignoring case.
 const std::vector<std::string> kBaudItems = {
     "110",  "134",  "150",   "300",   "600",   "1200",  "1800",   "2400",   "4800",

@@ -1,4 +1,4 @@
-// The command catalogue of Part 2.1, frozen row by row.
+// The command catalogue, frozen row by row.
 #include <gtest/gtest.h>
 
 #include "protocol/CommandCatalog.h"
@@ -20,7 +20,7 @@ struct Row {
 
 constexpr Destination kSel = Destination::SelectedReader;
 
-// Transcribed from the catalogue table of Part 2.1.
+// Transcribed from the catalogue table.
 const Row kSpecTable[] = {
     {0, 1, 0, kSel, 0},
     {2, 3, 0, Destination::Broadcast, 0},

@@ -1,4 +1,4 @@
-// The device record of Part 2.3, the two address forms, and what a discovery reply stores.
+// The device record, the two address forms, and what a discovery reply stores.
 #include <gtest/gtest.h>
 
 #include <cstring>
