@@ -1,0 +1,152 @@
+// The set sequence and the Set commands whose data are list selections and numbers, with the
+// checks of the two Wiegand edits.
+#include <string>
+
+#include "app/KestrivalDlg.h"
+#include "params/Payloads.h"
+#include "protocol/CommandCatalog.h"
+#include "protocol/MspPacket.h"
+
+namespace {
+
+// The pause between header and payload as the command catalogue gives it.
+int CatalogPause(int cmdId) {
+  const CommandInfo* info = FindCommand(cmdId);
+  return info ? info->pauseMs : 0;
+}
+
+// The text of the selected item, empty when the list has none.
+std::string SelectedItemText(const CComboBox& list) {
+  const int sel = list.GetCurSel();
+  if (sel < 0) return {};
+  const int len = list.GetLBTextLen(sel);
+  if (len <= 0) return {};
+  std::string text(static_cast<std::size_t>(len) + 1, '\0');
+  const int got = list.GetLBText(sel, text.data());
+  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  return text;
+}
+
+// The whole text of an edit.
+std::string EditText(const CWnd& edit) {
+  CString text;
+  edit.GetWindowText(text);
+  return text.str();
+}
+
+// The lowest value the Wiegand edits keep, in microseconds.
+constexpr int kMinWiegandPulseUs = 100;
+
+}  // namespace
+
+void CKestrivalDlg::SendSetCommand(int cmdId, const void* payload, int len, int pauseMs) {
+  MspSendCmd_t header{};
+  BuildCmdHeader(cmdId, payload, len, &header);
+  const auto headerBytes = EncodeCmdHeader(header);
+  // Each send reports itself in the status bar; a failed header does not stop the payload.
+  SendToSelectedDevice(reinterpret_cast<const char*>(headerBytes.data()), PACKAGE_HEADER_LEN);
+  if (pauseMs > 0) Sleep(static_cast<DWORD>(pauseMs));
+  SendToSelectedDevice(static_cast<const char*>(payload), len);
+}
+
+void CKestrivalDlg::OnSetOutputFormat() {
+  UpdateData(TRUE);
+  const auto payload = BuildOutputFormatPayload(m_outputFormat.GetCurSel());
+  SendSetCommand(CMD_SET_OUTPUT_FORMAT, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_OUTPUT_FORMAT));
+}
+
+void CKestrivalDlg::OnSetCardInputFormat() {
+  UpdateData(TRUE);
+  const auto payload = BuildCardInputFormatPayload(m_cardInputFormat.GetCurSel());
+  SendSetCommand(CMD_SET_CARD_INPUT_FORMAT, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_CARD_INPUT_FORMAT));
+}
+
+void CKestrivalDlg::OnSetHidFormat() {
+  UpdateData(TRUE);
+  const auto payload = BuildHidFormatPayload(m_hidEnter.GetCurSel(), m_hidNewline.GetCurSel());
+  SendSetCommand(CMD_SET_HID_FORMAT, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_HID_FORMAT));
+}
+
+void CKestrivalDlg::OnSetLight() {
+  UpdateData(TRUE);
+  const auto payload = BuildLightPayload(m_light.GetCurSel());
+  SendSetCommand(CMD_SET_LIGHT, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_LIGHT));
+}
+
+void CKestrivalDlg::OnSetWorkMode() {
+  UpdateData(TRUE);
+  const auto payload = BuildWorkModePayload(m_workMode.GetCurSel());
+  SendSetCommand(CMD_SET_WORK_MODE, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_WORK_MODE));
+}
+
+void CKestrivalDlg::OnSetHiddenChoice() {
+  UpdateData(TRUE);
+  const auto payload = BuildHiddenChoicePayload(m_hiddenChoice.GetCurSel());
+  SendSetCommand(CMD_SET_HIDDEN_CHOICE, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_HIDDEN_CHOICE));
+}
+
+void CKestrivalDlg::OnSetSpeaker() {
+  UpdateData(TRUE);
+  const auto payload = BuildSpeakerPayload(m_speaker.GetCurSel());
+  SendSetCommand(CMD_SET_SPEAKER, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_SPEAKER));
+}
+
+void CKestrivalDlg::OnSetRestart() {
+  UpdateData(TRUE);
+  const auto payload = BuildRestartPayload(m_restart.GetCurSel());
+  SendSetCommand(CMD_SET_RESTART, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_RESTART));
+}
+
+void CKestrivalDlg::OnSetWiegand() {
+  UpdateData(TRUE);
+  const auto payload = BuildWiegandPayload(WiegandInput{m_wgLowValue, m_wgHighValue});
+  SendSetCommand(CMD_SET_WIEGAND, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_WIEGAND));
+}
+
+void CKestrivalDlg::OnSetSerial() {
+  UpdateData(TRUE);
+  const std::string baud = SelectedItemText(m_baudRate);
+  const std::string dataBits = SelectedItemText(m_dataBits);
+  const std::string stopBits = SelectedItemText(m_stopBits);
+  const auto payload = BuildSerialPayload(
+      SerialInput{baud, dataBits, stopBits, m_parity.GetCurSel(), m_qrSerialFormat.GetCurSel()});
+  SendSetCommand(CMD_SET_SERIAL, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_SERIAL));
+}
+
+void CKestrivalDlg::OnSetQrParams() {
+  UpdateData(TRUE);
+  // Disabled controls still hold their selections and texts, and those are sent.
+  const std::string ntp = EditText(m_qrNtp);
+  const std::string backup = EditText(m_qrBackup);
+  const auto payload = BuildQrPayload(QrInput{
+      m_qrProtocol.GetCurSel(), m_qrCardFormat.GetCurSel(), m_qrEncrypted.GetCurSel(),
+      m_qrUseCount.GetCurSel(), m_qrStartDigit.GetCurSel(), m_qrWorkMode.GetCurSel(), ntp, backup});
+  SendSetCommand(CMD_SET_QR_PARAMS, payload.data(), static_cast<int>(payload.size()),
+                 CatalogPause(CMD_SET_QR_PARAMS));
+}
+
+void CKestrivalDlg::OnKillFocusWiegandLow() {
+  UpdateData(TRUE);
+  if (m_wgLowValue < kMinWiegandPulseUs) {
+    m_wgLowValue = kMinWiegandPulseUs;
+    UpdateData(FALSE);
+  }
+}
+
+void CKestrivalDlg::OnKillFocusWiegandHigh() {
+  UpdateData(TRUE);
+  if (m_wgHighValue < kMinWiegandPulseUs) {
+    m_wgHighValue = kMinWiegandPulseUs;
+    UpdateData(FALSE);
+  }
+}
