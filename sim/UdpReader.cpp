@@ -1,6 +1,8 @@
 #include "sim/UdpReader.h"
 
 #include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -48,6 +50,21 @@ int OpenPort(std::uint16_t port, std::string* error) {
 }
 
 }  // namespace
+
+std::uint32_t FirstInterfaceAddress() {
+  ifaddrs* list = nullptr;
+  if (::getifaddrs(&list) != 0) return 0;
+  std::uint32_t found = 0;
+  for (ifaddrs* i = list; i && !found; i = i->ifa_next) {
+    if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
+    if ((i->ifa_flags & IFF_LOOPBACK) || !(i->ifa_flags & IFF_UP)) continue;
+    sockaddr_in a{};
+    std::memcpy(&a, i->ifa_addr, sizeof a);
+    found = ntohl(a.sin_addr.s_addr);
+  }
+  ::freeifaddrs(list);
+  return found;
+}
 
 struct UdpReader::Impl {
   ReaderEngine* engine;

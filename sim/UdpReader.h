@@ -11,6 +11,9 @@
 
 namespace sim {
 
+// The first IPv4 address of an interface that is up and not the loopback (host order), or 0.
+std::uint32_t FirstInterfaceAddress();
+
 class UdpReader {
  public:
   ~UdpReader();

@@ -1,0 +1,22 @@
+# kestrival-headless: the real main dialog without a window, driven from standard input; on the
+# real network, or with --demo on a virtual segment of the three demo readers.
+add_executable(kestrival-headless ${CMAKE_CURRENT_LIST_DIR}/kestrival-headless.cpp
+                                  ${CMAKE_CURRENT_LIST_DIR}/HeadlessDriver.cpp)
+target_include_directories(kestrival-headless PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(kestrival-headless PRIVATE kestrival_app kestrival_sim kestrival_protocol
+                                                 kestrival_params kestrival_i18n kestrival_platform)
+kestrival_target_options(kestrival-headless)
+if(TARGET kestrival_language_csv)
+  add_dependencies(kestrival-headless kestrival_language_csv)
+endif()
+
+# The tests that start kestrival-sim and kestrival-headless need them built first; their targets
+# are made later (tests/), so the dependency is added once the whole tree has been read.
+function(kestrival_programs_for_tests)
+  foreach(t sim_tests reader_netlab_test)
+    if(TARGET ${t})
+      add_dependencies(${t} kestrival-sim kestrival-headless)
+    endif()
+  endforeach()
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL kestrival_programs_for_tests)

@@ -1,0 +1,73 @@
+// kestrival-headless: the real main dialog without a window, driven line by line from standard
+// input (the commands are in programs/HeadlessDriver.h). It starts like kestrival: config.ini and
+// language.csv beside the executable, the real network. Run it only inside a network namespace
+// made for it, since its search broadcasts to 255.255.255.255.
+//
+// With --demo (or KESTRIVAL_HEADLESS_DEMO=1) it runs on an in-process virtual segment with the
+// three demo readers instead, and nothing leaves the process.
+//
+// Exit status 0, or 1 when the dialog could not start (the message box text goes to stderr).
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/KestrivalApp.h"
+#include "app/KestrivalResources.h"
+#include "platform/MessageLoop.h"
+#include "platform/Runtime.h"
+#include "platform/net/PosixUdp.h"
+#include "platform/net/VirtualSegment.h"
+#include "programs/HeadlessDriver.h"
+#include "sim/Demo.h"
+
+int main(int argc, char** argv) {
+  const char* env = std::getenv("KESTRIVAL_HEADLESS_DEMO");
+  bool demo = env && std::strcmp(env, "1") == 0;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--demo") == 0) {
+      demo = true;
+    } else {
+      std::cerr << "usage: kestrival-headless [--demo]\n";
+      return 2;
+    }
+  }
+
+  platform::MessageLoop loop;
+  headless::DriverHost host(loop);
+  headless::Driver driver(loop, host, std::cin, std::cout);
+
+  std::unique_ptr<platform::net::PosixBackend> posix;
+  std::unique_ptr<platform::net::VirtualSegment> segment;
+  std::vector<std::unique_ptr<sim::VirtualReader>> demoReaders;
+  platform::Runtime runtime;
+  if (demo) {
+    segment = std::make_unique<platform::net::VirtualSegment>();
+    runtime.net = &segment->AddHost(sim::kDemoToolAddress);
+    demoReaders = sim::AddDemoReaders(*segment);
+  } else {
+    posix = std::make_unique<platform::net::PosixBackend>();
+    runtime.net = posix.get();
+  }
+  runtime.host = &host;
+  runtime.loop = &loop;
+  runtime.debug = [&driver](const std::string& text) { driver.AddTrace(text); };
+  runtime.modulePath = platform::ExecutablePath();
+  runtime.resources = &KestrivalResources();
+  platform::ScopedRuntime scoped(runtime);
+
+  host.SetDriver([&driver](CDialog& dialog) { return driver.Step(dialog); });
+  // The application object that AfxWinMain runs; the reference keeps it in the link.
+  CWinApp* volatile application = &theApp;
+  static_cast<void>(application);
+  AfxWinMain();
+
+  if (!driver.Started()) {
+    for (const std::string& box : host.MessageBoxes()) std::cerr << box << "\n";
+    std::cerr << "kestrival-headless: the dialog could not start\n";
+    return 1;
+  }
+  return 0;
+}

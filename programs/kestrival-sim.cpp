@@ -1,0 +1,117 @@
+// kestrival-sim: one simulated reader on real UDP, ports 24680 and 24582 of every local address.
+// Meant for network namespaces made for tests: never run it on a real network.
+//
+//   kestrival-sim --label "Door 1" [--version TEXT] [--address A.B.C.D] [--state FILE]
+//                 [--misbehave RULES]
+//
+// One log line per event on standard output ("ready ...", "request 30 on 24680: 0 bytes", ...).
+// Exit status: 0 after SIGTERM or SIGINT, 1 when a port cannot be bound, 2 for bad options.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "protocol/CommandCatalog.h"
+#include "protocol/IpAddress.h"
+#include "sim/ReaderEngine.h"
+#include "sim/UdpReader.h"
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+
+extern "C" void OnStopSignal(int) {
+  stopRequested.store(true);
+}
+
+std::optional<Ip32> ParseDotted(const std::string& text) {
+  unsigned a, b, c, d;
+  char tail;
+  if (std::sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) != 4) return std::nullopt;
+  if (a > 255 || b > 255 || c > 255 || d > 255) return std::nullopt;
+  return MakeIp32(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b),
+                  static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(d));
+}
+
+int Usage(const std::string& why) {
+  std::cerr << "kestrival-sim: " << why << "\n"
+            << "usage: kestrival-sim [--label TEXT] [--version TEXT] [--address A.B.C.D]\n"
+            << "                     [--state FILE] [--misbehave KIND[=N][@CMD][*TIMES],...]\n"
+            << "  KIND: noreply, badsum, delay=MS, short[=BYTES]\n";
+  return 2;
+}
+
+void Say(const std::string& line) {
+  std::cout << line << std::endl;  // flushed: tests read the log while the reader runs
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  sim::ReaderIdentity identity{"Reader", Ip32{}, sim::kClientVersion};
+  std::optional<Ip32> address;
+  std::string statePath;
+  std::vector<sim::MisbehaviourRule> rules;
+
+  for (int i = 1; i < argc; ++i) {
+    const std::string opt = argv[i];
+    if (opt == "--help" || opt == "-h") {
+      Usage("a simulated reader for network-namespace tests");
+      return 0;
+    }
+    if (i + 1 >= argc) return Usage("option " + opt + " needs a value");
+    const std::string value = argv[++i];
+    if (opt == "--label") {
+      if (value.size() > sim::kMaxLabelLen)
+        return Usage("a label has at most " + std::to_string(sim::kMaxLabelLen) + " bytes");
+      identity.label = value;
+    } else if (opt == "--version") {
+      identity.version = value;
+    } else if (opt == "--address") {
+      address = ParseDotted(value);
+      if (!address) return Usage("not an IPv4 address: " + value);
+    } else if (opt == "--state") {
+      statePath = value;
+    } else if (opt == "--misbehave") {
+      std::string error;
+      auto parsed = sim::ParseMisbehaviourList(value, &error);
+      if (!parsed) return Usage(error);
+      rules.insert(rules.end(), parsed->begin(), parsed->end());
+    } else {
+      return Usage("unknown option " + opt);
+    }
+  }
+  identity.address = address.value_or(Ip32{sim::FirstInterfaceAddress()});
+
+  sim::ReaderEngine engine(identity);
+  engine.SetLog(Say);
+  engine.SetMisbehaviour(rules);
+  if (!statePath.empty()) {
+    const sim::StateLoad load = engine.UseStateFile(statePath);
+    if (load.status == sim::StateStatus::Corrupt)
+      std::cerr << "kestrival-sim: " << load.message << "\n";
+  }
+
+  std::string error;
+  auto reader = sim::UdpReader::Open(engine, COMMAND_PORT, DISCOVERY_PORT, &error);
+  if (!reader) {
+    std::cerr << "kestrival-sim: " << error << "\n";
+    Say("failed: " + error);
+    return 1;
+  }
+  std::signal(SIGTERM, OnStopSignal);
+  std::signal(SIGINT, OnStopSignal);
+  Say("ready label=" + engine.Label() + " address=" + FormatDotted(engine.Record().ipAddr) +
+      " version=" + engine.Version());
+
+  const int status = reader->Serve(stopRequested, &error);
+  if (status != 0) std::cerr << "kestrival-sim: " << error << "\n";
+  const sim::Counters& c = engine.Stats();
+  Say("stopped requests=" + std::to_string(c.requests) + " replies=" + std::to_string(c.replies) +
+      " mismatched=" + std::to_string(c.mismatchedData) + " stray=" + std::to_string(c.strayData));
+  return status;
+}
