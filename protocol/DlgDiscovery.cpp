@@ -1,8 +1,120 @@
-// PLACEHOLDER until discovery lands.
-#include "app/KestrivalDlg.h"
+// Discovery of readers, the device list and the network settings command.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
 
-void CKestrivalDlg::OnSearchDevices() {}
-void CKestrivalDlg::AddDiscoveredDevice(const char*, int, const NetAddr&) {}
-int CKestrivalDlg::FindDeviceByLabel(const char*) { return 0; }
-void CKestrivalDlg::OnDeviceListDblClk() {}
-void CKestrivalDlg::OnSetNetworkParams() {}
+#include "app/KestrivalDlg.h"
+#include "i18n/TextFormat.h"
+#include "protocol/CommandCatalog.h"
+#include "protocol/DlgDeviceList.h"
+#include "protocol/MspPacket.h"
+
+void CKestrivalDlg::OnSearchDevices() {
+  if (!m_socketReady) {
+    SetStatusText(0, m_interfaceText[79]);
+    return;
+  }
+  // The list and the array are emptied together, so every line keeps a record with its label.
+  // The array owns its records: emptying it frees them.
+  m_deviceList.ResetContent();
+  m_devices.clear();
+
+  UpdateData(TRUE);
+
+  MspSendCmd_t header{};
+  BuildCmdHeader(CMD_SEARCH, nullptr, 0, &header);
+  const auto bytes = EncodeCmdHeader(header);
+  const int sent =
+      sendto(m_udpSocket, reinterpret_cast<const char*>(bytes.data()), PACKAGE_HEADER_LEN, 0,
+             reinterpret_cast<const sockaddr*>(&m_broadcastAddr), sizeof m_broadcastAddr);
+  SetStatusText(0, m_interfaceText[sent == SOCKET_ERROR ? 80 : 81]);
+
+  UpdateData(FALSE);
+}
+
+void CKestrivalDlg::AddDiscoveredDevice(const char* data, int available, const NetAddr& sender) {
+  // A label without a NUL in its 16 bytes is cut to 15 bytes: the record is kept and its line,
+  // like every other, finds it again.
+  const DiscoveredRecord found =
+      RecordFromDiscoveryReply(reinterpret_cast<const std::uint8_t*>(data),
+                               available > 0 ? static_cast<std::size_t>(available) : 0, sender);
+  m_devices.push_back(std::make_unique<DISCOVER_DEV_T>(found.record));
+  m_deviceList.AddString(m_devices.back()->devLabel);
+}
+
+int CKestrivalDlg::FindDeviceByLabel(const char* label) {
+  const std::string wanted = label != nullptr ? label : "";
+  for (const auto& record : m_devices) {
+    if (LabelText(*record) == wanted) {
+      m_selectedDevice = *record;
+      break;
+    }
+  }
+  return 0;
+}
+
+void CKestrivalDlg::OnDeviceListDblClk() {
+  if (m_deviceList.GetCurSel() < 0) return;
+  const std::string label = SelectedDeviceLabel(m_deviceList);
+  FindDeviceByLabel(label.c_str());
+
+  const NetAddr& addr = m_selectedDevice.ipAddr;
+  // Text 94 comes from the editable language.csv: formatted safely, never as a printf format.
+  const std::string text = FormatInterfaceText(
+      m_interfaceText[94], {label.c_str(), int{addr.octets[0]}, int{addr.octets[1]},
+                            int{addr.octets[2]}, int{addr.octets[3]}});
+  SetStatusText(0, text.c_str());
+  SetWindowText(text.c_str());
+}
+
+void CKestrivalDlg::OnSetNetworkParams() {
+  UpdateData(TRUE);
+
+  MspSendCmd_t header{};
+  m_selectedDevice = DISCOVER_DEV_T{};
+
+  auto address = [](const CIPAddressCtrl& control) {
+    DWORD value = 0;
+    control.GetAddress(value);
+    return Ip32{value};
+  };
+  NetworkBlock block;
+  block.netMode = m_netMode.GetCurSel();
+  block.ipAddr = address(m_ipAddress);
+  block.netMask = address(m_ipNetmask);
+  block.gateway = address(m_ipGateway);
+  block.dns1 = address(m_ipDns1);
+  block.dns2 = address(m_ipDns2);
+  char serverAddr[SERVER_ADDR_LEN] = {};
+  m_serverAddr.GetWindowText(serverAddr, static_cast<int>(sizeof serverAddr));
+  block.serverAddr = serverAddr;
+  block.serverPort = m_serverPortValue;
+  block.httpLang = m_httpLang.GetCurSel();
+
+  if (m_deviceList.GetCurSel() < 0) {
+    SetStatusText(0, m_interfaceText[87]);
+    return;
+  }
+  const std::string label = SelectedDeviceLabel(m_deviceList);
+  FindDeviceByLabel(label.c_str());
+
+  const auto record = BuildDeviceRecord(label, block);
+  BuildCmdHeader(CMD_SET_NETWORK, record.data(), static_cast<int>(record.size()), &header);
+  const auto headerBytes = EncodeCmdHeader(header);
+
+  // The discovery port of the reader, not its command port.
+  const sockaddr_in to = SocketAddress(m_selectedDevice.ipAddr, DISCOVERY_PORT);
+
+  DebugTrace("MspSendCmd_t:%d", PACKAGE_HEADER_LEN);
+  int sent = sendto(m_udpSocket, reinterpret_cast<const char*>(headerBytes.data()),
+                    PACKAGE_HEADER_LEN, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  SetStatusText(0, m_interfaceText[sent == SOCKET_ERROR ? 80 : 81]);
+
+  DebugTrace("DISCOVER_DEV_T:%d", static_cast<int>(DISCOVER_DEV_LEN));
+  sent =
+      sendto(m_udpSocket, reinterpret_cast<const char*>(record.data()),
+             static_cast<int>(record.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  SetStatusText(0, m_interfaceText[sent == SOCKET_ERROR ? 80 : 81]);
+}

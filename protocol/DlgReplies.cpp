@@ -1,4 +1,158 @@
-// PLACEHOLDER until reply handling lands.
-#include "app/KestrivalDlg.h"
+// Reply handling: validation of every received datagram and the dispatch on its cmdId.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
 
-void CKestrivalDlg::UdpCmdRecv(const char*, int, const NetAddr&) {}
+#include "app/KestrivalDlg.h"
+#include "params/DevParam.h"
+#include "params/Payloads.h"
+#include "protocol/ByteOrder.h"
+#include "protocol/CommandCatalog.h"
+#include "protocol/MspPacket.h"
+
+namespace {
+
+constexpr char kSourceFile[] = "KestrivalDlg";
+constexpr char kFunction[] = "CKestrivalDlg::UdpCmdRecv";
+
+// The first N data bytes of a reply in a zero-filled copy: bytes the datagram did not carry read
+// as zero, and nothing past the received bytes is read.
+template <std::size_t N>
+std::array<std::uint8_t, N> ReadData(const char* data, int available) {
+  std::array<std::uint8_t, N> out{};
+  if (available > 0)
+    std::memcpy(out.data(), data, std::min(N, static_cast<std::size_t>(available)));
+  return out;
+}
+
+// The selected item's text of an option list (empty without a selection).
+std::string SelectedItemText(const CComboBox& list) {
+  const int sel = list.GetCurSel();
+  if (sel < 0) return {};
+  const int len = list.GetLBTextLen(sel);
+  if (len <= 0) return {};
+  std::string text(static_cast<std::size_t>(len) + 1, '\0');
+  if (list.GetLBText(sel, text.data()) < 0) return {};
+  text.resize(std::strlen(text.c_str()));
+  return text;
+}
+
+}  // namespace
+
+void CKestrivalDlg::UdpCmdRecv(const char* buffer, int count, const NetAddr& sender) {
+  if (count < PACKAGE_HEADER_LEN) {
+    DebugTrace("\n\n\n %s,%s,%d  recvbytes=%d PACKAGE_HEADER_LEN=%d\n", kSourceFile, kFunction,
+               __LINE__, count, PACKAGE_HEADER_LEN);
+    return;
+  }
+  // The receive buffer holds RECV_BUFFER_LEN bytes; nothing beyond the received ones is read.
+  count = std::min(count, RECV_BUFFER_LEN);
+  const ReplyCheck check =
+      ParseReply(reinterpret_cast<const std::uint8_t*>(buffer), RECV_BUFFER_LEN, count);
+
+  if (check.status == ReplyStatus::BadSync) {
+    DebugTrace("sync code error\n");
+    return;
+  }
+  DebugTrace("%s,%s,%d pNet->cmdId =0x%0x\n", kSourceFile, kFunction, __LINE__,
+             static_cast<unsigned>(check.cmdId));
+  if (check.status == ReplyStatus::DataTooLong) {
+    // The checksum of such a length would run past the receive buffer: the reply is dropped.
+    DebugTrace("cmdData len error ,cmdDataLen=%d ,max=%d \n", check.cmdDataLen, MAX_REPLY_DATA_LEN);
+    return;
+  }
+  if (check.status == ReplyStatus::BadChecksum) {
+    DebugTrace("cmdData_checksum error ,retCrc=0x%0x ,cmdData_checksum=0x%0x \n",
+               static_cast<unsigned>(check.computedChecksum),
+               static_cast<unsigned>(check.receivedChecksum));
+    return;
+  }
+
+  const char* data = buffer + PACKAGE_HEADER_LEN;
+  const int available = count - PACKAGE_HEADER_LEN;
+
+  switch (check.cmdId) {
+    case CMD_READ_VERSION_REPLY: {
+      auto version = ReadData<VERSION_REPLY_READ_LEN>(data, available);
+      // The text runs from data byte 16 to byte 63 at the latest: at most 47 characters.
+      version[VERSION_REPLY_READ_LEN - 1] = 0;
+      const char* text = reinterpret_cast<const char*>(version.data() + VERSION_TEXT_OFFSET);
+      if (std::strcmp(text, "ver_client1_1.1") == 0) {
+        m_clientVersion = 1;
+        DebugTrace("ver_client1_1.0:%s\n", text);
+      } else {
+        m_clientVersion = 0;
+        DebugTrace("ver_common_1.0:%s\n", text);
+      }
+      break;
+    }
+    case CMD_SEARCH_REPLY:
+      AddDiscoveredDevice(data, available, sender);
+      break;
+    case CMD_SET_OUTPUT_FORMAT_REPLY:
+    case CMD_SET_CARD_INPUT_FORMAT_REPLY:
+    case CMD_SET_HID_FORMAT_REPLY:
+    case CMD_SET_LIGHT_REPLY:
+    case CMD_SET_CLOUD_REPLY:
+    case CMD_SET_WIEGAND_REPLY:
+    case CMD_SET_NETWORK_REPLY:
+    case CMD_SET_RESTART_REPLY:
+    case CMD_SET_QR_PARAMS_REPLY:
+    case CMD_SET_CARD_FIX_REPLY:
+      SetStatusText(0, m_interfaceText[75]);
+      break;
+    case CMD_SET_BAR_PREFIX_REPLY:
+    case CMD_SET_BAR_SUFFIX_REPLY:
+      // The reply's bytes 4 to 35 are the field as the reader stored it, which for hexadecimal
+      // input differs from the edit's text: they are not compared, the reply itself confirms.
+      SetStatusText(0, m_interfaceText[75]);
+      break;
+    case CMD_SET_WORK_MODE_REPLY:
+    case CMD_SET_HIDDEN_CHOICE_REPLY:
+    case CMD_SET_SPEAKER_REPLY: {
+      const CComboBox& list = check.cmdId == CMD_SET_WORK_MODE_REPLY       ? m_workMode
+                              : check.cmdId == CMD_SET_HIDDEN_CHOICE_REPLY ? m_hiddenChoice
+                                                                           : m_speaker;
+      const auto echo = ReadData<ECHO_REPLY_READ_LEN>(data, available);
+      // Read as a signed byte, so 0xFF matches a list without a selection (-1).
+      if (static_cast<std::int8_t>(echo[0]) == list.GetCurSel()) {
+        SetStatusText(0, m_interfaceText[75]);
+      }
+      break;
+    }
+    case CMD_READ_PARAMS_REPLY: {
+      const auto record = std::make_unique<DEV_PARAM_T>(
+          DecodeDevParam(reinterpret_cast<const std::uint8_t*>(data),
+                         std::min(DEV_PARAM_LEN, static_cast<std::size_t>(available))));
+      ShowParameters(*record);
+      break;
+    }
+    case CMD_SET_SERIAL_REPLY: {
+      // Reply 39 carries five 32-bit values; the first three answer baud rate, data bits and stop
+      // bits. They confirm the settings when, all three together, they are either the numbers of
+      // the selected items (what request 38 sent: the echo of a reader) or the positions of
+      // those items in their lists (the form some readers answer with). Each list needs a
+      // selection; parity and the output format are not examined.
+      const auto values = ReadData<SERIAL_REPLY_READ_LEN>(data, available);
+      const std::int32_t reply[3] = {kestrival::GetLeI32(values.data()),
+                                     kestrival::GetLeI32(values.data() + 4),
+                                     kestrival::GetLeI32(values.data() + 8)};
+      const CComboBox* lists[3] = {&m_baudRate, &m_dataBits, &m_stopBits};
+      bool selected = true, asNumbers = true, asPositions = true;
+      for (int i = 0; i < 3; ++i) {
+        const int position = lists[i]->GetCurSel();
+        selected = selected && position >= 0;
+        asPositions = asPositions && reply[i] == position;
+        asNumbers = asNumbers && reply[i] == ListTextValue(SelectedItemText(*lists[i]));
+      }
+      if (selected && (asNumbers || asPositions)) SetStatusText(0, m_interfaceText[75]);
+      break;
+    }
+    default:
+      // Even identifiers, 5, 27, 35, 37 and anything outside 1..45: ignored.
+      break;
+  }
+}

@@ -1,18 +1,115 @@
-// PLACEHOLDER until the transport lands: the socket, the notification and the send routine.
+// The UDP transport of the dialog: the socket set-up, the read notification, the one routine
+// through which commands reach the selected reader, and the debug trace.
+#include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "app/KestrivalDlg.h"
+#include "i18n/TextFormat.h"
+#include "protocol/CommandCatalog.h"
+#include "protocol/DlgDeviceList.h"
+#include "protocol/HexDump.h"
+#include "protocol/MspPacket.h"
 
+// A text that does not fit the 2048-byte buffer is cut to its first 2047 bytes: vsnprintf never
+// writes past the buffer and always ends it with a NUL.
 void DebugTrace(const char* format, ...) {
   char buffer[2048];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(buffer, sizeof buffer, format, args);
+  const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
+  if (n < 0) buffer[0] = '\0';
   OutputDebugStringA(buffer);
 }
 
-void CKestrivalDlg::InitUdpSocket() {}
-LRESULT CKestrivalDlg::OnUdpNotify(WPARAM, LPARAM) { return 0; }
-int CKestrivalDlg::SendToSelectedDevice(const char*, int) { return -1; }
+void CKestrivalDlg::InitUdpSocket() {
+  WSADATA wsaData;
+  if (WSAStartup(0x0202, &wsaData) != 0) {
+    SetStatusText(0, m_interfaceText[82]);
+    WSACleanup();
+    return;
+  }
+
+  m_udpSocket = socket(AF_INET, SOCK_DGRAM, 0);
+  if (m_udpSocket == INVALID_SOCKET) {
+    SetStatusText(0, m_interfaceText[83]);
+    return;
+  }
+
+  // Text 92 comes from the editable language.csv: formatted safely, never as a printf format.
+  const std::string ports =
+      FormatInterfaceText(m_interfaceText[92], {int{COMMAND_PORT}, int{DISCOVERY_PORT}});
+  SetStatusText(1, ports.c_str());
+
+  m_bindAddr = SocketAddress(ANY_ADDR, COMMAND_PORT);
+
+  // Any non-zero value switches broadcasting on; a failure shows when the search is sent.
+  const DWORD broadcast = 0xFFFFFFFF;
+  setsockopt(m_udpSocket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&broadcast),
+             sizeof broadcast);
+
+  m_broadcastAddr = SocketAddress(BROADCAST_ADDR, DISCOVERY_PORT);
+
+  if (bind(m_udpSocket, reinterpret_cast<const sockaddr*>(&m_bindAddr), sizeof m_bindAddr) ==
+      SOCKET_ERROR) {
+    SetStatusText(0, m_interfaceText[84]);
+    closesocket(m_udpSocket);
+    return;
+  }
+
+  WSAAsyncSelect(m_udpSocket, m_hWnd, WM_UDP_NOTIFY, FD_READ);
+
+  SetStatusText(0, m_interfaceText[85]);
+  m_socketReady = 1;
+}
+
+LRESULT CKestrivalDlg::OnUdpNotify(WPARAM, LPARAM lParam) {
+  std::array<char, RECV_BUFFER_LEN> buffer{};
+  sockaddr_in from{};
+  int fromLen = sizeof from;
+
+  if (WSAGETSELECTEVENT(lParam) != FD_READ) return 0;
+
+  const int count = recvfrom(m_udpSocket, buffer.data(), RECV_BUFFER_LEN, 0,
+                             reinterpret_cast<sockaddr*>(&from), &fromLen);
+  // 0 or a failure (a datagram too big for the buffer, an earlier send that met an unreachable
+  // port) shows nothing; the socket stays registered and the next datagram is read as usual.
+  if (count <= 0) return 0;
+
+  NetAddr sender{};
+  std::memcpy(sender.octets, &from.sin_addr, sizeof sender.octets);
+  UdpCmdRecv(buffer.data(), count, sender);
+
+  // Shown whether the reply was accepted or not.
+  SetStatusText(1, HexDump(buffer.data(), count).c_str());
+  return 0;
+}
+
+int CKestrivalDlg::SendToSelectedDevice(const char* data, int len) {
+  if (m_deviceList.GetCurSel() < 0) {
+    SetStatusText(0, m_interfaceText[87]);
+    return -1;
+  }
+  const std::string label = SelectedDeviceLabel(m_deviceList);
+  FindDeviceByLabel(label.c_str());
+
+  m_commandAddr = SocketAddress(m_selectedDevice.ipAddr, COMMAND_PORT);
+
+  if (sendto(m_udpSocket, data, len, 0, reinterpret_cast<const sockaddr*>(&m_commandAddr),
+             sizeof m_commandAddr) == SOCKET_ERROR) {
+    SetStatusText(0, m_interfaceText[80]);
+    return -1;
+  }
+
+  const NetAddr to = m_selectedDevice.ipAddr;
+  const int a = to.octets[0], b = to.octets[1], c = to.octets[2], d = to.octets[3];
+  SetStatusText(0, FormatInterfaceText(m_interfaceText[88], {a, b, c, d}).c_str());
+
+  const std::string dump = HexDump(data, len);
+  DebugTrace("senddata(%d.%d.%d.%d): %s\n", a, b, c, d, dump.c_str());
+  SetStatusText(1, dump.c_str());
+  return 0;
+}
