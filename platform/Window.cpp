@@ -31,43 +31,49 @@ int CharClass(unsigned char c) {
   return 0;  // space, underscore and other punctuation
 }
 
-std::string WithoutHyphens(const std::string& s) {
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s)
-    if (c != '-' && c != '\'') out += c;
-  return out;
-}
-
 }  // namespace
 
 const char* WindowKindName(WindowKind kind) {
   switch (kind) {
-    case WindowKind::Dialog: return "dialog";
-    case WindowKind::Button: return "button";
-    case WindowKind::GroupBox: return "group";
-    case WindowKind::Static: return "static";
-    case WindowKind::Edit: return "edit";
-    case WindowKind::ComboBox: return "combo";
-    case WindowKind::ListBox: return "list";
-    case WindowKind::IpAddress: return "ip";
-    case WindowKind::StatusBar: return "statusbar";
+    case WindowKind::Dialog:
+      return "dialog";
+    case WindowKind::Button:
+      return "button";
+    case WindowKind::GroupBox:
+      return "group";
+    case WindowKind::Static:
+      return "static";
+    case WindowKind::Edit:
+      return "edit";
+    case WindowKind::ComboBox:
+      return "combo";
+    case WindowKind::ListBox:
+      return "list";
+    case WindowKind::IpAddress:
+      return "ip";
+    case WindowKind::StatusBar:
+      return "statusbar";
   }
   return "?";
 }
 
 int CompareListText(const std::string& a, const std::string& b) {
-  const std::string x = WithoutHyphens(a), y = WithoutHyphens(b);
-  std::size_t n = std::min(x.size(), y.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    unsigned char p = static_cast<unsigned char>(x[i]), q = static_cast<unsigned char>(y[i]);
+  auto skip = [](const std::string& s, std::size_t i) {
+    while (i < s.size() && (s[i] == '-' || s[i] == '\'')) ++i;
+    return i;
+  };
+  std::size_t i = skip(a, 0), j = skip(b, 0);
+  while (i < a.size() && j < b.size()) {
+    unsigned char p = static_cast<unsigned char>(a[i]), q = static_cast<unsigned char>(b[j]);
     int cp = CharClass(p), cq = CharClass(q);
     if (cp != cq) return cp < cq ? -1 : 1;
     int lp = std::tolower(p), lq = std::tolower(q);
     if (lp != lq) return lp < lq ? -1 : 1;
+    i = skip(a, i + 1);
+    j = skip(b, j + 1);
   }
-  if (x.size() == y.size()) return 0;
-  return x.size() < y.size() ? -1 : 1;
+  if (i >= a.size() && j >= b.size()) return 0;
+  return i >= a.size() ? -1 : 1;
 }
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
@@ -110,7 +116,9 @@ Window* Window::Child(int id) const {
   return nullptr;
 }
 
-void Window::Touch() { ++version_; }
+void Window::Touch() {
+  ++version_;
+}
 
 unsigned long long Window::Version() const {
   unsigned long long v = version_;
@@ -125,7 +133,8 @@ void Window::SetText(std::string text) {
     std::size_t start = 0;
     for (int i = 0; i < 4; ++i) {
       std::size_t dot = text.find('.', start);
-      std::string part = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+      std::string part =
+          text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
       if (!part.empty() && part.size() <= 3 &&
           std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; }))
         f[i] = std::min(255, std::stoi(part));
@@ -242,11 +251,16 @@ LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   switch (kind_) {
-    case WindowKind::ComboBox: return ComboMessage(msg, wParam, lParam);
-    case WindowKind::ListBox: return ListMessage(msg, wParam, lParam);
-    case WindowKind::IpAddress: return IpMessage(msg, wParam, lParam);
-    case WindowKind::StatusBar: return StatusMessage(msg, wParam, lParam);
-    default: return 0;
+    case WindowKind::ComboBox:
+      return ComboMessage(msg, wParam, lParam);
+    case WindowKind::ListBox:
+      return ListMessage(msg, wParam, lParam);
+    case WindowKind::IpAddress:
+      return IpMessage(msg, wParam, lParam);
+    case WindowKind::StatusBar:
+      return StatusMessage(msg, wParam, lParam);
+    default:
+      return 0;
   }
 }
 
@@ -254,7 +268,8 @@ LRESULT Window::ComboMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   const int count = static_cast<int>(items_.size());
   const int index = static_cast<int>(static_cast<INT_PTR>(wParam));
   switch (msg) {
-    case CB_GETCOUNT: return count;
+    case CB_GETCOUNT:
+      return count;
     case CB_RESETCONTENT:
       items_.clear();
       selection_ = -1;
@@ -264,7 +279,7 @@ LRESULT Window::ComboMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       // Never sorts, whatever the style: the position is the caller's.
       int at = index == -1 ? count : index;
       if (at < 0 || at > count) return CB_ERR;
-      items_.insert(items_.begin() + at, AsText(lParam));
+      items_.insert(static_cast<std::size_t>(at), AsText(lParam));
       if (selection_ >= at) ++selection_;
       Touch();
       return at;
@@ -276,16 +291,18 @@ LRESULT Window::ComboMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         at = 0;
         while (at < count && CompareListText(items_[static_cast<std::size_t>(at)], s) <= 0) ++at;
       }
-      items_.insert(items_.begin() + at, s);
+      items_.insert(static_cast<std::size_t>(at), s);
       if (selection_ >= at) ++selection_;
       Touch();
       return at;
     }
     case CB_DELETESTRING:
       if (index < 0 || index >= count) return CB_ERR;
-      items_.erase(items_.begin() + index);
-      if (selection_ == index) selection_ = -1;
-      else if (selection_ > index) --selection_;
+      items_.erase(static_cast<std::size_t>(index));
+      if (selection_ == index)
+        selection_ = -1;
+      else if (selection_ > index)
+        --selection_;
       Touch();
       return count - 1;
     case CB_SETCURSEL:
@@ -297,7 +314,8 @@ LRESULT Window::ComboMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       selection_ = index;
       return index;
-    case CB_GETCURSEL: return selection_;
+    case CB_GETCURSEL:
+      return selection_;
     case CB_GETLBTEXT:
       if (index < 0 || index >= count) return CB_ERR;
       return CopyOut(items_[static_cast<std::size_t>(index)], reinterpret_cast<char*>(lParam),
@@ -316,7 +334,8 @@ LRESULT Window::ComboMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return CB_ERR;
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -324,7 +343,8 @@ LRESULT Window::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   const int count = static_cast<int>(items_.size());
   const int index = static_cast<int>(static_cast<INT_PTR>(wParam));
   switch (msg) {
-    case LB_GETCOUNT: return count;
+    case LB_GETCOUNT:
+      return count;
     case LB_RESETCONTENT:
       items_.clear();
       selection_ = -1;
@@ -344,12 +364,14 @@ LRESULT Window::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             at = mid;
             break;
           }
-          if (c < 0) hi = mid;
-          else lo = mid + 1;
+          if (c < 0)
+            hi = mid;
+          else
+            lo = mid + 1;
         }
         if (at < 0) at = lo;
       }
-      items_.insert(items_.begin() + at, s);
+      items_.insert(static_cast<std::size_t>(at), s);
       if (selection_ >= at) ++selection_;
       Touch();
       return at;
@@ -362,7 +384,8 @@ LRESULT Window::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       selection_ = index;
       return index;
-    case LB_GETCURSEL: return selection_ < 0 ? LB_ERR : selection_;
+    case LB_GETCURSEL:
+      return selection_ < 0 ? LB_ERR : selection_;
     case LB_GETTEXT:
       if (index < 0 || index >= count) return LB_ERR;
       return CopyOut(items_[static_cast<std::size_t>(index)], reinterpret_cast<char*>(lParam),
@@ -370,7 +393,8 @@ LRESULT Window::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case LB_GETTEXTLEN:
       if (index < 0 || index >= count) return LB_ERR;
       return static_cast<LRESULT>(items_[static_cast<std::size_t>(index)].size());
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -398,7 +422,8 @@ LRESULT Window::IpMessage(UINT msg, WPARAM, LPARAM lParam) {
       return 0;
     case IPM_ISBLANK:
       return std::none_of(ip_.begin(), ip_.end(), [](const auto& f) { return f.has_value(); });
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -434,8 +459,10 @@ LRESULT Window::StatusMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (char* out = reinterpret_cast<char*>(lParam)) CopyOut(t, out, t.size() + 1);
       return static_cast<LRESULT>(t.size());
     }
-    case SB_GETTEXTLENGTHA: return static_cast<LRESULT>(PartText(LOBYTE(wParam)).size());
-    default: return 0;
+    case SB_GETTEXTLENGTHA:
+      return static_cast<LRESULT>(PartText(LOBYTE(wParam)).size());
+    default:
+      return 0;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ItemList.h"
 #include "platform/Resources.h"
 #include "platform/windef.h"
 
@@ -58,7 +59,10 @@ class Window {
   DWORD Style() const { return style_; }
   // Dialog units for template controls and the dialog; pixels for the status bar.
   const RECT& Rect() const { return rect_; }
-  void SetRect(const RECT& rect) { rect_ = rect; Touch(); }
+  void SetRect(const RECT& rect) {
+    rect_ = rect;
+    Touch();
+  }
   bool RectInPixels() const { return rectInPixels_; }
   void SetRectInPixels(bool pixels) { rectInPixels_ = pixels; }
   Window* Parent() const { return parent_; }
@@ -93,7 +97,9 @@ class Window {
   HICON Icon(bool big) const { return big ? iconBig_ : iconSmall_; }
 
   // Lists (combo box and list box).
-  const std::vector<std::string>& Items() const { return items_; }
+  std::vector<std::string> Items() const { return items_.ToVector(); }
+  std::size_t ItemCount() const { return items_.size(); }
+  const std::string& Item(std::size_t index) const { return items_[index]; }
   int Selection() const { return selection_; }
 
   // IP address control: four fields, std::nullopt = blank.
@@ -108,7 +114,10 @@ class Window {
 
   // Edit selection (set when the framework selects an edit's text).
   std::pair<int, int> EditSelection() const { return editSel_; }
-  void SetEditSelection(int start, int end) { editSel_ = {start, end}; Touch(); }
+  void SetEditSelection(int start, int end) {
+    editSel_ = {start, end};
+    Touch();
+  }
 
   // Focus, kept by the top-level window. Changing it posts EN_KILLFOCUS / EN_SETFOCUS of edits.
   Window* Focus() { return TopLevel()->focus_; }
@@ -116,7 +125,10 @@ class Window {
 
   // Icons drawn by painting (for tests and hosts).
   const std::vector<IconDraw>& IconDraws() const { return iconDraws_; }
-  void RecordIconDraw(IconDraw draw) { iconDraws_.push_back(draw); Touch(); }
+  void RecordIconDraw(IconDraw draw) {
+    iconDraws_.push_back(draw);
+    Touch();
+  }
 
   // Change counter of this window and its children, for hosts that redraw.
   unsigned long long Version() const;
@@ -152,7 +164,7 @@ class Window {
   HFONT font_ = nullptr;
   HICON iconBig_ = nullptr;
   HICON iconSmall_ = nullptr;
-  std::vector<std::string> items_;
+  ItemList items_;
   int selection_ = -1;
   IpFields ip_{};
   std::vector<int> partEdges_;

@@ -1,0 +1,59 @@
+#include "platform/ItemList.h"
+
+#include <stdexcept>
+
+namespace platform {
+
+std::pair<std::size_t, std::size_t> ItemList::Locate(std::size_t index) const {
+  std::size_t c = 0;
+  while (c < chunks_.size() && index >= chunks_[c].size()) {
+    if (index == chunks_[c].size() && c + 1 == chunks_.size()) break;
+    index -= chunks_[c].size();
+    ++c;
+  }
+  return {c, index};
+}
+
+const std::string& ItemList::operator[](std::size_t index) const {
+  if (index >= size_) throw std::out_of_range("ItemList index");
+  auto [c, o] = Locate(index);
+  return chunks_[c][o];
+}
+
+void ItemList::insert(std::size_t index, std::string text) {
+  if (index > size_) throw std::out_of_range("ItemList insert");
+  if (chunks_.empty()) chunks_.emplace_back();
+  auto [c, o] = Locate(index);
+  auto& chunk = chunks_[c];
+  chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(o), std::move(text));
+  ++size_;
+  if (chunk.size() > 2 * kChunk) {
+    std::vector<std::string> tail(std::make_move_iterator(chunk.begin() + kChunk),
+                                  std::make_move_iterator(chunk.end()));
+    chunk.resize(kChunk);
+    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c) + 1, std::move(tail));
+  }
+}
+
+void ItemList::erase(std::size_t index) {
+  if (index >= size_) throw std::out_of_range("ItemList erase");
+  auto [c, o] = Locate(index);
+  chunks_[c].erase(chunks_[c].begin() + static_cast<std::ptrdiff_t>(o));
+  if (chunks_[c].empty() && chunks_.size() > 1)
+    chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(c));
+  --size_;
+}
+
+void ItemList::clear() {
+  chunks_.clear();
+  size_ = 0;
+}
+
+std::vector<std::string> ItemList::ToVector() const {
+  std::vector<std::string> out;
+  out.reserve(size_);
+  for (const auto& chunk : chunks_) out.insert(out.end(), chunk.begin(), chunk.end());
+  return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+// The items of a combo box or list box: an ordered sequence with cheap insertion anywhere, so a
+// sorted list of a hundred thousand readers still takes each new line in microseconds.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class ItemList {
+ public:
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const std::string& operator[](std::size_t index) const;
+  void insert(std::size_t index, std::string text);
+  void erase(std::size_t index);
+  void clear();
+  std::vector<std::string> ToVector() const;
+
+ private:
+  static constexpr std::size_t kChunk = 256;
+  // (chunk, offset) of an index; index == size() gives the end of the last chunk.
+  std::pair<std::size_t, std::size_t> Locate(std::size_t index) const;
+  std::vector<std::vector<std::string>> chunks_;
+  std::size_t size_ = 0;
+};
+
+}  // namespace platform

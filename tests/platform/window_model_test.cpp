@@ -1,0 +1,193 @@
+// The controls of the window model against the Windows behaviour the tool relies on.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Window.h"
+
+using platform::Window;
+using platform::WindowKind;
+
+namespace {
+
+LRESULT Insert(Window& w, int at, const char* text) {
+  return w.Send(CB_INSERTSTRING, static_cast<WPARAM>(static_cast<INT_PTR>(at)),
+                reinterpret_cast<LPARAM>(text));
+}
+
+LRESULT Find(Window& w, int start, const char* text) {
+  return w.Send(CB_FINDSTRING, static_cast<WPARAM>(static_cast<INT_PTR>(start)),
+                reinterpret_cast<LPARAM>(text));
+}
+
+LRESULT SetSel(Window& w, int index) {
+  return w.Send(CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0);
+}
+
+// A sorted combo box with the five observed items inserted at 0..4.
+struct ObservedCombo : Window {
+  ObservedCombo()
+      : Window(WindowKind::ComboBox, 1036, CBS_DROPDOWNLIST | CBS_SORT, RECT{0, 0, 10, 10}, "",
+               nullptr) {
+    const char* items[] = {"9600", "110", "1200", "115200", "ASCII"};
+    for (int i = 0; i < 5; ++i) Insert(*this, i, items[i]);
+  }
+};
+
+}  // namespace
+
+TEST(ComboBox, InsertKeepsThePositionEvenWithTheSortStyle) {
+  ObservedCombo w;
+  EXPECT_EQ(w.Items(), (std::vector<std::string>{"9600", "110", "1200", "115200", "ASCII"}));
+  EXPECT_EQ(Insert(w, 7, "x"), CB_ERR);
+  EXPECT_EQ(Insert(w, -2, "x"), CB_ERR);
+  EXPECT_EQ(Insert(w, 5, "end"), 5);
+  EXPECT_EQ(Insert(w, -1, "appended"), 6);
+  EXPECT_EQ(w.ItemCount(), 7u);
+}
+
+struct FindRow {
+  int start;
+  const char* text;
+  LRESULT expected;
+};
+
+class ComboFind : public ::testing::TestWithParam<FindRow> {};
+
+TEST_P(ComboFind, CaseInsensitivePrefixFromAfterStartWrapping) {
+  ObservedCombo w;
+  EXPECT_EQ(Find(w, GetParam().start, GetParam().text), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(ObservedRows, ComboFind,
+                         ::testing::Values(FindRow{-1, "11", 1}, FindRow{-1, "1152", 3},
+                                           FindRow{-1, "ascii", 4}, FindRow{-1, "", CB_ERR},
+                                           FindRow{-1, "96", 0}, FindRow{-1, "9", 0},
+                                           FindRow{3, "1", 1}, FindRow{4, "9", 0},
+                                           FindRow{0, "9600", 0}, FindRow{9, "110", 1},
+                                           FindRow{-1, "12345", CB_ERR}));
+
+TEST(ComboBox, SetCurSelOutsideTheListClearsTheSelection) {
+  struct Row {
+    int index;
+    LRESULT result;
+    int selection;
+  } rows[] = {{2, 2, 2},        {-1, CB_ERR, -1}, {9, CB_ERR, -1},
+              {-5, CB_ERR, -1}, {5, CB_ERR, -1},  {4, 4, 4}};
+  ObservedCombo w;
+  for (const Row& r : rows) {
+    SetSel(w, 1);
+    EXPECT_EQ(SetSel(w, r.index), r.result) << r.index;
+    EXPECT_EQ(w.Send(CB_GETCURSEL, 0, 0), r.selection) << r.index;
+  }
+}
+
+TEST(ComboBox, InsertingBeforeTheSelectionMovesItDown) {
+  ObservedCombo w;
+  SetSel(w, 1);
+  Insert(w, 0, "first");
+  EXPECT_EQ(w.Selection(), 2);
+  Insert(w, 3, "after");
+  EXPECT_EQ(w.Selection(), 2);
+  w.Send(CB_RESETCONTENT, 0, 0);
+  EXPECT_EQ(w.ItemCount(), 0u);
+  EXPECT_EQ(w.Send(CB_GETCURSEL, 0, 0), CB_ERR);
+}
+
+TEST(ComboBox, GetLbTextCopiesTheItem) {
+  ObservedCombo w;
+  char buf[32] = "unchanged";
+  EXPECT_EQ(w.Send(CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(buf)), 6);
+  EXPECT_STREQ(buf, "115200");
+  EXPECT_EQ(w.Send(CB_GETLBTEXT, 5, reinterpret_cast<LPARAM>(buf)), CB_ERR);
+  EXPECT_EQ(w.Send(CB_GETLBTEXTLEN, 4, 0), 5);
+}
+
+TEST(SortedListBox, ReproducesTheObservedOrder) {
+  Window w(WindowKind::ListBox, 1004, LBS_SORT | LBS_NOTIFY, RECT{0, 0, 10, 10}, "", nullptr);
+  const char* added[] = {"R-b", "r-a", "R-10", "R-2", "DUP", "dup", "Reader", "reader",
+                         "R_1", "R1",  "Z",    "a",   "B",   "R a", "R-ab"};
+  for (const char* s : added) w.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+  EXPECT_EQ(w.Items(),
+            (std::vector<std::string>{"a", "B", "dup", "DUP", "R a", "R_1", "R1", "R-10", "R-2",
+                                      "r-a", "R-ab", "R-b", "reader", "Reader", "Z"}));
+}
+
+TEST(SortedListBox, SelectionTextAndReset) {
+  Window w(WindowKind::ListBox, 1004, LBS_SORT, RECT{0, 0, 10, 10}, "", nullptr);
+  EXPECT_EQ(w.Send(LB_GETCURSEL, 0, 0), LB_ERR);
+  w.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("beta"));
+  w.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("alpha"));
+  EXPECT_EQ(w.Send(LB_SETCURSEL, 1, 0), 1);
+  char buf[16];
+  EXPECT_EQ(w.Send(LB_GETTEXT, static_cast<WPARAM>(w.Send(LB_GETCURSEL, 0, 0)),
+                   reinterpret_cast<LPARAM>(buf)),
+            4);
+  EXPECT_STREQ(buf, "beta");
+  // A new line before the selected one moves the selection with its line.
+  w.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("aaa"));
+  EXPECT_EQ(w.Send(LB_GETCURSEL, 0, 0), 2);
+  w.Send(LB_RESETCONTENT, 0, 0);
+  EXPECT_EQ(w.Send(LB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(w.Send(LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+TEST(SortedListBox, TakesAHundredThousandLines) {
+  Window w(WindowKind::ListBox, 1004, LBS_SORT, RECT{0, 0, 10, 10}, "", nullptr);
+  char buf[16];
+  for (unsigned i = 0; i < 100000; ++i) {
+    std::snprintf(buf, sizeof buf, "R%06u", (i * 7919u) % 100000u);
+    w.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(buf));
+  }
+  ASSERT_EQ(w.ItemCount(), 100000u);
+  for (std::size_t i = 1; i < w.ItemCount(); i += 997)
+    EXPECT_LE(platform::CompareListText(w.Item(i - 1), w.Item(i)), 0);
+  EXPECT_EQ(w.Item(0), "R000000");
+  EXPECT_EQ(w.Item(99999), "R099999");
+}
+
+TEST(IpAddressControl, FieldsAndAddress) {
+  Window w(WindowKind::IpAddress, 1007, WS_TABSTOP, RECT{0, 0, 10, 10}, "", nullptr);
+  DWORD v = 0xFFFFFFFF;
+  EXPECT_EQ(w.Send(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&v)), 0);
+  EXPECT_EQ(v, 0u);
+  w.Send(IPM_SETADDRESS, 0, static_cast<LPARAM>(MAKEIPADDRESS(192, 168, 0, 1)));
+  EXPECT_EQ(w.Send(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&v)), 4);
+  EXPECT_EQ(v, 0xC0A80001u);
+  char text[32];
+  w.Send(WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "192.168.0.1");
+  // A user's entry with a blank field: blank counts as 0, the count says 3.
+  w.SetIpFieldsByUser({10, std::nullopt, 300, 7});
+  EXPECT_EQ(w.Send(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&v)), 3);
+  EXPECT_EQ(v, MAKEIPADDRESS(10, 0, 255, 7));
+  w.Send(WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "10..255.7");
+  w.Send(IPM_CLEARADDRESS, 0, 0);
+  EXPECT_EQ(w.Send(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&v)), 0);
+  EXPECT_EQ(v, 0u);
+}
+
+TEST(Edit, TextIntoAnNByteBufferKeepsNMinusOne) {
+  Window w(WindowKind::Edit, 1049, WS_TABSTOP, RECT{0, 0, 10, 10}, "", nullptr);
+  std::string forty(40, 'x');
+  w.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(forty.c_str()));
+  char buf[32];
+  EXPECT_EQ(w.Send(WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf)), 31);
+  EXPECT_EQ(std::string(buf), std::string(31, 'x'));
+  EXPECT_EQ(w.Send(WM_GETTEXTLENGTH, 0, 0), 40);
+}
+
+TEST(StatusBar, PartsKeepTheirTexts) {
+  Window w(WindowKind::StatusBar, 2, WS_VISIBLE, RECT{0, 0, 700, 20}, "", nullptr);
+  int edges[2] = {220, -1};
+  w.Send(SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+  w.Send(SB_SETTEXT, 0, reinterpret_cast<LPARAM>("zero"));
+  w.Send(SB_SETTEXT, 1 | (0 << 8), reinterpret_cast<LPARAM>("one"));
+  EXPECT_EQ(w.PartEdges(), (std::vector<int>{220, -1}));
+  EXPECT_EQ(w.PartText(0), "zero");
+  EXPECT_EQ(w.PartText(1), "one");
+  w.Send(SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+  EXPECT_EQ(w.PartText(1), "one");
+}
