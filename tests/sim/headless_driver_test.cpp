@@ -1,0 +1,175 @@
+// kestrival-headless --demo: the real dialog on a virtual segment with the three demo readers,
+// driven through its line protocol exactly as the network-namespace tests drive it. Each test
+// runs the program from a folder of its own (its config.ini and language.csv).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "platform/Runtime.h"
+#include "tests/support/DialogHarness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::TempFolder;
+
+fs::path BinDir() {
+  const char* bin = std::getenv("KESTRIVAL_BINARY_DIR");
+  return bin ? fs::path(bin) / "bin" : fs::path(platform::ExecutablePath()).parent_path();
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char d[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += d[c >> 4];
+    out += d[c & 15];
+  }
+  return out;
+}
+
+// Runs the script through a copy of kestrival-headless in its own folder; returns its lines.
+class Headless {
+ public:
+  Headless() {
+    fs::copy_file(BinDir() / "kestrival-headless", folder_.Path() / "kestrival-headless");
+    fs::copy_file(BinDir() / "language.csv", folder_.Path() / "language.csv");
+  }
+  std::vector<std::string> Run(const std::vector<std::string>& script, int* status = nullptr) {
+    std::string text;
+    for (const auto& line : script) text += line + "\n";
+    folder_.Write("in.txt", text);
+    const std::string dir = folder_.Path().string();
+    const std::string cmd =
+        "cd '" + dir + "' && ./kestrival-headless --demo < in.txt > out.txt 2> err.txt";
+    const int rc = std::system(cmd.c_str());
+    if (status) *status = rc;
+    std::vector<std::string> lines;
+    std::istringstream out(folder_.Read("out.txt"));
+    for (std::string l; std::getline(out, l);) lines.push_back(l);
+    return lines;
+  }
+  const TempFolder& Folder() const { return folder_; }
+
+ private:
+  TempFolder folder_;
+};
+
+bool Has(const std::string& line, const std::string& part) {
+  return line.find(part) != std::string::npos;
+}
+
+// The interface texts the dialog shows, as the built language.csv gives them.
+std::string TextHex(int n) {
+  testing_support::DialogHarness h;
+  return Hex(h.InterfaceText(n));
+}
+
+struct CommandRow {
+  const char* name;
+  std::vector<std::string> script;
+  std::vector<std::string> expected;  // one per output line: a part it must hold
+};
+
+class CommandTable : public ::testing::TestWithParam<CommandRow> {};
+
+TEST_P(CommandTable, OneJsonLinePerCommand) {
+  const CommandRow& row = GetParam();
+  Headless h;
+  int status = -1;
+  const auto lines = h.Run(row.script, &status);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(lines.size(), row.expected.size()) << h.Folder().Read("out.txt");
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].front(), '{') << lines[i];
+    EXPECT_TRUE(Has(lines[i], row.expected[i]))
+        << "line " << i << ": " << lines[i] << "\nwanted " << row.expected[i];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, CommandTable,
+    ::testing::Values(
+        CommandRow{
+            "RefusedClicks",
+            {"click 1006", "click 4242", "click 1004", "click x"},
+            {"\"error\":\"disabled\"", "\"error\":\"no such control\"",
+             "\"error\":\"wrong kind of control\"", "\"error\":\"bad arguments for click\""}},
+        CommandRow{"IpWithABlankField",
+                   {"ip 1007 10..3.4", "get 1007", "ip 1007 1.2.3", "ip 1007 1.2.3.4.5"},
+                   {"{\"ok\":true}", "\"address\":\"10.0.3.4\",\"filled\":3",
+                    "\"error\":\"not an address", "\"error\":\"not an address"}},
+        CommandRow{"SelectAndGet",
+                   {"select 1029 2", "get 1029", "select 1029 -1", "get 1029"},
+                   {"{\"ok\":true}", "\"kind\":\"combo\"", "{\"ok\":true}", "\"sel\":-1"}},
+        CommandRow{"TypeUtf8BecomesCodePage936",
+                   {"type 1013 门禁 a b", "get 1013", "type 1013", "get 1013"},
+                   {"{\"ok\":true}", "\"text\":\"门禁 a b\",\"text_hex\":\"c3c5bdfb20612062\"",
+                    "{\"ok\":true}", "\"text\":\"\",\"text_hex\":\"\""}},
+        CommandRow{"FocusMovesAndKillFocusClampsWiegand",
+                   {"type 1044 50", "focus 1048", "get 1044"},
+                   {"{\"ok\":true}", "{\"ok\":true}", "\"text\":\"100\""}},
+        CommandRow{"UnknownAndMisplaced",
+                   {"frobnicate 1", "menu 3093", "pump soon", "", "key space"},
+                   {"\"error\":\"unknown command frobnicate\"",
+                    "\"error\":\"no popup menu is open\"", "\"error\":\"bad arguments for pump\"",
+                    "\"error\":\"empty command\"", "\"error\":\"bad arguments for key\""}},
+        CommandRow{"RightClickMenuThenChoice",
+                   {"rclick 5 5", "menu 3093", "title"},
+                   {"\"menu\":[{\"command\":3092", "\"command\":3093", "\"title\":"}},
+        CommandRow{"RightClickMenuClosedByAnotherLine",
+                   {"rclick 5 5", "status", "quit"},
+                   {"\"menu\":[", "\"error\":\"a popup menu is open", "{\"ok\":true}"}},
+        CommandRow{
+            "EscapeEndsTheDialogAndTheInput", {"key esc", "status", "status"}, {"\"ended\":true"}},
+        CommandRow{"QuitStopsReading", {"quit", "status"}, {"{\"ok\":true}"}},
+        CommandRow{"TraceAndMessageBoxesSinceTheLastCall",
+                   {"trace", "trace", "type 1039 abc", "click 1000", "msgbox", "msgbox"},
+                   {"\"lines\":[\"path:", "\"lines\":[]", "{\"ok\":true}", "{\"ok\":true}",
+                    "\"boxes\":[\"Please enter an integer.\"]", "\"boxes\":[]"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HeadlessDemo, SearchReadWriteAndReadBackAReader) {
+  Headless h;
+  const auto lines =
+      h.Run({"click 1000",    "pump 50",    "get 1004",              // 0..2: search
+             "select 1004 1", "click 1014", "pump 50",               // 3..5: Gate B's parameters
+             "status",        "get 1013",   "get 1056", "get 1036",  // 6..9
+             "select 1029 2", "click 1028", "pump 50",  "status",    // 10..13: Set (work mode)
+             "select 1029 0", "click 1014", "pump 50",  "get 1029",  // 14..17: read back
+             "dblclick 1004", "title",      "dump",     "quit"});    // 18..21
+  ASSERT_EQ(lines.size(), 22u) << h.Folder().Read("out.txt");
+  EXPECT_TRUE(Has(lines[2], "\"items\":[\"Gate A\",\"Gate B\",\"Lobby\"]")) << lines[2];
+  EXPECT_TRUE(Has(lines[6], "\"part0_hex\":\"" + TextHex(76) + "\"")) << lines[6];
+  // Gate B's server address is Chinese text in code page 936.
+  EXPECT_TRUE(Has(lines[7], "\"text\":\"门禁服务器.lan\"")) << lines[7];
+  EXPECT_TRUE(Has(lines[7], "c3c5bdfbb7fecef1c6f7")) << lines[7];
+  // Client version text: the NTP address is shown and enabled.
+  EXPECT_TRUE(Has(lines[8], "\"text\":\"ntp.kestrival.lan\"")) << lines[8];
+  EXPECT_TRUE(Has(lines[8], "\"enabled\":true")) << lines[8];
+  EXPECT_TRUE(Has(lines[9], "\"sel\":15")) << lines[9];  // 115200
+  EXPECT_TRUE(Has(lines[13], "\"part0_hex\":\"" + TextHex(75) + "\"")) << lines[13];
+  EXPECT_TRUE(Has(lines[17], "\"sel\":2")) << lines[17];
+  EXPECT_TRUE(Has(lines[19], "Gate B")) << lines[19];
+  EXPECT_TRUE(Has(lines[19], "192") && Has(lines[19], "202")) << lines[19];
+  EXPECT_TRUE(Has(lines[20], "{\"id\":1004,\"kind\":\"list\"")) << lines[20];
+  EXPECT_TRUE(Has(lines[20], "\"kind\":\"status\"")) << lines[20];
+}
+
+TEST(HeadlessDemo, TheCommonReaderLeavesTheClientControlsDisabled) {
+  Headless h;
+  const auto lines = h.Run(
+      {"click 1000", "pump 50", "select 1004 2", "click 1014", "pump 50", "get 1056", "get 1060"});
+  ASSERT_EQ(lines.size(), 7u) << h.Folder().Read("out.txt");
+  EXPECT_TRUE(Has(lines[5], "\"enabled\":false")) << lines[5];
+  EXPECT_FALSE(Has(lines[5], "ntp.kestrival.lan")) << lines[5];
+  EXPECT_TRUE(Has(lines[6], "\"enabled\":true")) << lines[6];
+}
+
+}  // namespace
