@@ -6,5 +6,7 @@
 const platform::ResourceModule& KestrivalResources();
 // Dialog template 102.
 const platform::DialogTemplate& KestrivalDialogTemplate();
-// Icon group 128 (16, 24, 32 and 48 pixels).
+// Icon group 128: four pictures of 16, 24, 32 and 48 pixels, in that order, each a square of
+// 32-bit ARGB values (straight, not premultiplied alpha), rows top to bottom. A host that draws
+// windows takes the pictures from here as they are (Qt: QImage::Format_ARGB32 over the values).
 const platform::IconImage& KestrivalIcon();
