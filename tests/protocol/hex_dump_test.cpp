@@ -1,0 +1,26 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "protocol/HexDump.h"
+
+namespace {
+
+TEST(HexDump, OneSpaceAndTwoLowercaseDigitsPerByte) {
+  struct Row {
+    std::string bytes;
+    int len;
+    std::string dump;
+  };
+  const Row rows[] = {
+      {"", 0, ""},
+      {"X", 1, " 58"},
+      {std::string("\x00\x0a\xff\xAB", 4), 4, " 00 0a ff ab"},
+      {"XXXX", 2, " 58 58"},  // only len bytes
+      {"XXXX", -3, ""},
+  };
+  for (const Row& row : rows) EXPECT_EQ(HexDump(row.bytes.data(), row.len), row.dump) << row.len;
+  EXPECT_EQ(HexDump(nullptr, 4), "");
+}
+
+}  // namespace
