@@ -322,3 +322,30 @@ TEST_F(ReaderLab, StartUpWithTheCommandPortTaken) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ReaderLab, TheSimulatorRefusesATakenPortAndStopsCleanlyOnSigterm) {
+  AddReader("r1", {"--label", "Door"});
+  lab_->Up();
+  std::vector<std::string> argv{(BinDir() / "kestrival-sim").string(), "--label", "First"};
+  NetLab::SpawnOptions first;
+  first.logPath = (folder_.Path() / "first.log").string();
+  const pid_t running = lab_->Spawn(readers_[0].host, argv, first);
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!Has(Read(first.logPath), "ready") && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(20ms);
+  ASSERT_TRUE(Has(Read(first.logPath), "ready"));
+
+  NetLab::SpawnOptions second;
+  second.logPath = (folder_.Path() / "second.log").string();
+  argv[2] = "Second";
+  const pid_t refused = lab_->Spawn(readers_[0].host, argv, second);
+  EXPECT_EQ(lab_->WaitExit(refused, 10s), 1);
+  EXPECT_TRUE(Has(Read(second.logPath), "port 24680 is taken")) << Read(second.logPath);
+
+  EXPECT_EQ(lab_->Stop(running, 5s), 0);
+  EXPECT_TRUE(Has(Read(first.logPath), "stopped requests=0")) << Read(first.logPath);
+}
+
+}  // namespace
