@@ -278,6 +278,10 @@ QWidget* QtHost::ControlWidget(int id) const {
   return view_ ? view_->Control(id) : nullptr;
 }
 
+QWidget* QtHost::WidgetFor(const Window* control) const {
+  return view_ ? view_->WidgetFor(control) : nullptr;
+}
+
 QWidget* QtHost::StatusPart(int part) const {
   return view_ ? view_->StatusPart(part) : nullptr;
 }

@@ -25,6 +25,7 @@ namespace platform {
 
 class MessageLoop;
 struct FontObject;
+class Window;
 
 namespace qt {
 
@@ -66,6 +67,8 @@ class QtHost final : public Host {
   // model has none), a status bar part.
   QWidget* View() const;
   QWidget* ControlWidget(int id) const;
+  // The widget of one control of the model (labels without identifier share the id -1).
+  QWidget* WidgetFor(const Window* control) const;
   QWidget* StatusPart(int part) const;
   // The popup menu or message box on screen while a handler waits for it, or nullptr.
   QWidget* ActivePrompt() const { return prompt_; }

@@ -248,6 +248,11 @@ QWidget* DialogView::CreateWidget(Window& w) {
     }
     case WindowKind::GroupBox: {
       auto* g = new QGroupBox(this);
+      // The caption sits on the frame's top line, as a Windows group box draws it.
+      g->setStyleSheet(
+          "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+          "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+          " left: 6px; padding: 0 2px; }");
       g->setAttribute(Qt::WA_TransparentForMouseEvents);
       g->setFocusPolicy(Qt::NoFocus);
       return g;
@@ -343,6 +348,12 @@ QWidget* DialogView::Control(int id) const {
   return nullptr;
 }
 
+QWidget* DialogView::WidgetFor(const Window* control) const {
+  for (const auto& c : controls_)
+    if (c.model == control) return c.widget;
+  return nullptr;
+}
+
 QWidget* DialogView::StatusPart(int part) const {
   for (const auto& c : controls_)
     if (c.model->Kind() == WindowKind::StatusBar)
@@ -402,7 +413,10 @@ void DialogView::SyncControl(Entry& c) {
     }
     case WindowKind::Edit: {
       auto* e = static_cast<QLineEdit*>(w);
-      if (e->text() != text) e->setText(text);
+      if (e->text() != text) {
+        e->setText(text);
+        if (!e->hasFocus()) e->setCursorPosition(0);  // a long text shows its beginning
+      }
       if (m.EditSelection() != c.editSel) {
         c.editSel = m.EditSelection();
         auto [start, end] = c.editSel;

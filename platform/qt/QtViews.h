@@ -66,6 +66,7 @@ class DialogView : public QWidget {
   // Brings every widget in line with the model (only what changed since the last call).
   void Sync(bool force = false);
   QWidget* Control(int id) const;
+  QWidget* WidgetFor(const Window* control) const;
   QWidget* StatusPart(int part) const;
   HWND Model() const { return dialog_; }
   bool Syncing() const { return syncing_; }
