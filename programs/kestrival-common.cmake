@@ -1,6 +1,9 @@
 # What the window programs share: the program library (display check, Qt application, desktop
 # host, runtime), the icon pictures for the hicolor theme, and the installed program folder.
 include_guard(GLOBAL)
+if(NOT TARGET kestrival_platform_qt)
+  return()
+endif()
 set(kestrival_program_dir lib/kestrival)
 
 add_library(kestrival_window_program STATIC ${CMAKE_CURRENT_LIST_DIR}/WindowProgram.cpp)
