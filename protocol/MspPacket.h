@@ -1,5 +1,5 @@
 // The 17-byte command header MspSendCmd_t, the data checksum, and the pure length / sync /
-// checksum validation of a received reply (Parts 2.1 and 2.4).
+// checksum validation of a received reply.
 #pragma once
 
 #include <array>

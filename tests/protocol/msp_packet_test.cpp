@@ -1,4 +1,4 @@
-// The header, the checksum and the reply validation of Parts 2.1 and 2.4, byte for byte.
+// The header, the checksum and the reply validation, byte for byte.
 #include <gtest/gtest.h>
 
 #include <algorithm>
