@@ -497,6 +497,59 @@ TEST(CloudDlg, DefaultsSend200ZeroBytesWithChecksumFF) {
   EXPECT_EQ(reader.Commands()[0].Checksum(), 0xFF);
 }
 
+// A cloud text that fills its 32 bytes without a NUL is shown in full; sent back, it keeps the
+// whole characters that fit into 31 bytes and ends with a NUL.
+TEST(CloudDlg, FullWidthTextFromARecordIsSentCutAtACharacterBoundary) {
+  struct Row {
+    const char* name;
+    std::string field;  // 32 bytes, no NUL
+    std::string sent;   // the 32 bytes of the payload field
+  };
+  std::string chinese;
+  for (int i = 0; i < 10; ++i) chinese += "\xE4\xB8\xAD";  // 中, three bytes each
+  const Row rows[] = {
+      {"ASCII", std::string(32, 'k'), std::string(31, 'k') + Zeros(1)},
+      {"ten characters and two letters", chinese + "ab", chinese + "a" + Zeros(1)},
+      {"two letters and ten characters", "ab" + chinese, "ab" + chinese.substr(0, 27) + Zeros(3)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_EQ(row.field.size(), 32u);
+    DialogHarness h;
+    DEV_PARAM_T record = RecordA0();
+    std::memcpy(record.cloudText5, row.field.data(), 32);
+    ParamReader reader(h.Segment(), record);
+    SelectReader(h);
+    GetParameters(h);
+    EXPECT_EQ(h.Text(IDC_EDIT_CLOUD_TEXT5), platform::Utf8ToAcp(row.field));
+    reader.Clear();
+    Press(h, IDC_BTN_SET_CLOUD);
+    ASSERT_EQ(reader.Commands().size(), 1u);
+    EXPECT_EQ(Hex(reader.Commands()[0].payload.substr(136, 32)), Hex(row.sent));
+  }
+}
+
+// Without the client version the six QR controls keep what they held before the record, and
+// those values are what Set (QR code parameters) sends.
+TEST(QrParamsDlg, WithoutTheVersionFlagTheDisabledControlsAreSent) {
+  DialogHarness h;
+  const DEV_PARAM_T record = RecordA0();
+  ParamReader reader(h.Segment(), record);
+  reader.versionText = "ver_common_1.0";
+  SelectReader(h);
+  GetParameters(h);
+  ASSERT_FALSE(h.Enabled(IDC_EDIT_QR_NTP));
+  reader.Clear();
+  Press(h, IDC_BTN_SET_QR);
+  ASSERT_EQ(reader.Commands().size(), 1u);
+  const std::string sent = reader.Commands()[0].payload;
+  ASSERT_EQ(sent.size(), QR_PARAMS_LEN);
+  // Protocol and output-from-digit come from the record, the rest are the lists' defaults.
+  EXPECT_EQ(Hex(sent.substr(0, 12)),
+            Hex(Bytes({record.qrProtocol, 0, 0, 0, record.qrStartDigit, 0, 0, 0, 0, 0, 0, 0})));
+  EXPECT_EQ(sent.substr(12), Zeros(96));
+}
+
 // The two Wiegand edits never keep less than 100 once the user leaves them.
 TEST(WiegandKillFocusDlg, BelowOneHundredBecomesOneHundred) {
   struct Row {
