@@ -1,4 +1,4 @@
-// Pure builders of every Set payload (Parts 3.2, 3.3, 3.4) from plain inputs: list positions as
+// Pure builders of every Set payload from plain inputs: list positions as
 // the list reports them (-1 for no selection), edit texts as 8-bit byte strings, integers as the
 // data exchange holds them. Each payload is zeroed first, so every byte not set is 0, and has the
 // layout of its DEV_PARAM_T section.

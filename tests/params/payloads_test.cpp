@@ -1,4 +1,4 @@
-// Every Set payload of Parts 3.2, 3.3 and 3.4, byte for byte.
+// Every Set payload, byte for byte.
 #include "params/Payloads.h"
 
 #include <gtest/gtest.h>
