@@ -67,30 +67,6 @@ std::string JsonTexts(const std::string& key, const std::vector<std::string>& te
   return "\"" + key + "\":[" + plain + "],\"" + key + "_hex\":[" + hex + "]";
 }
 
-const char* KindName(WindowKind kind) {
-  switch (kind) {
-    case WindowKind::Button:
-      return "button";
-    case WindowKind::Edit:
-      return "edit";
-    case WindowKind::ComboBox:
-      return "combo";
-    case WindowKind::ListBox:
-      return "list";
-    case WindowKind::IpAddress:
-      return "ip";
-    case WindowKind::Static:
-      return "static";
-    case WindowKind::GroupBox:
-      return "group";
-    case WindowKind::StatusBar:
-      return "status";
-    case WindowKind::Dialog:
-      return "dialog";
-  }
-  return "?";
-}
-
 std::string ControlFields(Window& w) {
   std::string text = w.Text();
   if (w.Kind() == WindowKind::IpAddress) {
@@ -98,7 +74,7 @@ std::string ControlFields(Window& w) {
     w.Send(WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
     text = buf;
   }
-  std::string f = "\"id\":" + std::to_string(w.Id()) + ",\"kind\":\"" + KindName(w.Kind()) + "\"," +
+  std::string f = "\"id\":" + std::to_string(w.Id()) + ",\"kind\":\"" + platform::WindowKindName(w.Kind()) + "\"," +
                   JsonText("text", text);
   if (w.Kind() == WindowKind::ComboBox || w.Kind() == WindowKind::ListBox) {
     f += "," + JsonTexts("items", w.Items()) + ",\"sel\":" + std::to_string(w.Selection());
