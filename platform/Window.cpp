@@ -52,7 +52,7 @@ const char* WindowKindName(WindowKind kind) {
     case WindowKind::IpAddress:
       return "ip";
     case WindowKind::StatusBar:
-      return "statusbar";
+      return "status";
   }
   return "?";
 }
