@@ -3,12 +3,16 @@
 //
 //   kestrival-sim --label "Door 1" [--version TEXT] [--address A.B.C.D] [--state FILE]
 //                 [--misbehave RULES]
+//   kestrival-sim --swarm N [--first-address A.B.C.D] [--label PREFIX]
 //
+// With --swarm, N readers answer from N local addresses at once (the namespace must hold them):
+// the addresses from A on as the system lists them, labelled PREFIX00000, PREFIX00001, ...
 // One log line per event on standard output ("ready ...", "request 30 on 24680: 0 bytes", ...).
 // Exit status: 0 after SIGTERM or SIGINT, 1 when a port cannot be bound, 2 for bad options.
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -18,6 +22,7 @@
 #include "protocol/CommandCatalog.h"
 #include "protocol/IpAddress.h"
 #include "sim/ReaderEngine.h"
+#include "sim/SwarmReader.h"
 #include "sim/UdpReader.h"
 
 namespace {
@@ -38,15 +43,47 @@ std::optional<Ip32> ParseDotted(const std::string& text) {
 }
 
 int Usage(const std::string& why) {
-  std::cerr << "kestrival-sim: " << why << "\n"
-            << "usage: kestrival-sim [--label TEXT] [--version TEXT] [--address A.B.C.D]\n"
-            << "                     [--state FILE] [--misbehave KIND[=N][@CMD][*TIMES],...]\n"
-            << "  KIND: noreply, badsum, delay=MS, short[=BYTES]\n";
+  std::cerr
+      << "kestrival-sim: " << why << "\n"
+      << "usage: kestrival-sim [--label TEXT] [--version TEXT] [--address A.B.C.D]\n"
+      << "                     [--state FILE] [--misbehave KIND[=N][@CMD][*TIMES],...]\n"
+      << "       kestrival-sim --swarm N [--first-address A.B.C.D] [--label PREFIX]\n"
+      << "  KIND: noreply, badsum, delay=MS, short[=BYTES]\n"
+      << "  --swarm: N readers, one per local address from A on, answer every search at once\n";
   return 2;
 }
 
 void Say(const std::string& line) {
   std::cout << line << std::endl;  // flushed: tests read the log while the reader runs
+}
+
+int RunSwarm(std::size_t count, Ip32 first, const std::string& prefix) {
+  const auto addresses = sim::SwarmAddresses(sim::LocalAddresses(), first.value, count);
+  if (addresses.size() < count) {
+    const std::string why = "the namespace has " + std::to_string(addresses.size()) +
+                            " addresses for a swarm of " + std::to_string(count);
+    std::cerr << "kestrival-sim: " << why << "\n";
+    Say("failed: " + why);
+    return 1;
+  }
+  std::string error;
+  auto swarm = sim::SwarmReader::Open(addresses, prefix, COMMAND_PORT, DISCOVERY_PORT, &error);
+  if (!swarm) {
+    std::cerr << "kestrival-sim: " << error << "\n";
+    Say("failed: " + error);
+    return 1;
+  }
+  std::signal(SIGTERM, OnStopSignal);
+  std::signal(SIGINT, OnStopSignal);
+  Say("ready swarm=" + std::to_string(swarm->Size()) +
+      " first=" + FormatDotted(Ip32{addresses.front()}) +
+      " last=" + FormatDotted(Ip32{addresses.back()}) + " label=" + sim::SwarmLabel(prefix, 0));
+  const int status = swarm->Serve(stopRequested, &error);
+  if (status != 0) std::cerr << "kestrival-sim: " << error << "\n";
+  const sim::SwarmCounters& c = swarm->Stats();
+  Say("stopped searches=" + std::to_string(c.searches) + " replies=" + std::to_string(c.replies) +
+      " send_errors=" + std::to_string(c.sendErrors) + " requests=" + std::to_string(c.requests));
+  return status;
 }
 
 }  // namespace
@@ -56,6 +93,9 @@ int main(int argc, char** argv) {
   std::optional<Ip32> address;
   std::string statePath;
   std::vector<sim::MisbehaviourRule> rules;
+  std::optional<std::size_t> swarm;
+  std::optional<Ip32> firstAddress;
+  bool labelGiven = false;
 
   for (int i = 1; i < argc; ++i) {
     const std::string opt = argv[i];
@@ -69,6 +109,16 @@ int main(int argc, char** argv) {
       if (value.size() > sim::kMaxLabelLen)
         return Usage("a label has at most " + std::to_string(sim::kMaxLabelLen) + " bytes");
       identity.label = value;
+      labelGiven = true;
+    } else if (opt == "--swarm") {
+      char* end = nullptr;
+      const unsigned long n = std::strtoul(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || n == 0 || n > 64516)
+        return Usage("--swarm needs a count from 1 to 64516");
+      swarm = n;
+    } else if (opt == "--first-address") {
+      firstAddress = ParseDotted(value);
+      if (!firstAddress) return Usage("not an IPv4 address: " + value);
     } else if (opt == "--version") {
       identity.version = value;
     } else if (opt == "--address") {
@@ -85,6 +135,12 @@ int main(int argc, char** argv) {
       return Usage("unknown option " + opt);
     }
   }
+  if (swarm) {
+    if (address || !statePath.empty() || !rules.empty())
+      return Usage("--swarm takes neither --address, --state nor --misbehave");
+    return RunSwarm(*swarm, firstAddress.value_or(Ip32{}), labelGiven ? identity.label : "R");
+  }
+  if (firstAddress) return Usage("--first-address belongs to --swarm");
   identity.address = address.value_or(Ip32{sim::FirstInterfaceAddress()});
 
   sim::ReaderEngine engine(identity);
