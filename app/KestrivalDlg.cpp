@@ -8,7 +8,10 @@ CKestrivalDlg::CKestrivalDlg(CWnd* parent) : CDialogEx(IDD_KESTRIVAL_DIALOG, par
   m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
 }
 
-CKestrivalDlg::~CKestrivalDlg() = default;
+CKestrivalDlg::~CKestrivalDlg() {
+  delete m_pStatusBar;
+  delete m_pButtonFont;
+}
 
 const char* CKestrivalDlg::InterfaceText(int n) const {
   if (n < 0 || n >= INTERFACE_TEXT_COUNT) return "";
@@ -137,8 +140,9 @@ BOOL CKestrivalDlg::OnInitDialog() {
   ReadSettings();
   LoadLanguageTexts();
 
-  // The button font lives until the program ends, like every control that uses it.
+  // The button font lives as long as the dialog, like every control that uses it.
   CFont* font = new CFont();
+  m_pButtonFont = font;
   font->Attach(CreateFontA(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, 0, ANSI_CHARSET, 0, 0, 0, FF_SWISS,
                            "Arial"));
 

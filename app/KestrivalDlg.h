@@ -103,7 +103,7 @@ class CKestrivalDlg : public CDialogEx {
  protected:
   // Members in declaration order.
   HICON m_hIcon = nullptr;
-  CStatusBarCtrl* m_pStatusBar = nullptr;
+  CStatusBarCtrl* m_pStatusBar = nullptr;  // made by OnInitDialog, freed with the dialog
   SOCKET m_udpSocket = INVALID_SOCKET;
   char m_interfaceText[INTERFACE_TEXT_COUNT][INTERFACE_TEXT_SIZE] = {};
   sockaddr_in m_bindAddr{};
@@ -173,6 +173,9 @@ class CKestrivalDlg : public CDialogEx {
   int m_serverPortValue = 0;
   int m_wgLowValue = 0;
   int m_wgHighValue = 0;
+  // The bold font of the Set buttons, made by OnInitDialog; the controls use it for as long as
+  // the dialog lives, and it is freed with the dialog.
+  CFont* m_pButtonFont = nullptr;
 };
 
 // printf-style debug trace into a 2048-byte buffer, handed to the platform's debug output.

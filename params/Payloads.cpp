@@ -99,7 +99,7 @@ std::array<std::uint8_t, FIX_FIELD_LEN> BuildFixField(int format, std::string_vi
     PutBytes(field.data(), text);
     return field;
   }
-  std::memcpy(buffer, text.data(), text.size());
+  if (!text.empty()) std::memcpy(buffer, text.data(), text.size());  // an empty view may be null
   const std::size_t pairs = text.size() / 2;
   for (std::size_t i = 0; i < pairs; ++i) {
     unsigned value = 0;  // stays 0 when the pair converts nothing
