@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <set>
+#include <stdexcept>
 
 #include "app/KestrivalResources.h"
 #include "app/PaintMath.h"
@@ -87,6 +89,10 @@ struct IconSpot {
   int width, height, iconW, iconH;
   int x, y;
 };
+
+void PrintTo(const IconSpot& s, std::ostream* os) {
+  *os << s.width << "x" << s.height << " icon " << s.iconW << "x" << s.iconH;
+}
 
 class MinimisedIcon : public ::testing::TestWithParam<IconSpot> {};
 
