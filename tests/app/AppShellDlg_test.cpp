@@ -81,7 +81,7 @@ TEST_F(AppRuntime, RunsTheDialogModallyAndReturnsFalseWhenItEnds) {
   EXPECT_TRUE(host_.MessageBoxes().empty());
   EXPECT_EQ(driverCalls, 1);
   EXPECT_EQ(platform::AcpToUtf8(title), "参数设置");
-  EXPECT_FALSE(theApp.m_pszRegistryKey.empty());
+  EXPECT_EQ(platform::AcpToUtf8(theApp.m_pszRegistryKey), "应用程序向导生成的本地应用程序");
   EXPECT_EQ(theApp.m_dwRestartManagerSupportFlags, AFX_RESTART_MANAGER_SUPPORT_RESTART);
 }
 
