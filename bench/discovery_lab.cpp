@@ -1,0 +1,143 @@
+// Discovery bursts on real UDP in the network-namespace lab: a swarm of N simulated readers
+// (kestrival-sim --swarm N, one namespace holding N addresses) answers one search at the same
+// moment, and kestrival-headless counts the lines of its device list. Prints, per N, how many
+// of the N replies were listed in each run, the receive buffer the tool's socket got, and the
+// namespace's limits. Needs root.
+//
+//   bench_discovery [--runs R] [--pump MS] N...      (default: --runs 5 --pump 3000 100 1000 5000)
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/NetLab.h"
+
+namespace {
+
+using testsupport::NetLab;
+
+std::string BinDir() {
+  return std::filesystem::canonical("/proc/self/exe").parent_path().string();
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string Trim(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
+  return s;
+}
+
+// The number of entries of "items":[...] in the headless driver's reply to "get 1004".
+long CountItems(const std::string& json) {
+  const std::string key = "\"items\":[";
+  const auto at = json.find(key);
+  if (at == std::string::npos) return -1;
+  const auto end = json.find(']', at);
+  if (end == std::string::npos) return -1;
+  const std::string inner = json.substr(at + key.size(), end - at - key.size());
+  if (inner.empty()) return 0;
+  return static_cast<long>(std::count(inner.begin(), inner.end(), ',')) + 1;
+}
+
+// "rb425984" of the tool's socket in `ss -uamn` output, or an empty text.
+std::string ReceiveBufferOf(const std::string& ss) {
+  const auto at = ss.find(",rb");
+  if (at == std::string::npos) return "";
+  auto end = ss.find(',', at + 1);
+  return ss.substr(at + 3, end - at - 3);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int runs = 5;
+  int pumpMs = 3000;
+  std::vector<std::size_t> sizes;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--runs" && i + 1 < argc) {
+      runs = std::atoi(argv[++i]);
+    } else if (a == "--pump" && i + 1 < argc) {
+      pumpMs = std::atoi(argv[++i]);
+    } else {
+      sizes.push_back(static_cast<std::size_t>(std::strtoul(a.c_str(), nullptr, 10)));
+    }
+  }
+  if (sizes.empty()) sizes = {100, 1000, 5000};
+  std::string why;
+  if (!NetLab::Available(&why)) {
+    std::fprintf(stderr, "bench_discovery: no network-namespace lab here: %s\n", why.c_str());
+    return 1;
+  }
+  const std::string bin = BinDir();
+  std::printf("host namespace: net.core.rmem_default=%s net.core.rmem_max=%s\n",
+              Trim(ReadFile("/proc/sys/net/core/rmem_default")).c_str(),
+              Trim(ReadFile("/proc/sys/net/core/rmem_max")).c_str());
+
+  for (std::size_t n : sizes) {
+    NetLab lab;
+    const auto tool = lab.AddHost("tool");
+    const auto swarmHost = lab.AddHost("swarm");
+    lab.Up();
+    const auto added = lab.AddAddresses(swarmHost, n);
+    std::string limits;
+    lab.Exec(tool, "cat /proc/sys/net/core/rmem_default /proc/sys/net/core/rmem_max", &limits);
+    std::replace(limits.begin(), limits.end(), '\n', ' ');
+    const std::string log = "/tmp/bench-discovery-" + std::to_string(getpid()) + ".log";
+    std::filesystem::remove(log);
+    NetLab::SpawnOptions spawn;
+    spawn.logPath = log;
+    const pid_t sim = lab.Spawn(swarmHost,
+                                {bin + "/kestrival-sim", "--swarm", std::to_string(n),
+                                 "--first-address", NetLab::FormatAddress(added.front())},
+                                spawn);
+    const auto readyBy = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (ReadFile(log).find("ready") == std::string::npos) {
+      if (std::chrono::steady_clock::now() > readyBy ||
+          ReadFile(log).find("failed") != std::string::npos) {
+        std::fprintf(stderr, "bench_discovery: the swarm did not start:\n%s\n",
+                     ReadFile(log).c_str());
+        return 1;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::printf("N=%zu (tool namespace rmem_default rmem_max: %s)\n", n, limits.c_str());
+    std::vector<long> listed;
+    for (int run = 0; run < runs; ++run) {
+      // The search, the replies taken for pumpMs, the socket's memory looked at meanwhile, then
+      // the list.
+      const std::string script =
+          "{ printf 'click 1000\\npump " + std::to_string(pumpMs) + "\\n'; sleep " +
+          std::to_string(pumpMs / 1000 + 2) + "; printf 'get 1004\\nquit\\n'; } | " + bin +
+          "/kestrival-headless > /tmp/bench-discovery-out.$$ & sleep 1; ss -uamn 'sport = :24680'; "
+          "wait; cat /tmp/bench-discovery-out.$$; rm -f /tmp/bench-discovery-out.$$";
+      std::string out;
+      lab.Exec(tool, script, &out, std::chrono::seconds(120));
+      const long count = CountItems(out);
+      listed.push_back(count);
+      std::printf("  run %d: listed %ld of %zu (socket receive buffer rb=%s)\n", run + 1, count, n,
+                  ReceiveBufferOf(out).c_str());
+      std::fflush(stdout);
+    }
+    std::vector<long> sorted = listed;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("  N=%zu: median %ld, min %ld, max %ld listed over %d runs\n", n,
+                sorted[sorted.size() / 2], sorted.front(), sorted.back(), runs);
+    lab.Stop(sim);
+    std::printf("  swarm: %s", ReadFile(log).substr(ReadFile(log).find("stopped")).c_str());
+  }
+  return 0;
+}
