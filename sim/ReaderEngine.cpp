@@ -186,9 +186,11 @@ std::optional<Reply> ReaderEngine::Receive(const std::uint8_t* data, std::size_t
 
 std::optional<Reply> ReaderEngine::Handle(std::int32_t cmdId, const std::uint8_t* data,
                                           std::size_t len, Port port) {
-  if (cmdId % 2 != 0) {
+  // Requests are even and never negative: odd identifiers are replies, and a negative one would
+  // be answered with a negative reply identifier that no tool knows.
+  if (cmdId % 2 != 0 || cmdId < 0) {
     ++counters_.notRequests;
-    Log("identifier " + std::to_string(cmdId) + " is a reply, not a request: ignored");
+    Log("identifier " + std::to_string(cmdId) + " is not a request: ignored");
     return std::nullopt;
   }
   const bool discoveryCommand = cmdId == CMD_SEARCH || cmdId == CMD_SET_NETWORK;

@@ -57,7 +57,7 @@ struct Counters {
   std::uint64_t badHeaders = 0;         // header with a negative or oversized length
   std::uint64_t wrongPort = 0;          // request on the port it does not belong to
   std::uint64_t badLength = 0;          // Set whose data length differs from its section
-  std::uint64_t notRequests = 0;        // odd identifiers (replies) sent to the reader
+  std::uint64_t notRequests = 0;        // odd (replies) or negative identifiers sent to it
   std::uint64_t suppressedReplies = 0;  // replies withheld by a noreply rule
   std::uint64_t saveFailures = 0;       // state file writes that failed
   std::map<std::int32_t, std::uint64_t> byCommand;  // complete requests per identifier
