@@ -1,17 +1,15 @@
 #include "platform/ItemList.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace platform {
 
 std::pair<std::size_t, std::size_t> ItemList::Locate(std::size_t index) const {
-  std::size_t c = 0;
-  while (c < chunks_.size() && index >= chunks_[c].size()) {
-    if (index == chunks_[c].size() && c + 1 == chunks_.size()) break;
-    index -= chunks_[c].size();
-    ++c;
-  }
-  return {c, index};
+  // The last chunk whose first index is at most `index`; the end of the list falls into it too.
+  auto it = std::upper_bound(starts_.begin(), starts_.end(), index);
+  std::size_t c = static_cast<std::size_t>(it - starts_.begin()) - 1;
+  return {c, index - starts_[c]};
 }
 
 const std::string& ItemList::operator[](std::size_t index) const {
@@ -22,16 +20,21 @@ const std::string& ItemList::operator[](std::size_t index) const {
 
 void ItemList::insert(std::size_t index, std::string text) {
   if (index > size_) throw std::out_of_range("ItemList insert");
-  if (chunks_.empty()) chunks_.emplace_back();
+  if (chunks_.empty()) {
+    chunks_.emplace_back();
+    starts_.push_back(0);
+  }
   auto [c, o] = Locate(index);
   auto& chunk = chunks_[c];
   chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(o), std::move(text));
   ++size_;
+  for (std::size_t k = c + 1; k < starts_.size(); ++k) ++starts_[k];
   if (chunk.size() > 2 * kChunk) {
     std::vector<std::string> tail(std::make_move_iterator(chunk.begin() + kChunk),
                                   std::make_move_iterator(chunk.end()));
     chunk.resize(kChunk);
     chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c) + 1, std::move(tail));
+    starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(c) + 1, starts_[c] + kChunk);
   }
 }
 
@@ -39,13 +42,17 @@ void ItemList::erase(std::size_t index) {
   if (index >= size_) throw std::out_of_range("ItemList erase");
   auto [c, o] = Locate(index);
   chunks_[c].erase(chunks_[c].begin() + static_cast<std::ptrdiff_t>(o));
-  if (chunks_[c].empty() && chunks_.size() > 1)
-    chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(c));
   --size_;
+  for (std::size_t k = c + 1; k < starts_.size(); ++k) --starts_[k];
+  if (chunks_[c].empty() && chunks_.size() > 1) {
+    chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(c));
+    starts_.erase(starts_.begin() + static_cast<std::ptrdiff_t>(c));
+  }
 }
 
 void ItemList::clear() {
   chunks_.clear();
+  starts_.clear();
   size_ = 0;
 }
 

@@ -19,10 +19,11 @@ class ItemList {
   std::vector<std::string> ToVector() const;
 
  private:
-  static constexpr std::size_t kChunk = 256;
+  static constexpr std::size_t kChunk = 64;
   // (chunk, offset) of an index; index == size() gives the end of the last chunk.
   std::pair<std::size_t, std::size_t> Locate(std::size_t index) const;
   std::vector<std::vector<std::string>> chunks_;
+  std::vector<std::size_t> starts_;  // index of the first item of each chunk
   std::size_t size_ = 0;
 };
 

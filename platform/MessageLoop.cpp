@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "platform/Runtime.h"
-#include "platform/kernel.h"
 #include "platform/Window.h"
+#include "platform/kernel.h"
 #include "platform/net/Backend.h"
 
 namespace platform {
@@ -35,7 +35,9 @@ void MessageLoop::Rearm(UINT_PTR socket) {
   if (it != selections_.end()) it->second.armed = true;
 }
 
-void MessageLoop::Unselect(UINT_PTR socket) { selections_.erase(socket); }
+void MessageLoop::Unselect(UINT_PTR socket) {
+  selections_.erase(socket);
+}
 
 bool MessageLoop::PollSockets() {
   constexpr long kFdRead = 1;
@@ -52,7 +54,9 @@ bool MessageLoop::PollSockets() {
 }
 
 bool MessageLoop::DispatchOne() {
-  if (queue_.empty()) {
+  // A socket that is ready is found without running the backend's due work first, so a burst of
+  // datagrams costs one readiness check each; timers of simulated peers run when nothing waits.
+  if (queue_.empty() && !PollSockets()) {
     if (net::Backend* net = CurrentRuntime().net) net->Wait(std::chrono::milliseconds(0));
     PollSockets();
   }

@@ -26,9 +26,15 @@ const char* AsText(LPARAM l) {
 }
 
 int CharClass(unsigned char c) {
-  if (std::isdigit(c)) return 1;
-  if (std::isalpha(c) || c >= 0x80) return 2;
+  if (c >= '0' && c <= '9') return 1;
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80) return 2;
   return 0;  // space, underscore and other punctuation
+}
+
+// Lower case of ASCII letters only: list texts are 8-bit code page 936 bytes, whose lead and trail
+// bytes must never be changed by a locale's idea of case.
+int AsciiLower(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
 }
 
 }  // namespace
@@ -67,7 +73,7 @@ int CompareListText(const std::string& a, const std::string& b) {
     unsigned char p = static_cast<unsigned char>(a[i]), q = static_cast<unsigned char>(b[j]);
     int cp = CharClass(p), cq = CharClass(q);
     if (cp != cq) return cp < cq ? -1 : 1;
-    int lp = std::tolower(p), lq = std::tolower(q);
+    int lp = AsciiLower(p), lq = AsciiLower(q);
     if (lp != lq) return lp < lq ? -1 : 1;
     i = skip(a, i + 1);
     j = skip(b, j + 1);
@@ -79,8 +85,8 @@ int CompareListText(const std::string& a, const std::string& b) {
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   if (prefix.size() > text.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) !=
-        std::tolower(static_cast<unsigned char>(prefix[i])))
+    if (AsciiLower(static_cast<unsigned char>(text[i])) !=
+        AsciiLower(static_cast<unsigned char>(prefix[i])))
       return false;
   }
   return true;

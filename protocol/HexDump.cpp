@@ -7,11 +7,12 @@ std::string HexDump(const void* data, int len) {
   std::string dump;
   if (len <= 0 || data == nullptr) return dump;
   const auto* bytes = static_cast<const std::uint8_t*>(data);
-  dump.reserve(static_cast<std::size_t>(len) * 3);
-  for (int i = 0; i < len; ++i) {
-    dump += ' ';
-    dump += kDigits[bytes[i] >> 4];
-    dump += kDigits[bytes[i] & 0x0F];
+  // Written in place: this runs for every datagram sent or received.
+  dump.assign(static_cast<std::size_t>(len) * 3, ' ');
+  char* out = dump.data();
+  for (int i = 0; i < len; ++i, out += 3) {
+    out[1] = kDigits[bytes[i] >> 4];
+    out[2] = kDigits[bytes[i] & 0x0F];
   }
   return dump;
 }

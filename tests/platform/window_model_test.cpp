@@ -191,3 +191,34 @@ TEST(StatusBar, PartsKeepTheirTexts) {
   w.Send(SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
   EXPECT_EQ(w.PartText(1), "one");
 }
+
+// The list storage against a plain vector: the same operations give the same sequence.
+TEST(ItemList, MatchesAPlainVectorUnderRandomEdits) {
+  platform::ItemList list;
+  std::vector<std::string> model;
+  unsigned seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  for (int step = 0; step < 20000; ++step) {
+    unsigned r = next();
+    if (model.empty() || r % 4 != 0) {
+      std::size_t at = model.empty() ? 0 : (next() % (model.size() + 1));
+      std::string text = "t" + std::to_string(step);
+      list.insert(at, text);
+      model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), text);
+    } else {
+      std::size_t at = next() % model.size();
+      list.erase(at);
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    ASSERT_EQ(list.size(), model.size());
+    if (step % 1000 == 0) {
+      ASSERT_EQ(list.ToVector(), model);
+      for (std::size_t i = 0; i < model.size(); i += 37) ASSERT_EQ(list[i], model[i]);
+    }
+  }
+  EXPECT_EQ(list.ToVector(), model);
+  list.clear();
+  EXPECT_TRUE(list.empty());
+  list.insert(0, "again");
+  EXPECT_EQ(list[0], "again");
+}
