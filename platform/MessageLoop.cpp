@@ -30,9 +30,11 @@ void MessageLoop::Select(UINT_PTR socket, net::Socket* impl, HWND window, UINT m
   selections_[socket] = Selection{impl, window, message, events, true};
 }
 
-void MessageLoop::Rearm(UINT_PTR socket) {
+void MessageLoop::Rearm(UINT_PTR socket, bool gotDatagram) {
   auto it = selections_.find(socket);
-  if (it != selections_.end()) it->second.armed = true;
+  if (it == selections_.end()) return;
+  it->second.armed = true;
+  it->second.likelyMore = gotDatagram && it->second.impl && it->second.impl->Fd() >= 0;
 }
 
 void MessageLoop::Unselect(UINT_PTR socket) {
@@ -44,8 +46,9 @@ bool MessageLoop::PollSockets() {
   bool posted = false;
   for (auto& [socket, sel] : selections_) {
     if (!sel.armed || !sel.window || !(sel.events & kFdRead)) continue;
-    if (sel.impl && sel.impl->Readable()) {
+    if (sel.impl && (sel.likelyMore || sel.impl->Readable())) {
       sel.armed = false;
+      sel.likelyMore = false;
       queue_.push_back({sel.window, sel.message, socket, MAKELPARAM(kFdRead, 0)});
       posted = true;
     }

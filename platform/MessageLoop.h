@@ -35,8 +35,12 @@ class MessageLoop {
 
   // Socket notification registration (WSAAsyncSelect); events 0 cancels.
   void Select(UINT_PTR socket, net::Socket* impl, HWND window, UINT message, long events);
-  // The next recvfrom happened: the socket may notify again.
-  void Rearm(UINT_PTR socket);
+  // The next recvfrom happened: the socket may notify again. After a receive that got a datagram,
+  // a socket with a file descriptor notifies again at once, without asking the kernel first: in a
+  // burst that saves a system call per datagram, and at its end one receive finds nothing, which
+  // the handler of a read notification must take anyway (Winsock may post FD_READ with nothing
+  // to read).
+  void Rearm(UINT_PTR socket, bool gotDatagram = false);
   void Unselect(UINT_PTR socket);
 
   // Delivers one message: a posted one, or else a socket notification that became due.
@@ -62,6 +66,7 @@ class MessageLoop {
     UINT message;
     long events;
     bool armed;
+    bool likelyMore = false;
   };
   std::deque<PostedMessage> queue_;
   std::map<UINT_PTR, Selection> selections_;

@@ -297,7 +297,7 @@ LRESULT Window::ComboMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         at = 0;
         while (at < count && CompareListText(items_[static_cast<std::size_t>(at)], s) <= 0) ++at;
       }
-      items_.insert(static_cast<std::size_t>(at), s);
+      items_.insert(static_cast<std::size_t>(at), std::move(s));
       if (selection_ >= at) ++selection_;
       Touch();
       return at;
@@ -377,7 +377,7 @@ LRESULT Window::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         if (at < 0) at = lo;
       }
-      items_.insert(static_cast<std::size_t>(at), s);
+      items_.insert(static_cast<std::size_t>(at), std::move(s));
       if (selection_ >= at) ++selection_;
       Touch();
       return at;
@@ -456,7 +456,7 @@ LRESULT Window::StatusMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (part == 255) part = 0;  // SB_SIMPLEID: the simple part, kept as part 0 here
       if (static_cast<std::size_t>(part) >= partTexts_.size())
         partTexts_.resize(static_cast<std::size_t>(part) + 1);
-      partTexts_[static_cast<std::size_t>(part)] = AsText(lParam);
+      partTexts_[static_cast<std::size_t>(part)].assign(AsText(lParam));  // keeps its capacity
       Touch();
       return TRUE;
     }

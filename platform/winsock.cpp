@@ -25,17 +25,28 @@ State& S() {
 int Code(platform::net::Error e) {
   using platform::net::Error;
   switch (e) {
-    case Error::None: return 0;
-    case Error::WouldBlock: return WSAEWOULDBLOCK;
-    case Error::MessageSize: return WSAEMSGSIZE;
-    case Error::ConnReset: return WSAECONNRESET;
-    case Error::AddrInUse: return WSAEADDRINUSE;
-    case Error::AddrNotAvail: return WSAEADDRNOTAVAIL;
-    case Error::Access: return WSAEACCES;
-    case Error::NetUnreach: return WSAENETUNREACH;
-    case Error::Invalid: return WSAEINVAL;
-    case Error::NoBuffers: return WSAENOBUFS;
-    case Error::Other: return WSAEINVAL;
+    case Error::None:
+      return 0;
+    case Error::WouldBlock:
+      return WSAEWOULDBLOCK;
+    case Error::MessageSize:
+      return WSAEMSGSIZE;
+    case Error::ConnReset:
+      return WSAECONNRESET;
+    case Error::AddrInUse:
+      return WSAEADDRINUSE;
+    case Error::AddrNotAvail:
+      return WSAEADDRNOTAVAIL;
+    case Error::Access:
+      return WSAEACCES;
+    case Error::NetUnreach:
+      return WSAENETUNREACH;
+    case Error::Invalid:
+      return WSAEINVAL;
+    case Error::NoBuffers:
+      return WSAENOBUFS;
+    case Error::Other:
+      return WSAEINVAL;
   }
   return WSAEINVAL;
 }
@@ -83,8 +94,12 @@ int WSACleanup() {
   return 0;
 }
 
-int WSAGetLastError() { return S().lastError; }
-void WSASetLastError(int error) { S().lastError = error; }
+int WSAGetLastError() {
+  return S().lastError;
+}
+void WSASetLastError(int error) {
+  S().lastError = error;
+}
 
 SOCKET socket(int af, int type, int) {
   platform::net::Backend* net = platform::CurrentRuntime().net;
@@ -124,8 +139,10 @@ int setsockopt(SOCKET s, int level, int optName, const char* optVal, int optLen)
   std::memcpy(&v, optVal, static_cast<std::size_t>(std::min(optLen, 4)));
   if (level != SOL_SOCKET) return Fail(WSAEINVAL);
   platform::net::Error e = platform::net::Error::Invalid;
-  if (optName == SO_BROADCAST) e = sock->SetBroadcast(v != 0);
-  else if (optName == SO_RCVBUF) e = sock->SetReceiveBuffer(v);
+  if (optName == SO_BROADCAST)
+    e = sock->SetBroadcast(v != 0);
+  else if (optName == SO_RCVBUF)
+    e = sock->SetReceiveBuffer(v);
   return e == platform::net::Error::None ? 0 : Fail(Code(e));
 }
 
@@ -147,7 +164,7 @@ int recvfrom(SOCKET s, char* buf, int len, int, sockaddr* from, int* fromLen) {
   platform::net::Error e = platform::net::Error::None;
   long n = sock->RecvFrom(buf, static_cast<std::size_t>(len), &ep, &e);
   // The next notification may come once a receive has been tried, whatever its outcome.
-  if (platform::MessageLoop* loop = platform::CurrentRuntime().loop) loop->Rearm(s);
+  if (platform::MessageLoop* loop = platform::CurrentRuntime().loop) loop->Rearm(s, n >= 0);
   if (n < 0) return Fail(Code(e));
   if (from && fromLen && *fromLen >= static_cast<int>(sizeof(sockaddr_in))) {
     sockaddr_in in{};
@@ -199,11 +216,17 @@ u_long inet_addr(const char* text) {
   return htonl((parts[0] << 24) | (parts[1] << 16) | (parts[2] << 8) | parts[3]);
 }
 
-u_short htons(u_short v) { return static_cast<u_short>((v >> 8) | (v << 8)); }
-u_short ntohs(u_short v) { return htons(v); }
+u_short htons(u_short v) {
+  return static_cast<u_short>((v >> 8) | (v << 8));
+}
+u_short ntohs(u_short v) {
+  return htons(v);
+}
 u_long htonl(u_long v) {
   return ((v & 0xFF) << 24) | ((v & 0xFF00) << 8) | ((v >> 8) & 0xFF00) | (v >> 24);
 }
-u_long ntohl(u_long v) { return htonl(v); }
+u_long ntohl(u_long v) {
+  return htonl(v);
+}
 
 }  // namespace wsa
