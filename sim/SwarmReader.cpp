@@ -14,32 +14,11 @@
 #include <cstring>
 
 #include "protocol/IpAddress.h"
+#include "sim/UdpSocket.h"
 
 namespace sim {
 
 namespace {
-
-int OpenBound(std::uint32_t address, std::uint16_t port, std::string* error) {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    *error = std::string("cannot create a UDP socket (") + std::strerror(errno) + ")";
-    return -1;
-  }
-  int on = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(port);
-  local.sin_addr.s_addr = htonl(address);
-  if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-    const int err = errno;
-    *error = "cannot bind " + FormatDotted(Ip32{address}) + ":" + std::to_string(port) + " (" +
-             std::strerror(err) + ")";
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 // Room for `needed` more descriptors: the soft limit of open files raised towards the hard one.
 bool EnsureDescriptors(std::size_t needed, std::string* error) {
@@ -200,7 +179,7 @@ std::unique_ptr<SwarmReader> SwarmReader::Open(const std::vector<std::uint32_t>&
                                                std::uint16_t discoveryPort, std::string* error) {
   if (!EnsureDescriptors(addresses.size() + 1, error)) return nullptr;
   auto impl = std::make_unique<Impl>();
-  impl->listenFd = OpenBound(0, discoveryPort, error);
+  impl->listenFd = OpenBoundUdp(0, discoveryPort, error);
   if (impl->listenFd < 0) return nullptr;
   int on = 1;
   ::setsockopt(impl->listenFd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
@@ -208,7 +187,7 @@ std::unique_ptr<SwarmReader> SwarmReader::Open(const std::vector<std::uint32_t>&
   for (std::size_t i = 0; i < addresses.size(); ++i) {
     Impl::Member m;
     m.address = addresses[i];
-    m.fd = OpenBound(addresses[i], commandPort, error);
+    m.fd = OpenBoundUdp(addresses[i], commandPort, error);
     if (m.fd < 0) return nullptr;
     m.engine = std::make_unique<ReaderEngine>(
         ReaderIdentity{SwarmLabel(labelPrefix, i), Ip32{addresses[i]}, kClientVersion});

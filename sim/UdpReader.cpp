@@ -14,6 +14,8 @@
 #include <deque>
 #include <vector>
 
+#include "sim/UdpSocket.h"
+
 namespace sim {
 
 namespace {
@@ -26,28 +28,6 @@ struct Delayed {
   sockaddr_in to;
   std::vector<std::uint8_t> bytes;
 };
-
-int OpenPort(std::uint16_t port, std::string* error) {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    *error = std::string("cannot create a UDP socket (") + std::strerror(errno) + ")";
-    return -1;
-  }
-  int on = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_port = htons(port);
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
-  if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-    const int err = errno;
-    *error = "port " + std::to_string(port) +
-             (err == EADDRINUSE ? " is taken (" : " cannot be bound (") + std::strerror(err) + ")";
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 }  // namespace
 
@@ -129,9 +109,9 @@ std::unique_ptr<UdpReader> UdpReader::Open(ReaderEngine& engine, std::uint16_t c
                                            std::uint16_t discoveryPort, std::string* error) {
   auto impl = std::make_unique<Impl>();
   impl->engine = &engine;
-  impl->commandFd = OpenPort(commandPort, error);
+  impl->commandFd = OpenBoundUdp(0, commandPort, error);
   if (impl->commandFd < 0) return nullptr;
-  impl->discoveryFd = OpenPort(discoveryPort, error);
+  impl->discoveryFd = OpenBoundUdp(0, discoveryPort, error);
   if (impl->discoveryFd < 0) return nullptr;
   return std::unique_ptr<UdpReader>(new UdpReader(std::move(impl)));
 }
