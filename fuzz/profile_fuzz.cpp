@@ -9,8 +9,21 @@
 
 #include "platform/kernel.h"
 
+namespace {
+
+// The file each input is written to, removed when the run ends.
+struct ScratchFile {
+  explicit ScratchFile(const char* name)
+      : path("/tmp/kestrival-fuzz-" + std::to_string(getpid()) + "-" + name) {}
+  ~ScratchFile() { std::remove(path.c_str()); }
+  std::string path;
+};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = "/tmp/kestrival-fuzz-config-" + std::to_string(getpid()) + ".ini";
+  static const ScratchFile scratch("config.ini");
+  const std::string& path = scratch.path;
   if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
     if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);

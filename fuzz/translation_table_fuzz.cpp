@@ -10,8 +10,21 @@
 #include "i18n/InterfaceTexts.h"
 #include "i18n/TranslationTable.h"
 
+namespace {
+
+// The file each input is written to, removed when the run ends.
+struct ScratchFile {
+  explicit ScratchFile(const char* name)
+      : path("/tmp/kestrival-fuzz-" + std::to_string(getpid()) + "-" + name) {}
+  ~ScratchFile() { std::remove(path.c_str()); }
+  std::string path;
+};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = "/tmp/kestrival-fuzz-language-" + std::to_string(getpid()) + ".csv";
+  static const ScratchFile scratch("language.csv");
+  const std::string& path = scratch.path;
   if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
     if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);

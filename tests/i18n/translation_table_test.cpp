@@ -11,6 +11,7 @@
 
 #include "i18n/InterfaceTexts.h"
 #include "i18n/TranslationTable.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -55,14 +56,12 @@ TEST(SplitFields, AppendsToTheListAndCountsAllOfIt) {
 class TempDir : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "kestrival-i18n-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    path_ = (dir_ / "language.csv").string();
+    dir_ = folder_.Path();
+    path_ = folder_.File("language.csv");
   }
-  void TearDown() override { fs::remove_all(dir_); }
   void Put(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
 
+  testing_support::TempFolder folder_;
   fs::path dir_;
   std::string path_;
 };
@@ -122,36 +121,41 @@ std::map<int, std::string> Numbered(int first, int last, const std::string& pref
 const std::string k255(255, 'x');
 const std::string k256 = std::string(255, 'y') + "z";
 // 254 ASCII bytes and then a GBK character (CB D1) that would straddle the 255-byte limit.
-const std::string kStraddle = std::string(254, 'a') + "\xCB\xD1" "b";
+const std::string kStraddle = std::string(254, 'a') +
+                              "\xCB\xD1"
+                              "b";
 
 INSTANTIATE_TEST_SUITE_P(
     Grammar, TranslationFileRows,
     ::testing::Values(
-        FileRow{"Language1", "x,y\n", 1, {{1, "x"}}},
-        FileRow{"Language2", "x,y\n", 2, {{1, "y"}}},
+        FileRow{"Language1", "x,y\n", 1, {{1, "x"}}}, FileRow{"Language2", "x,y\n", 2, {{1, "y"}}},
         FileRow{"EmptyLinesCount", "\n\nA,B\n", 1, {{3, "A"}}},
         FileRow{"CrLfLikeLf", "a,b\r\nc,d\r\n", 2, {{1, "b"}, {2, "d"}}},
         FileRow{"LoneCrStaysInTheField", "A,B\r\r\n", 2, {{1, "B\r"}}},
         FileRow{"LastLineWithoutLfIgnored", "A,B\nC,D", 1, {{1, "A"}}},
         FileRow{"DoubleCommaIsOneSeparator", "A,,B\n", 2, {{1, "B"}}},
         FileRow{"LeadingCommaField1", ",B\n", 1, {{1, "B"}}},
-        FileRow{"LeadingCommaNoField2", ",B\n", 2, {}},
-        FileRow{"OnlyCommas", ",,,\n", 1, {}},
+        FileRow{"LeadingCommaNoField2", ",B\n", 2, {}}, FileRow{"OnlyCommas", ",,,\n", 1, {}},
         FileRow{"NoQuotingField2", "A,\"B,C\"\n", 2, {{1, "\"B"}}},
         FileRow{"NoQuotingField3", "A,\"B,C\"\n", 3, {{1, "C\""}}},
         FileRow{"SpacesBelongField1", "A , B\n", 1, {{1, "A "}}},
         FileRow{"SpacesBelongField2", "A , B\n", 2, {{1, " B"}}},
-        FileRow{"NulStopsTheParse", std::string("1\n2\n3\n4\nfi\0ve\n6\n", 17), 1,
+        FileRow{"NulStopsTheParse",
+                std::string("1\n2\n3\n4\nfi\0ve\n6\n", 17),
+                1,
                 {{1, "1"}, {2, "2"}, {3, "3"}, {4, "4"}}},
-        FileRow{"CtrlZEndsTheData", "a\nb\x1a" "c\nd\n", 1, {{1, "a"}}},
+        FileRow{"CtrlZEndsTheData",
+                "a\nb\x1a"
+                "c\nd\n",
+                1,
+                {{1, "a"}}},
         FileRow{"LanguageZero", "x,y\n", 0, {}},
-        FileRow{"LanguageBeyondTheColumns", "x,y\n", 3, {}},
-        FileRow{"EmptyFile", "", 1, {}},
+        FileRow{"LanguageBeyondTheColumns", "x,y\n", 3, {}}, FileRow{"EmptyFile", "", 1, {}},
         FileRow{"Field255StoredWhole", k255 + ",e\n", 1, {{1, k255}}},
         FileRow{"Field256CutTo255", k256 + ",e\n", 1, {{1, std::string(255, 'y')}}},
         FileRow{"CutKeepsWholeGbkCharacters", kStraddle + "\n", 1, {{1, std::string(254, 'a')}}},
-        FileRow{"GbkBytesCopiedAsTheyStand", "\xCB\xD1\xCB\xF7,Search\n", 1,
-                {{1, "\xCB\xD1\xCB\xF7"}}},
+        FileRow{
+            "GbkBytesCopiedAsTheyStand", "\xCB\xD1\xCB\xF7,Search\n", 1, {{1, "\xCB\xD1\xCB\xF7"}}},
         FileRow{"Lines512OnIgnored", Lines(520), 2, Numbered(1, 511, "en")}),
     [](const ::testing::TestParamInfo<FileRow>& info) { return std::string(info.param.name); });
 
@@ -212,7 +216,8 @@ TEST_F(TempDir, SlotZeroIsNeverWritten) {
 
 TEST_F(TempDir, HugeFileWithLongLines) {
   std::string contents;
-  for (int n = 1; n <= 600; ++n) contents += std::string(5000, static_cast<char>('a' + n % 26)) + ",e\n";
+  for (int n = 1; n <= 600; ++n)
+    contents += std::string(5000, static_cast<char>('a' + n % 26)) + ",e\n";
   Put(contents);
   Slots slots;
   LoadInto(path_, 1, slots);

@@ -1,4 +1,5 @@
-// The private-profile functions against the rows known from Windows (and from Wine where it agrees).
+// The private-profile functions against the rows known from Windows (and from Wine where it
+// agrees).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "platform/kernel.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -20,12 +22,9 @@ namespace fs = std::filesystem;
 class ProfileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "kestrival-profile-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    path_ = (dir_ / "config.ini").string();
+    dir_ = folder_.Path();
+    path_ = folder_.File("config.ini");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   void Put(const std::string& bytes) const { Put(path_, bytes); }
   static void Put(const std::string& path, const std::string& bytes) {
@@ -49,9 +48,11 @@ class ProfileTest : public ::testing::Test {
     return WritePrivateProfileStringA(section, key, value, path_.c_str());
   }
   std::size_t FilesInDir() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
   }
 
+  testing_support::TempFolder folder_;
   fs::path dir_;
   std::string path_;
 };
@@ -143,7 +144,8 @@ TEST_F(ProfileTest, StringReadsCopyTruncateAndFallBack) {
   EXPECT_EQ(String("s", "empty", "d", 256, &n), "");
   EXPECT_EQ(n, 0u);
   EXPECT_EQ(String("s", "bare", "dflt"), "dflt");
-  EXPECT_EQ(String("s", "missing", "dflt  ", 256, &n), "dflt");  // trailing blanks of the default go
+  EXPECT_EQ(String("s", "missing", "dflt  ", 256, &n),
+            "dflt");  // trailing blanks of the default go
   EXPECT_EQ(n, 4u);
   EXPECT_EQ(String("s", "missing", nullptr), "");
   char untouched = 'x';
@@ -190,7 +192,8 @@ TEST_F(ProfileTest, RewriteKeepsCommentsOtherSectionsAndBlankLines) {
       "; settings of the tool\r\n[other]\r\nkey=value\r\n\r\n[themes]\r\nlanguage=1\r\n";
   Put(before);
   EXPECT_TRUE(Write("themes", "language", "2"));
-  EXPECT_EQ(Contents(), "; settings of the tool\r\n[other]\r\nkey=value\r\n\r\n[themes]\r\nlanguage=2\r\n");
+  EXPECT_EQ(Contents(),
+            "; settings of the tool\r\n[other]\r\nkey=value\r\n\r\n[themes]\r\nlanguage=2\r\n");
   EXPECT_TRUE(Write("Version_Info", "Version", "20171001"));
   EXPECT_EQ(Contents(),
             "; settings of the tool\r\n[other]\r\nkey=value\r\n\r\n[themes]\r\nlanguage=2\r\n"

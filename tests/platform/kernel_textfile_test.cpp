@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/kernel.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -15,12 +16,9 @@ namespace fs = std::filesystem;
 class TextModeFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "kestrival-text-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    path_ = (dir_ / "file.csv").string();
+    dir_ = folder_.Path();
+    path_ = folder_.File("file.csv");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   void Put(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
 
@@ -39,12 +37,16 @@ class TextModeFileTest : public ::testing::Test {
     return out;
   }
 
+  testing_support::TempFolder folder_;
   fs::path dir_;
   std::string path_;
 };
 
 TEST_F(TextModeFileTest, ObservedRow) {
-  const std::string bytes("a,b\r\nc\r\rd\ne\x1a" "f\n", 15);
+  const std::string bytes(
+      "a,b\r\nc\r\rd\ne\x1a"
+      "f\n",
+      15);
   Put(bytes);
   platform::TextModeFile file;
   ASSERT_TRUE(file.Open(path_.c_str()));
@@ -73,10 +75,18 @@ TEST_P(TextModeRows, ReadsTheSameInEveryChunkSize) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, TextModeRows,
     ::testing::Values(Row{"", ""}, Row{"a\r\n", "a\n"}, Row{"\r", "\r"}, Row{"\r\r\n", "\r\n"},
-                      Row{"\r\n\r\n", "\n\n"}, Row{"\n\r", "\n\r"}, Row{"\x1a" "abc", ""},
-                      Row{"a\r\x1a" "b", "a\r"}, Row{"x,y\ny", "x,y\ny"},
+                      Row{"\r\n\r\n", "\n\n"}, Row{"\n\r", "\n\r"},
+                      Row{"\x1a"
+                          "abc",
+                          ""},
+                      Row{"a\r\x1a"
+                          "b",
+                          "a\r"},
+                      Row{"x,y\ny", "x,y\ny"},
                       Row{std::string("a\0\r\nb", 5), std::string("a\0\nb", 4)},
-                      Row{"a,b\r\nc\r\rd\ne\x1a" "f\n", "a,b\nc\r\rd\ne"}));
+                      Row{"a,b\r\nc\r\rd\ne\x1a"
+                          "f\n",
+                          "a,b\nc\r\rd\ne"}));
 
 TEST_F(TextModeFileTest, CrLfSplitByTheBufferEnd) {
   Put("ab\r\ncd");

@@ -16,6 +16,7 @@
 #include "protocol/MspPacket.h"
 #include "sim/FactoryRecord.h"
 #include "sim/ReaderEngine.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -519,14 +520,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, ParseTable,
 
 class StateFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    dir_ = std::filesystem::temp_directory_path() / ("kestrival-sim-state-" + std::to_string(rd()));
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::filesystem::path Path() const { return dir_ / "reader.state"; }
-  std::filesystem::path dir_;
+  std::filesystem::path Path() const { return folder_.Path() / "reader.state"; }
+  testing_support::TempFolder folder_{"kestrival-sim-state"};
+  const std::filesystem::path& dir_ = folder_.Path();
 };
 
 TEST_F(StateFileTest, EverySetSurvivesARestart) {

@@ -12,39 +12,11 @@
 
 namespace testing_support {
 
-TempFolder::TempFolder() {
-  std::random_device rd;
-  path_ = std::filesystem::temp_directory_path() /
-          ("kestrival-test-" + std::to_string(getpid()) + "-" + std::to_string(rd()));
-  std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ec;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ec);
-  std::filesystem::remove_all(path_, ec);
-}
-
-void TempFolder::Write(const std::string& name, const std::string& bytes) const {
-  std::ofstream out(path_ / name, std::ios::binary);
-  out << bytes;
-}
-
-bool TempFolder::Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
-
-std::string TempFolder::Read(const std::string& name) const {
-  std::ifstream in(path_ / name, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 std::string BuiltLanguageCsv() {
   const char* bin = std::getenv("KESTRIVAL_BINARY_DIR");
-  std::filesystem::path p = bin ? std::filesystem::path(bin) / "bin" / "language.csv"
-                                : std::filesystem::path(platform::ExecutablePath()).parent_path() /
-                                      "language.csv";
+  std::filesystem::path p =
+      bin ? std::filesystem::path(bin) / "bin" / "language.csv"
+          : std::filesystem::path(platform::ExecutablePath()).parent_path() / "language.csv";
   std::ifstream in(p, std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
@@ -78,7 +50,9 @@ void DialogHarness::Start() {
   Pump();
 }
 
-platform::Window* DialogHarness::Control(int id) const { return Window() ? Window()->Child(id) : nullptr; }
+platform::Window* DialogHarness::Control(int id) const {
+  return Window() ? Window()->Child(id) : nullptr;
+}
 
 platform::InputResult DialogHarness::Click(int id) {
   auto r = platform::UserClick(Window(), id);
@@ -133,9 +107,13 @@ void DialogHarness::Escape() {
   Pump();
 }
 
-void DialogHarness::Pump() { loop_.RunUntilIdle(); }
+void DialogHarness::Pump() {
+  loop_.RunUntilIdle();
+}
 
-void DialogHarness::Pump(int milliseconds) { loop_.RunFor(std::chrono::milliseconds(milliseconds)); }
+void DialogHarness::Pump(int milliseconds) {
+  loop_.RunFor(std::chrono::milliseconds(milliseconds));
+}
 
 std::string DialogHarness::Text(int id) const {
   platform::Window* w = Control(id);
@@ -173,7 +151,9 @@ std::string DialogHarness::Status(int part) const {
   return w ? w->PartText(part) : std::string();
 }
 
-std::string DialogHarness::Title() const { return Window() ? Window()->Text() : std::string(); }
+std::string DialogHarness::Title() const {
+  return Window() ? Window()->Text() : std::string();
+}
 
 std::string DialogHarness::IpText(int id) const {
   platform::Window* w = Control(id);
@@ -184,7 +164,8 @@ std::string DialogHarness::IpText(int id) const {
 }
 
 std::vector<std::string> DialogHarness::TakeTrace() {
-  std::vector<std::string> out(trace_.begin() + static_cast<std::ptrdiff_t>(traceTaken_), trace_.end());
+  std::vector<std::string> out(trace_.begin() + static_cast<std::ptrdiff_t>(traceTaken_),
+                               trace_.end());
   traceTaken_ = trace_.size();
   return out;
 }

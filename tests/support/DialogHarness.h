@@ -14,25 +14,9 @@
 #include "platform/UserInput.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/net/VirtualSegment.h"
+#include "tests/support/TempFolder.h"
 
 namespace testing_support {
-
-// A fresh temporary folder, removed with the object.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-  void Write(const std::string& name, const std::string& bytes) const;
-  // The file's bytes, or std::nullopt-like empty + exists flag.
-  bool Exists(const std::string& name) const;
-  std::string Read(const std::string& name) const;
-
- private:
-  std::filesystem::path path_;
-};
 
 // The language.csv built beside the programs (code page 936).
 std::string BuiltLanguageCsv();
