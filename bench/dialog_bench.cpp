@@ -166,23 +166,14 @@ BENCHMARK(BM_BareReceiveUdp)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 void BM_DialogDiscoveryReplyUdp(benchmark::State& state) {
   if (!privateLoopback) return state.SkipWithError("no private network namespace (needs root)");
   const auto replies = Replies();
-  testing_support::TempFolder folder;
-  folder.Write("language.csv", testing_support::BuiltLanguageCsv());
-  platform::MessageLoop loop;
-  platform::HeadlessHost host(loop);
   platform::net::PosixBackend posix;
-  platform::Runtime runtime;
-  runtime.host = &host;
-  runtime.loop = &loop;
-  runtime.net = &posix;
-  runtime.debug = [](const std::string&) {};
-  runtime.modulePath = (folder.Path() / "kestrival").string();
-  runtime.resources = &KestrivalResources();
-  platform::ScopedRuntime scoped(runtime);
+  DialogHarness::Options options;
+  options.network = &posix;
+  options.collectTrace = false;
   {
-    CKestrivalDlg dialog;
-    dialog.Create(IDD_KESTRIVAL_DIALOG);
-    loop.RunUntilIdle();
+    DialogHarness h(options);
+    CKestrivalDlg& dialog = h.Dlg();
+    platform::MessageLoop& loop = h.Loop();
     const int sender = loopback::OpenSender();
     for (auto _ : state) {
       state.PauseTiming();
@@ -197,9 +188,7 @@ void BM_DialogDiscoveryReplyUdp(benchmark::State& state) {
     loopback::Close(sender);
     if (dialog.Devices().size() != static_cast<std::size_t>(kBatch))
       state.SkipWithError("not every reply was listed");
-    dialog.DestroyWindow();
   }
-  WSACleanup();
   state.SetItemsProcessed(state.iterations() * kBatch);
 }
 BENCHMARK(BM_DialogDiscoveryReplyUdp)->Unit(benchmark::kMicrosecond)->Repetitions(5);

@@ -65,22 +65,13 @@ int main(int argc, char** argv) {
 
   std::vector<double> ms;
   const int status = lab.Within(tool, [&]() -> int {
-    testing_support::TempFolder folder;
-    folder.Write("language.csv", testing_support::BuiltLanguageCsv());
-    platform::MessageLoop loop;
-    platform::HeadlessHost host(loop);
     platform::net::PosixBackend posix;
-    platform::Runtime runtime;
-    runtime.host = &host;
-    runtime.loop = &loop;
-    runtime.net = &posix;
-    runtime.debug = [](const std::string&) {};
-    runtime.modulePath = (folder.Path() / "kestrival").string();
-    runtime.resources = &KestrivalResources();
-    platform::ScopedRuntime scoped(runtime);
-    CKestrivalDlg dialog;
-    dialog.Create(IDD_KESTRIVAL_DIALOG);
-    loop.RunUntilIdle();
+    testing_support::DialogHarness::Options options;
+    options.network = &posix;
+    options.collectTrace = false;
+    testing_support::DialogHarness h(options);
+    CKestrivalDlg& dialog = h.Dlg();
+    platform::MessageLoop& loop = h.Loop();
     if (!dialog.SocketReady()) return 2;
     HWND hwnd = dialog.m_hWnd;
     platform::Window* bar = hwnd->Child(IDC_STATUS_BAR);
@@ -100,8 +91,6 @@ int main(int argc, char** argv) {
       ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
       loop.RunFor(std::chrono::milliseconds(5));  // any late datagram of this run
     }
-    dialog.DestroyWindow();
-    WSACleanup();
     return 0;
   });
   lab.Stop(sim);

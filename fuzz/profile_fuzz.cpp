@@ -7,19 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/ScratchFile.h"
 #include "platform/kernel.h"
-
-namespace {
-
-// The file each input is written to, removed when the run ends.
-struct ScratchFile {
-  explicit ScratchFile(const char* name)
-      : path("/tmp/kestrival-fuzz-" + std::to_string(getpid()) + "-" + name) {}
-  ~ScratchFile() { std::remove(path.c_str()); }
-  std::string path;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const ScratchFile scratch("config.ini");

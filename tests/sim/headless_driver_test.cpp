@@ -19,27 +19,14 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::TempFolder;
 
-fs::path BinDir() {
-  const char* bin = std::getenv("KESTRIVAL_BINARY_DIR");
-  return bin ? fs::path(bin) / "bin" : fs::path(platform::ExecutablePath()).parent_path();
-}
-
-std::string Hex(const std::string& bytes) {
-  static const char d[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += d[c >> 4];
-    out += d[c & 15];
-  }
-  return out;
-}
-
 // Runs the script through a copy of kestrival-headless in its own folder; returns its lines.
 class Headless {
  public:
   Headless() {
-    fs::copy_file(BinDir() / "kestrival-headless", folder_.Path() / "kestrival-headless");
-    fs::copy_file(BinDir() / "language.csv", folder_.Path() / "language.csv");
+    fs::copy_file(testing_support::BuiltProgramsFolder() / "kestrival-headless",
+                  folder_.Path() / "kestrival-headless");
+    fs::copy_file(testing_support::BuiltProgramsFolder() / "language.csv",
+                  folder_.Path() / "language.csv");
   }
   std::vector<std::string> Run(const std::vector<std::string>& script, int* status = nullptr) {
     std::string text;
@@ -68,7 +55,7 @@ bool Has(const std::string& line, const std::string& part) {
 // The interface texts the dialog shows, as the built language.csv gives them.
 std::string TextHex(int n) {
   testing_support::DialogHarness h;
-  return Hex(h.InterfaceText(n));
+  return testing_support::HexLower(h.InterfaceText(n));
 }
 
 struct CommandRow {

@@ -26,25 +26,10 @@ using namespace std::chrono_literals;
 using testing_support::TempFolder;
 using testsupport::NetLab;
 
-fs::path BinDir() {
-  const char* bin = std::getenv("KESTRIVAL_BINARY_DIR");
-  return bin ? fs::path(bin) / "bin" : fs::path(platform::ExecutablePath()).parent_path();
-}
-
-std::string Hex(const std::string& bytes) {
-  static const char d[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += d[c >> 4];
-    out += d[c & 15];
-  }
-  return out;
-}
-
 // Interface text n of the built language.csv, as the status bar holds it (hex of code page 936).
 std::string TextHex(int n) {
   testing_support::DialogHarness h;
-  return Hex(h.InterfaceText(n));
+  return testing_support::HexLower(h.InterfaceText(n));
 }
 
 bool Has(const std::string& line, const std::string& part) {
@@ -58,8 +43,10 @@ class ReaderLab : public ::testing::Test {
     if (!NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why;
     lab_ = std::make_unique<NetLab>();
     tool_ = lab_->AddHost("tool");
-    fs::copy_file(BinDir() / "kestrival-headless", folder_.Path() / "kestrival-headless");
-    fs::copy_file(BinDir() / "language.csv", folder_.Path() / "language.csv");
+    fs::copy_file(testing_support::BuiltProgramsFolder() / "kestrival-headless",
+                  folder_.Path() / "kestrival-headless");
+    fs::copy_file(testing_support::BuiltProgramsFolder() / "language.csv",
+                  folder_.Path() / "language.csv");
   }
 
   struct Reader {
@@ -84,7 +71,9 @@ class ReaderLab : public ::testing::Test {
 
   void StartSim(const NetLab::Host& host, std::vector<std::string> args, const fs::path& log,
                 const fs::path& state) {
-    std::vector<std::string> argv{(BinDir() / "kestrival-sim").string(), "--state", state.string()};
+    std::vector<std::string> argv{
+        (testing_support::BuiltProgramsFolder() / "kestrival-sim").string(), "--state",
+        state.string()};
     argv.insert(argv.end(), args.begin(), args.end());
     NetLab::SpawnOptions options;
     options.logPath = log.string();
@@ -242,7 +231,7 @@ TEST_F(ReaderLab, EverySetGroupReachesTheReaderAndReadsBack) {
   EXPECT_EQ(r.hidEnter, 0);
   EXPECT_EQ(r.hidNewline, 1);
   EXPECT_EQ(r.barPrefixFmt, 0);
-  EXPECT_EQ(Hex(std::string(r.barPrefix, 3)), "0d0a00");
+  EXPECT_EQ(testing_support::HexLower(std::string(r.barPrefix, 3)), "0d0a00");
   EXPECT_EQ(r.wgLowPulse, 8);
   EXPECT_EQ(r.wgHighPulse, 30);
   EXPECT_EQ(r.baudRate, 115200);
@@ -328,7 +317,8 @@ namespace {
 TEST_F(ReaderLab, TheSimulatorRefusesATakenPortAndStopsCleanlyOnSigterm) {
   AddReader("r1", {"--label", "Door"});
   lab_->Up();
-  std::vector<std::string> argv{(BinDir() / "kestrival-sim").string(), "--label", "First"};
+  std::vector<std::string> argv{(testing_support::BuiltProgramsFolder() / "kestrival-sim").string(),
+                                "--label", "First"};
   NetLab::SpawnOptions first;
   first.logPath = (folder_.Path() / "first.log").string();
   const pid_t running = lab_->Spawn(readers_[0].host, argv, first);

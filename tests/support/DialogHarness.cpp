@@ -12,12 +12,14 @@
 
 namespace testing_support {
 
-std::string BuiltLanguageCsv() {
+std::filesystem::path BuiltProgramsFolder() {
   const char* bin = std::getenv("KESTRIVAL_BINARY_DIR");
-  std::filesystem::path p =
-      bin ? std::filesystem::path(bin) / "bin" / "language.csv"
-          : std::filesystem::path(platform::ExecutablePath()).parent_path() / "language.csv";
-  std::ifstream in(p, std::ios::binary);
+  return bin ? std::filesystem::path(bin) / "bin"
+             : std::filesystem::path(platform::ExecutablePath()).parent_path();
+}
+
+std::string BuiltLanguageCsv() {
+  std::ifstream in(BuiltProgramsFolder() / "language.csv", std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
   return ss.str();
@@ -30,8 +32,11 @@ DialogHarness::DialogHarness(Options options)
   if (options.installLanguageCsv) folder_.Write("language.csv", BuiltLanguageCsv());
   runtime_.host = &host_;
   runtime_.loop = &loop_;
-  runtime_.net = toolHost_;
-  runtime_.debug = [this](const std::string& text) { trace_.push_back(text); };
+  runtime_.net = options.network ? options.network : toolHost_;
+  if (options.collectTrace)
+    runtime_.debug = [this](const std::string& text) { trace_.push_back(text); };
+  else
+    runtime_.debug = [](const std::string&) {};
   runtime_.modulePath = (folder_.Path() / "kestrival").string();
   runtime_.resources = &KestrivalResources();
   scoped_ = std::make_unique<platform::ScopedRuntime>(runtime_);
@@ -182,6 +187,17 @@ std::string Hex(const std::string& bytes) {
 
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
   return Hex(std::string(bytes.begin(), bytes.end()));
+}
+
+std::string HexLower(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (unsigned char c : bytes) {
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
 }
 
 }  // namespace testing_support

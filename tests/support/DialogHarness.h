@@ -18,6 +18,8 @@
 
 namespace testing_support {
 
+// The folder the build puts the programs in (KESTRIVAL_BINARY_DIR/bin, else this program's own).
+std::filesystem::path BuiltProgramsFolder();
 // The language.csv built beside the programs (code page 936).
 std::string BuiltLanguageCsv();
 
@@ -29,6 +31,9 @@ class DialogHarness {
   struct Options {
     bool installLanguageCsv = true;  // copy the built language.csv beside the executable
     bool createDialog = true;        // create and initialise the dialog at once
+    // The network the dialog's sockets reach; nullptr: the tool's host on the virtual segment.
+    platform::net::Backend* network = nullptr;
+    bool collectTrace = true;  // false: trace lines are dropped (long measurements)
   };
   DialogHarness();
   explicit DialogHarness(Options options);
@@ -94,5 +99,7 @@ class DialogHarness {
 // "58 58 58 58 ..." style hex of bytes, for assertions.
 std::string Hex(const std::string& bytes);
 std::string Hex(const std::vector<std::uint8_t>& bytes);
+// Lowercase hex pairs without separators ("5858..."), as the headless driver writes raw bytes.
+std::string HexLower(const std::string& bytes);
 
 }  // namespace testing_support
