@@ -1,8 +1,9 @@
-// The main dialog: the whole user interface and the owner of all run-time state. Its members
-// are defined in the folder of the subsystem that owns them: app/ (construction, message map,
-// initialisation, painting, interface texts), protocol/ (socket, discovery, replies), params/
-// (parameter display and the Set commands), i18n/ (settings file, translation table, language
-// menu).
+// The main dialog: the whole user interface and the owner of all run-time state. Its chief file
+// (KestrivalDlg.cpp) holds construction, data exchange, the message map, initialisation and
+// painting; the other members are defined under app/dialog/, one file per area: Transport
+// (socket, sends, trace), Discovery (search, device list, network settings), Replies (reply
+// handling), ShowParameters, SetCommands, PrefixSuffix, Cloud, Settings (settings file,
+// translation table), LanguageMenu, InterfaceTexts (captions, lists and defaults).
 #pragma once
 
 #include <memory>

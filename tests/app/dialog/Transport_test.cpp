@@ -10,7 +10,7 @@
 #include "platform/kernel.h"
 #include "protocol/HexDump.h"
 #include "protocol/MspPacket.h"
-#include "tests/protocol/ProtocolDlgSupport.h"
+#include "tests/app/dialog/ProtocolSupport.h"
 
 namespace {
 

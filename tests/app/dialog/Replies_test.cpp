@@ -12,7 +12,7 @@
 #include "protocol/ByteOrder.h"
 #include "protocol/HexDump.h"
 #include "protocol/MspPacket.h"
-#include "tests/protocol/ProtocolDlgSupport.h"
+#include "tests/app/dialog/ProtocolSupport.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/params/ParamReader.h"
-#include "tests/params/ParamRecords.h"
+#include "tests/app/dialog/ParamReader.h"
+#include "tests/app/dialog/ParamRecords.h"
 
 namespace params_test {
 namespace {

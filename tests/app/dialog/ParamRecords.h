@@ -11,7 +11,7 @@
 #include "params/DevParam.h"
 #include "params/ParamDisplay.h"
 #include "platform/kernel.h"
-#include "tests/params/ParamReader.h"
+#include "tests/app/dialog/ParamReader.h"
 #include "tests/support/DialogHarness.h"
 
 namespace params_test {

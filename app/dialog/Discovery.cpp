@@ -8,7 +8,7 @@
 #include "app/KestrivalDlg.h"
 #include "i18n/TextFormat.h"
 #include "protocol/CommandCatalog.h"
-#include "protocol/DlgDeviceList.h"
+#include "app/dialog/DeviceList.h"
 #include "protocol/MspPacket.h"
 
 void CKestrivalDlg::OnSearchDevices() {

@@ -7,7 +7,7 @@
 
 #include "i18n/TextFormat.h"
 #include "protocol/MspPacket.h"
-#include "tests/protocol/ProtocolDlgSupport.h"
+#include "tests/app/dialog/ProtocolSupport.h"
 
 namespace {
 

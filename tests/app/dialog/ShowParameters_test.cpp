@@ -8,8 +8,8 @@
 
 #include "params/ParamDisplay.h"
 #include "platform/kernel.h"
-#include "tests/params/ParamReader.h"
-#include "tests/params/ParamRecords.h"
+#include "tests/app/dialog/ParamReader.h"
+#include "tests/app/dialog/ParamRecords.h"
 
 namespace params_test {
 namespace {

@@ -18,7 +18,7 @@
 #include "platform/kernel.h"
 #include "platform/qt/QtViews.h"
 #include "sim/Demo.h"
-#include "tests/gui/GuiHarness.h"
+#include "tests/platform/qt/GuiHarness.h"
 
 using gui_testing::GuiHarness;
 

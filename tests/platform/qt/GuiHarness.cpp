@@ -1,4 +1,4 @@
-#include "tests/gui/GuiHarness.h"
+#include "tests/platform/qt/GuiHarness.h"
 
 #include <QApplication>
 #include <QComboBox>

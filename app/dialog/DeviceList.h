@@ -1,5 +1,5 @@
 // Helpers of the dialog's protocol handlers for the device list (1004) and socket addresses.
-// Included only by protocol/Dlg*.cpp.
+// Included only by the dialog's transport and discovery files.
 #pragma once
 
 #include <cstring>

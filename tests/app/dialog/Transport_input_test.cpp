@@ -16,7 +16,7 @@
 #include "platform/UserInput.h"
 #include "protocol/HexDump.h"
 #include "protocol/MspPacket.h"
-#include "tests/protocol/ProtocolDlgSupport.h"
+#include "tests/app/dialog/ProtocolSupport.h"
 
 namespace {
 
