@@ -108,25 +108,42 @@ END_MESSAGE_MAP()
 namespace {
 
 // The Set buttons, in the order initialisation disables them.
-constexpr int kSetButtons[] = {IDC_BTN_SET_CLOUD,         IDC_BTN_SET_SERIAL,
-                               IDC_BTN_SET_RESTART,       IDC_BTN_SET_LIGHT,
-                               IDC_BTN_SET_SPEAKER,       IDC_BTN_SET_WORK_MODE,
-                               IDC_BTN_SET_HIDDEN_CHOICE, IDC_BTN_SET_WIEGAND,
-                               IDC_BTN_SET_NETWORK,       IDC_BTN_SET_OUTPUT_FORMAT,
-                               IDC_BTN_SET_CARD_INPUT_FORMAT, IDC_BTN_SET_HID,
-                               IDC_BTN_SET_CARD_FIX,      IDC_BTN_SET_QR,
-                               IDC_BTN_SET_BAR_PREFIX,    IDC_BTN_SET_BAR_SUFFIX};
+constexpr int kSetButtons[] = {IDC_BTN_SET_CLOUD,
+                               IDC_BTN_SET_SERIAL,
+                               IDC_BTN_SET_RESTART,
+                               IDC_BTN_SET_LIGHT,
+                               IDC_BTN_SET_SPEAKER,
+                               IDC_BTN_SET_WORK_MODE,
+                               IDC_BTN_SET_HIDDEN_CHOICE,
+                               IDC_BTN_SET_WIEGAND,
+                               IDC_BTN_SET_NETWORK,
+                               IDC_BTN_SET_OUTPUT_FORMAT,
+                               IDC_BTN_SET_CARD_INPUT_FORMAT,
+                               IDC_BTN_SET_HID,
+                               IDC_BTN_SET_CARD_FIX,
+                               IDC_BTN_SET_QR,
+                               IDC_BTN_SET_BAR_PREFIX,
+                               IDC_BTN_SET_BAR_SUFFIX};
 
 // The controls that get the bold button font, in this order.
-constexpr int kBoldControls[] = {IDC_BTN_SEARCH,         IDC_BTN_SET_CLOUD,
-                                 IDC_BTN_GET_PARAMS,     IDC_LIST_DEVICES,
-                                 IDC_BTN_SET_SERIAL,     IDC_BTN_SET_RESTART,
-                                 IDC_BTN_SET_LIGHT,      IDC_BTN_SET_SPEAKER,
-                                 IDC_BTN_SET_WORK_MODE,  IDC_BTN_SET_HIDDEN_CHOICE,
-                                 IDC_BTN_SET_WIEGAND,    IDC_BTN_SET_NETWORK,
-                                 IDC_BTN_SET_OUTPUT_FORMAT, IDC_BTN_SET_CARD_INPUT_FORMAT,
-                                 IDC_BTN_SET_HID,        IDC_BTN_SET_CARD_FIX,
-                                 IDC_BTN_SET_BAR_PREFIX, IDC_BTN_SET_BAR_SUFFIX,
+constexpr int kBoldControls[] = {IDC_BTN_SEARCH,
+                                 IDC_BTN_SET_CLOUD,
+                                 IDC_BTN_GET_PARAMS,
+                                 IDC_LIST_DEVICES,
+                                 IDC_BTN_SET_SERIAL,
+                                 IDC_BTN_SET_RESTART,
+                                 IDC_BTN_SET_LIGHT,
+                                 IDC_BTN_SET_SPEAKER,
+                                 IDC_BTN_SET_WORK_MODE,
+                                 IDC_BTN_SET_HIDDEN_CHOICE,
+                                 IDC_BTN_SET_WIEGAND,
+                                 IDC_BTN_SET_NETWORK,
+                                 IDC_BTN_SET_OUTPUT_FORMAT,
+                                 IDC_BTN_SET_CARD_INPUT_FORMAT,
+                                 IDC_BTN_SET_HID,
+                                 IDC_BTN_SET_CARD_FIX,
+                                 IDC_BTN_SET_BAR_PREFIX,
+                                 IDC_BTN_SET_BAR_SUFFIX,
                                  IDC_BTN_SET_QR};
 
 }  // namespace
@@ -143,15 +160,16 @@ BOOL CKestrivalDlg::OnInitDialog() {
   // The button font lives as long as the dialog, like every control that uses it.
   CFont* font = new CFont();
   m_pButtonFont = font;
-  font->Attach(CreateFontA(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, 0, ANSI_CHARSET, 0, 0, 0, FF_SWISS,
-                           "Arial"));
+  font->Attach(
+      CreateFontA(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, 0, ANSI_CHARSET, 0, 0, 0, FF_SWISS, "Arial"));
 
   for (int id : kSetButtons) {
     if (CWnd* w = GetDlgItem(id)) w->EnableWindow(FALSE);
   }
   HFONT handle = font ? font->GetSafeHandle() : nullptr;
   for (int id : kBoldControls) {
-    if (CWnd* w = GetDlgItem(id)) w->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
+    if (CWnd* w = GetDlgItem(id))
+      w->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
   }
 
   ApplyInterfaceTexts();
@@ -192,4 +210,6 @@ void CKestrivalDlg::OnPaint() {
   }
 }
 
-HCURSOR CKestrivalDlg::OnQueryDragIcon() { return m_hIcon; }
+HCURSOR CKestrivalDlg::OnQueryDragIcon() {
+  return m_hIcon;
+}

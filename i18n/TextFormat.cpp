@@ -27,7 +27,9 @@ struct Conversion {
   const char* end = nullptr;
 };
 
-int Clamp(int value) { return value < kMaxWidth ? value : kMaxWidth; }
+int Clamp(int value) {
+  return value < kMaxWidth ? value : kMaxWidth;
+}
 
 // Parses the conversion whose '%' is at p.
 Conversion Parse(const char* p) {
@@ -73,7 +75,9 @@ std::string Spec(const Conversion& c) {
   return spec;
 }
 
-bool IsIntConversion(char conv) { return conv != '\0' && std::strchr("diuxXoc", conv) != nullptr; }
+bool IsIntConversion(char conv) {
+  return conv != '\0' && std::strchr("diuxXoc", conv) != nullptr;
+}
 
 void Append(std::string& out, std::string_view text) {
   std::size_t room = kFormattedTextLimit - out.size();
@@ -93,7 +97,8 @@ void AppendFormatted(std::string& out, const Conversion& c, const TextArg& arg) 
     n = std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<unsigned>(arg.Number()));
   }
   if (n <= 0) return;
-  std::size_t length = static_cast<std::size_t>(n) < sizeof piece ? static_cast<std::size_t>(n) : sizeof piece - 1;
+  std::size_t length =
+      static_cast<std::size_t>(n) < sizeof piece ? static_cast<std::size_t>(n) : sizeof piece - 1;
   Append(out, std::string_view(piece, length));
 }
 
@@ -107,7 +112,8 @@ std::string FormatInterfaceText(const char* format, std::initializer_list<TextAr
   while (*p != '\0' && out.size() < kFormattedTextLimit) {
     if (*p != '%') {
       const char* percent = std::strchr(p, '%');
-      std::size_t length = percent != nullptr ? static_cast<std::size_t>(percent - p) : std::strlen(p);
+      std::size_t length =
+          percent != nullptr ? static_cast<std::size_t>(percent - p) : std::strlen(p);
       Append(out, std::string_view(p, length));
       p += length;
       continue;

@@ -6,7 +6,7 @@
 
 std::size_t SplitFields(std::string line, char separator, std::vector<std::string>& fields) {
   std::string_view rest(line.c_str());  // strtok sees the line up to its first NUL
-  if (separator == '\0') {               // an empty delimiter set: the whole line is one token
+  if (separator == '\0') {              // an empty delimiter set: the whole line is one token
     if (!rest.empty()) fields.emplace_back(rest);
     return fields.size();
   }

@@ -10,7 +10,17 @@
 
 namespace platform {
 
-enum class WindowKind { Dialog, Button, GroupBox, Static, Edit, ComboBox, ListBox, IpAddress, StatusBar };
+enum class WindowKind {
+  Dialog,
+  Button,
+  GroupBox,
+  Static,
+  Edit,
+  ComboBox,
+  ListBox,
+  IpAddress,
+  StatusBar
+};
 
 const char* WindowKindName(WindowKind kind);
 

@@ -29,8 +29,12 @@ Runtime& CurrentRuntime() {
   return r ? *r : DefaultRuntime();
 }
 
-ScopedRuntime::ScopedRuntime(Runtime& runtime) : previous_(Installed()) { Installed() = &runtime; }
-ScopedRuntime::~ScopedRuntime() { Installed() = previous_; }
+ScopedRuntime::ScopedRuntime(Runtime& runtime) : previous_(Installed()) {
+  Installed() = &runtime;
+}
+ScopedRuntime::~ScopedRuntime() {
+  Installed() = previous_;
+}
 
 std::string ExecutablePath() {
   char buf[4096];

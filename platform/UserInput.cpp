@@ -24,18 +24,24 @@ InputResult Reachable(HWND dialog, int id, Window** out) {
 }
 
 bool TakesMouse(const Window& w) {
-  return w.Kind() != WindowKind::Static && w.Kind() != WindowKind::GroupBox && w.Visible() && w.Enabled();
+  return w.Kind() != WindowKind::Static && w.Kind() != WindowKind::GroupBox && w.Visible() &&
+         w.Enabled();
 }
 
 }  // namespace
 
 const char* InputResultName(InputResult result) {
   switch (result) {
-    case InputResult::Ok: return "ok";
-    case InputResult::NoSuchControl: return "no such control";
-    case InputResult::Disabled: return "disabled";
-    case InputResult::Hidden: return "hidden";
-    case InputResult::WrongKind: return "wrong kind of control";
+    case InputResult::Ok:
+      return "ok";
+    case InputResult::NoSuchControl:
+      return "no such control";
+    case InputResult::Disabled:
+      return "disabled";
+    case InputResult::Hidden:
+      return "hidden";
+    case InputResult::WrongKind:
+      return "wrong kind of control";
   }
   return "?";
 }

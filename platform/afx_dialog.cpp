@@ -66,7 +66,8 @@ int LoadStringResource(UINT id, char* buffer, int size) {
   if (!m) return 0;
   auto it = m->strings.find(id);
   if (it == m->strings.end()) return 0;
-  int n = static_cast<int>(std::min<std::size_t>(it->second.size(), static_cast<std::size_t>(size - 1)));
+  int n = static_cast<int>(
+      std::min<std::size_t>(it->second.size(), static_cast<std::size_t>(size - 1)));
   std::memcpy(buffer, it->second.data(), static_cast<std::size_t>(n));
   buffer[n] = '\0';
   return n;
@@ -228,11 +229,14 @@ void CDialog::OnOK() {
   EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+  EndDialog(IDCANCEL);
+}
 
 LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: return OnInitDialog();
+    case WM_INITDIALOG:
+      return OnInitDialog();
     case WM_CLOSE:
       PostMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
       return 0;
@@ -240,12 +244,15 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
     case WM_QUERYDRAGICON:
       return 0;
-    default: return CWnd::DefWindowProc(message, wParam, lParam);
+    default:
+      return CWnd::DefWindowProc(message, wParam, lParam);
   }
 }
 
 // Menus.
-CMenu::~CMenu() { DestroyMenu(); }
+CMenu::~CMenu() {
+  DestroyMenu();
+}
 
 BOOL CMenu::CreatePopupMenu() {
   DestroyMenu();
@@ -290,7 +297,9 @@ BOOL CMenu::DestroyMenu() {
 }
 
 // Painting.
-CPaintDC::CPaintDC(CWnd* window) : context_{window ? window->m_hWnd : nullptr} { m_hDC = &context_; }
+CPaintDC::CPaintDC(CWnd* window) : context_{window ? window->m_hWnd : nullptr} {
+  m_hDC = &context_;
+}
 CPaintDC::~CPaintDC() = default;
 
 BOOL CDC::DrawIcon(int x, int y, HICON icon) {
@@ -317,11 +326,17 @@ CWinApp::~CWinApp() {
   if (TheApp() == this) TheApp() = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance() {
+  return TRUE;
+}
 
-HICON CWinApp::LoadIcon(UINT id) const { return platform::LoadIconResource(id); }
+HICON CWinApp::LoadIcon(UINT id) const {
+  return platform::LoadIconResource(id);
+}
 
-void CWinApp::SetRegistryKey(LPCSTR key) { m_pszRegistryKey = key ? key : ""; }
+void CWinApp::SetRegistryKey(LPCSTR key) {
+  m_pszRegistryKey = key ? key : "";
+}
 
 void CWinApp::OnHelp() {
   // No help file stands behind the help command.

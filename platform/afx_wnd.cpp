@@ -109,7 +109,9 @@ BOOL CWnd::EnableWindow(BOOL enable) {
   return wasDisabled;
 }
 
-BOOL CWnd::IsWindowEnabled() const { return m_hWnd && m_hWnd->Enabled(); }
+BOOL CWnd::IsWindowEnabled() const {
+  return m_hWnd && m_hWnd->Enabled();
+}
 
 BOOL CWnd::ShowWindow(int command) {
   if (!m_hWnd) return FALSE;
@@ -118,8 +120,12 @@ BOOL CWnd::ShowWindow(int command) {
   return was;
 }
 
-BOOL CWnd::IsWindowVisible() const { return m_hWnd && m_hWnd->ReallyVisible(); }
-BOOL CWnd::IsIconic() const { return m_hWnd && m_hWnd->Iconic(); }
+BOOL CWnd::IsWindowVisible() const {
+  return m_hWnd && m_hWnd->ReallyVisible();
+}
+BOOL CWnd::IsIconic() const {
+  return m_hWnd && m_hWnd->Iconic();
+}
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return m_hWnd ? m_hWnd->Send(message, wParam, lParam) : 0;
@@ -135,12 +141,13 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void CWnd::ClientToScreen(LPPOINT point) const {
   if (!point || !m_hWnd) return;
   POINT origin{0, 0};
-  if (platform::Host* host = platform::CurrentRuntime().host) origin = host->ClientOrigin(m_hWnd->TopLevel());
+  if (platform::Host* host = platform::CurrentRuntime().host)
+    origin = host->ClientOrigin(m_hWnd->TopLevel());
   point->x += origin.x;
   point->y += origin.y;
   if (m_hWnd->Parent()) {
     RECT r = m_hWnd->RectInPixels() ? m_hWnd->Rect()
-                                     : platform::DialogUnitsToPixels(m_hWnd->Rect(), BaseUnits());
+                                    : platform::DialogUnitsToPixels(m_hWnd->Rect(), BaseUnits());
     point->x += r.left;
     point->y += r.top;
   }
@@ -151,7 +158,7 @@ void CWnd::GetClientRect(LPRECT rect) const {
   *rect = RECT{0, 0, 0, 0};
   if (!m_hWnd) return;
   RECT r = m_hWnd->RectInPixels() ? m_hWnd->Rect()
-                                   : platform::DialogUnitsToPixels(m_hWnd->Rect(), BaseUnits());
+                                  : platform::DialogUnitsToPixels(m_hWnd->Rect(), BaseUnits());
   rect->right = r.right - r.left;
   rect->bottom = r.bottom - r.top;
 }
@@ -219,59 +226,73 @@ void CEdit::SetSel(int start, int end) {
   if (m_hWnd) m_hWnd->SetEditSelection(start, end);
 }
 
-int CComboBox::GetCount() const { return static_cast<int>(m_hWnd ? m_hWnd->Send(CB_GETCOUNT, 0, 0) : 0); }
+int CComboBox::GetCount() const {
+  return static_cast<int>(m_hWnd ? m_hWnd->Send(CB_GETCOUNT, 0, 0) : 0);
+}
 int CComboBox::GetCurSel() const {
   return static_cast<int>(m_hWnd ? m_hWnd->Send(CB_GETCURSEL, 0, 0) : CB_ERR);
 }
 int CComboBox::SetCurSel(int select) {
   return static_cast<int>(
-      m_hWnd ? m_hWnd->Send(CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(select)), 0) : CB_ERR);
+      m_hWnd ? m_hWnd->Send(CB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(select)), 0)
+             : CB_ERR);
 }
 int CComboBox::GetLBText(int index, LPSTR text) const {
-  return static_cast<int>(m_hWnd ? m_hWnd->Send(CB_GETLBTEXT, static_cast<WPARAM>(static_cast<INT_PTR>(index)),
+  return static_cast<int>(m_hWnd ? m_hWnd->Send(CB_GETLBTEXT,
+                                                static_cast<WPARAM>(static_cast<INT_PTR>(index)),
                                                 reinterpret_cast<LPARAM>(text))
                                  : CB_ERR);
 }
 int CComboBox::GetLBTextLen(int index) const {
   return static_cast<int>(
-      m_hWnd ? m_hWnd->Send(CB_GETLBTEXTLEN, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0) : CB_ERR);
+      m_hWnd ? m_hWnd->Send(CB_GETLBTEXTLEN, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0)
+             : CB_ERR);
 }
 int CComboBox::AddString(LPCSTR text) {
-  return static_cast<int>(m_hWnd ? m_hWnd->Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)) : CB_ERR);
+  return static_cast<int>(m_hWnd ? m_hWnd->Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))
+                                 : CB_ERR);
 }
 int CComboBox::InsertString(int index, LPCSTR text) {
-  return static_cast<int>(m_hWnd ? m_hWnd->Send(CB_INSERTSTRING, static_cast<WPARAM>(static_cast<INT_PTR>(index)),
+  return static_cast<int>(m_hWnd ? m_hWnd->Send(CB_INSERTSTRING,
+                                                static_cast<WPARAM>(static_cast<INT_PTR>(index)),
                                                 reinterpret_cast<LPARAM>(text))
                                  : CB_ERR);
 }
 int CComboBox::FindString(int startAfter, LPCSTR text) const {
-  return static_cast<int>(m_hWnd ? m_hWnd->Send(CB_FINDSTRING, static_cast<WPARAM>(static_cast<INT_PTR>(startAfter)),
-                                                reinterpret_cast<LPARAM>(text))
-                                 : CB_ERR);
+  return static_cast<int>(
+      m_hWnd ? m_hWnd->Send(CB_FINDSTRING, static_cast<WPARAM>(static_cast<INT_PTR>(startAfter)),
+                            reinterpret_cast<LPARAM>(text))
+             : CB_ERR);
 }
 void CComboBox::ResetContent() {
   if (m_hWnd) m_hWnd->Send(CB_RESETCONTENT, 0, 0);
 }
 
-int CListBox::GetCount() const { return static_cast<int>(m_hWnd ? m_hWnd->Send(LB_GETCOUNT, 0, 0) : 0); }
+int CListBox::GetCount() const {
+  return static_cast<int>(m_hWnd ? m_hWnd->Send(LB_GETCOUNT, 0, 0) : 0);
+}
 int CListBox::GetCurSel() const {
   return static_cast<int>(m_hWnd ? m_hWnd->Send(LB_GETCURSEL, 0, 0) : LB_ERR);
 }
 int CListBox::SetCurSel(int select) {
   return static_cast<int>(
-      m_hWnd ? m_hWnd->Send(LB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(select)), 0) : LB_ERR);
+      m_hWnd ? m_hWnd->Send(LB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(select)), 0)
+             : LB_ERR);
 }
 int CListBox::GetText(int index, LPSTR text) const {
-  return static_cast<int>(m_hWnd ? m_hWnd->Send(LB_GETTEXT, static_cast<WPARAM>(static_cast<INT_PTR>(index)),
+  return static_cast<int>(m_hWnd ? m_hWnd->Send(LB_GETTEXT,
+                                                static_cast<WPARAM>(static_cast<INT_PTR>(index)),
                                                 reinterpret_cast<LPARAM>(text))
                                  : LB_ERR);
 }
 int CListBox::GetTextLen(int index) const {
   return static_cast<int>(
-      m_hWnd ? m_hWnd->Send(LB_GETTEXTLEN, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0) : LB_ERR);
+      m_hWnd ? m_hWnd->Send(LB_GETTEXTLEN, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0)
+             : LB_ERR);
 }
 int CListBox::AddString(LPCSTR text) {
-  return static_cast<int>(m_hWnd ? m_hWnd->Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)) : LB_ERR);
+  return static_cast<int>(m_hWnd ? m_hWnd->Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))
+                                 : LB_ERR);
 }
 void CListBox::ResetContent() {
   if (m_hWnd) m_hWnd->Send(LB_RESETCONTENT, 0, 0);
@@ -285,7 +306,8 @@ void CIPAddressCtrl::SetAddress(BYTE f0, BYTE f1, BYTE f2, BYTE f3) {
 }
 int CIPAddressCtrl::GetAddress(DWORD& address) const {
   address = 0;
-  return static_cast<int>(m_hWnd ? m_hWnd->Send(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address)) : 0);
+  return static_cast<int>(
+      m_hWnd ? m_hWnd->Send(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address)) : 0);
 }
 void CIPAddressCtrl::ClearAddress() {
   if (m_hWnd) m_hWnd->Send(IPM_CLEARADDRESS, 0, 0);
@@ -298,17 +320,19 @@ CStatusBarCtrl::~CStatusBarCtrl() = default;
 
 BOOL CStatusBarCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
   if (!parent || !parent->m_hWnd) return FALSE;
-  platform::Window* w = parent->m_hWnd->AddChild(platform::WindowKind::StatusBar, static_cast<int>(id),
-                                                 style | WS_CHILD, rect, "");
+  platform::Window* w = parent->m_hWnd->AddChild(platform::WindowKind::StatusBar,
+                                                 static_cast<int>(id), style | WS_CHILD, rect, "");
   w->SetRectInPixels(true);
   return Attach(w);
 }
 
 BOOL CStatusBarCtrl::SetParts(int parts, int* rightEdges) {
-  return static_cast<BOOL>(SendMessage(SB_SETPARTS, static_cast<WPARAM>(parts), reinterpret_cast<LPARAM>(rightEdges)));
+  return static_cast<BOOL>(
+      SendMessage(SB_SETPARTS, static_cast<WPARAM>(parts), reinterpret_cast<LPARAM>(rightEdges)));
 }
 
 BOOL CStatusBarCtrl::SetText(LPCSTR text, int part, int type) {
-  return static_cast<BOOL>(
-      SendMessage(SB_SETTEXT, static_cast<WPARAM>((part & 0xFF) | ((type & 0xFF) << 8)), reinterpret_cast<LPARAM>(text)));
+  return static_cast<BOOL>(SendMessage(SB_SETTEXT,
+                                       static_cast<WPARAM>((part & 0xFF) | ((type & 0xFF) << 8)),
+                                       reinterpret_cast<LPARAM>(text)));
 }

@@ -51,7 +51,9 @@ class CString {
     auto p = s_.rfind(c);
     return p == std::string::npos ? -1 : static_cast<int>(p);
   }
-  CString Left(int n) const { return CString(s_.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n))); }
+  CString Left(int n) const {
+    return CString(s_.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n)));
+  }
   const std::string& str() const { return s_; }
   bool operator==(const CString& o) const { return s_ == o.s_; }
 
@@ -78,29 +80,34 @@ struct AFX_MSGMAP {
   const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                    \
- public:                                         \
-  static const AFX_MSGMAP* GetThisMessageMap();  \
+#define DECLARE_MESSAGE_MAP()                   \
+ public:                                        \
+  static const AFX_MSGMAP* GetThisMessageMap(); \
   const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                  \
-  const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-  const AFX_MSGMAP* theClass::GetThisMessageMap() {                             \
-    using ThisClass [[maybe_unused]] = theClass;                                \
-    using TheBaseClass = baseClass;                                             \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)        \
+  const AFX_MSGMAP* theClass::GetMessageMap() const { \
+    return GetThisMessageMap();                       \
+  }                                                   \
+  const AFX_MSGMAP* theClass::GetThisMessageMap() {   \
+    using ThisClass [[maybe_unused]] = theClass;      \
+    using TheBaseClass = baseClass;                   \
     static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-#define END_MESSAGE_MAP()                                                       \
-  AFX_MSGMAP_ENTRY{0, 0, 0, std::monostate{}}                                   \
-  }                                                                             \
-  ;                                                                             \
+#define END_MESSAGE_MAP()                                                                   \
+  AFX_MSGMAP_ENTRY {                                                                        \
+    0, 0, 0, std::monostate {}                                                              \
+  }                                                                                         \
+  }                                                                                         \
+  ;                                                                                         \
   static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, _messageEntries}; \
-  return &messageMap;                                                           \
+  return &messageMap;                                                                       \
   }
 
 #define AFX_V(fn) AFX_PMSG(static_cast<AFX_PMSG_V>(&ThisClass::fn))
 #define ON_WM_PAINT() AFX_MSGMAP_ENTRY{WM_PAINT, 0, 0, AFX_V(OnPaint)},
-#define ON_WM_QUERYDRAGICON() \
-  AFX_MSGMAP_ENTRY{WM_QUERYDRAGICON, 0, 0, AFX_PMSG(static_cast<AFX_PMSG_HV>(&ThisClass::OnQueryDragIcon))},
+#define ON_WM_QUERYDRAGICON()              \
+  AFX_MSGMAP_ENTRY{WM_QUERYDRAGICON, 0, 0, \
+                   AFX_PMSG(static_cast<AFX_PMSG_HV>(&ThisClass::OnQueryDragIcon))},
 // The mouse handler of WM_RBUTTONDOWN under the name the class gives it.
 #define ON_WM_RBUTTONDOWN_HANDLER(fn) \
   AFX_MSGMAP_ENTRY{WM_RBUTTONDOWN, 0, 0, AFX_PMSG(static_cast<AFX_PMSG_VUP>(&ThisClass::fn))},
@@ -123,8 +130,8 @@ class CCmdTarget {
 class CFont {
  public:
   CFont() = default;
-  BOOL CreateFont(int height, int width, int escapement, int orientation, int weight,
-                  BYTE italic, BYTE underline, BYTE strikeOut, BYTE charset, BYTE outPrecision,
+  BOOL CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
+                  BYTE underline, BYTE strikeOut, BYTE charset, BYTE outPrecision,
                   BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, LPCSTR face);
   BOOL Attach(HFONT font);
   HFONT GetSafeHandle() const { return m_hObject; }
@@ -273,7 +280,8 @@ class CUserException {};
 
 class CDataExchange {
  public:
-  CDataExchange(CWnd* dialog, BOOL saveAndValidate) : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
+  CDataExchange(CWnd* dialog, BOOL saveAndValidate)
+      : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
   BOOL m_bSaveAndValidate;
   CWnd* m_pDlgWnd;
   HWND m_idLastControl = nullptr;

@@ -17,8 +17,8 @@ DWORD GetModuleFileNameA(HINSTANCE module, LPSTR filename, DWORD size);
 // Reads an integer key with the Windows semantics (see the profile tests for the rows).
 UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName);
 // Reads a string key; returns the number of characters copied (without the NUL).
-DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue,
-                               LPSTR returned, DWORD size, LPCSTR fileName);
+DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue, LPSTR returned,
+                               DWORD size, LPCSTR fileName);
 // Writes a key, creating the file or the section as needed. FALSE when the file cannot be written.
 BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LPCSTR fileName);
 

@@ -13,9 +13,15 @@ namespace {
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr UINT kCodePageGbk = 936;
 
-bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-bool IsGbkTrail(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+bool IsHighSurrogate(char32_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+bool IsGbkTrail(unsigned char b) {
+  return b >= 0x40 && b <= 0xFE && b != 0x7F;
+}
 
 // Converts one character with an open iconv descriptor; false when iconv refuses it.
 bool ConvertOne(iconv_t cd, const char* in, std::size_t inLen, char* out, std::size_t& outLen) {
@@ -46,7 +52,8 @@ void PutLe32(char* p, std::uint32_t v) {
 struct GbkTables {
   // Index: the single byte 0x80, or lead << 8 | trail. Value 0: no character.
   std::array<char16_t, 0x10000> decode{};
-  // Index: the UTF-16 unit. Value: the byte (< 0x100) or the byte pair (lead << 8 | trail); 0: none.
+  // Index: the UTF-16 unit. Value: the byte (< 0x100) or the byte pair (lead << 8 | trail); 0:
+  // none.
   std::array<std::uint16_t, 0x10000> encode{};
 
   GbkTables() {
@@ -110,7 +117,8 @@ struct GbkTables {
       auto b0 = static_cast<unsigned char>(out[0]);
       if (outLen == 1 && b0 >= 0x80) {
         encode[c] = b0;
-      } else if (outLen == 2 && IsDBCSLeadByte(b0) && IsGbkTrail(static_cast<unsigned char>(out[1]))) {
+      } else if (outLen == 2 && IsDBCSLeadByte(b0) &&
+                 IsGbkTrail(static_cast<unsigned char>(out[1]))) {
         encode[c] = static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(out[1]));
       }
     }
@@ -175,7 +183,8 @@ std::string EncodeGbk(const char16_t* p, std::size_t n, char defaultChar, bool& 
 
 // UTF-8 to UTF-16 as Windows does with flags 0: every invalid, overlong, surrogate or truncated
 // sequence is one U+FFFD. A lead byte whose second byte is a continuation byte outside the range
-// that lead allows (E0 80, ED A0, F0 80, F4 90) swallows that byte: "\xED\xA0\x80" gives two U+FFFD.
+// that lead allows (E0 80, ED A0, F0 80, F4 90) swallows that byte: "\xED\xA0\x80" gives two
+// U+FFFD.
 std::u16string DecodeUtf8(const unsigned char* p, std::size_t n) {
   std::u16string out;
   out.reserve(n);
@@ -267,7 +276,9 @@ std::string EncodeUtf8(const char16_t* p, std::size_t n) {
   return out;
 }
 
-bool IsGbkCodePage(UINT codePage) { return codePage == CP_ACP || codePage == kCodePageGbk; }
+bool IsGbkCodePage(UINT codePage) {
+  return codePage == CP_ACP || codePage == kCodePageGbk;
+}
 
 template <typename Char>
 std::size_t TerminatedLength(const Char* p) {
@@ -296,7 +307,8 @@ int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, LPCSTR multiByte, int cb
     return 0;
   }
   const auto* in = reinterpret_cast<const unsigned char*>(multiByte);
-  std::size_t n = cbMultiByte == -1 ? std::strlen(multiByte) + 1 : static_cast<std::size_t>(cbMultiByte);
+  std::size_t n =
+      cbMultiByte == -1 ? std::strlen(multiByte) + 1 : static_cast<std::size_t>(cbMultiByte);
   std::u16string wide;
   if (IsGbkCodePage(codePage)) {
     wide = DecodeGbk(in, n);
@@ -315,7 +327,8 @@ int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, LPCWSTR wideChar, int cc
       (cbMultiByte > 0 && multiByte == nullptr)) {
     return 0;
   }
-  std::size_t n = cchWideChar == -1 ? TerminatedLength(wideChar) + 1 : static_cast<std::size_t>(cchWideChar);
+  std::size_t n =
+      cchWideChar == -1 ? TerminatedLength(wideChar) + 1 : static_cast<std::size_t>(cchWideChar);
   std::string bytes;
   if (IsGbkCodePage(codePage)) {
     bool used = false;
@@ -332,7 +345,9 @@ int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, LPCWSTR wideChar, int cc
   return CopyOut(bytes, multiByte, cbMultiByte);
 }
 
-BOOL IsDBCSLeadByte(BYTE testChar) { return testChar >= 0x81 && testChar <= 0xFE ? TRUE : FALSE; }
+BOOL IsDBCSLeadByte(BYTE testChar) {
+  return testChar >= 0x81 && testChar <= 0xFE ? TRUE : FALSE;
+}
 
 namespace platform {
 
@@ -342,7 +357,8 @@ std::string AcpToUtf8(const std::string& acp) {
 }
 
 std::string Utf8ToAcp(const std::string& utf8) {
-  std::u16string wide = DecodeUtf8(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size());
+  std::u16string wide =
+      DecodeUtf8(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size());
   bool used = false;
   return EncodeGbk(wide.data(), wide.size(), '?', used);
 }

@@ -40,4 +40,6 @@ int GetSystemMetrics(int index) {
   }
 }
 
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* /*init*/) { return TRUE; }
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* /*init*/) {
+  return TRUE;
+}

@@ -20,7 +20,9 @@ namespace {
 
 constexpr std::string_view kNewLine = "\r\n";
 
-bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
+bool IsBlank(unsigned char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A;
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -51,7 +53,8 @@ bool SameName(std::string_view a, std::string_view b) {
 
 enum class LineKind { kOther, kSection, kKey };
 
-// One line of the file: [begin, end) its text without the line end, next the start of the next line.
+// One line of the file: [begin, end) its text without the line end, next the start of the next
+// line.
 struct Line {
   std::size_t begin = 0, end = 0, next = 0;
   LineKind kind = LineKind::kOther;
@@ -232,8 +235,10 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
   while (ok && done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<std::size_t>(n);
+    if (n <= 0)
+      ok = false;
+    else
+      done += static_cast<std::size_t>(n);
   }
   if (ok) ok = ::fsync(fd) == 0;
   if (::close(fd) != 0) ok = false;
@@ -283,8 +288,8 @@ UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPC
   return negative ? 0u - result : result;
 }
 
-DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue,
-                               LPSTR returned, DWORD size, LPCSTR fileName) {
+DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue, LPSTR returned,
+                               DWORD size, LPCSTR fileName) {
   if (returned == nullptr || size == 0 || fileName == nullptr) return 0;
   if (appName == nullptr || keyName == nullptr) {
     Profile profile = LoadProfile(fileName);
@@ -319,7 +324,8 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LP
   if (keyName == nullptr) {  // delete the whole section
     if (!range) return TRUE;
     std::size_t from = profile.lines[range->header].begin;
-    std::size_t to = range->end < profile.lines.size() ? profile.lines[range->end].begin : bytes.size();
+    std::size_t to =
+        range->end < profile.lines.size() ? profile.lines[range->end].begin : bytes.size();
     bytes.erase(from, to - from);
     return ReplaceFile(fileName, bytes) ? TRUE : FALSE;
   }

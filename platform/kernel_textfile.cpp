@@ -9,7 +9,9 @@ namespace {
 constexpr int kEndOfData = 0x1A;
 }
 
-TextModeFile::~TextModeFile() { Close(); }
+TextModeFile::~TextModeFile() {
+  Close();
+}
 
 bool TextModeFile::Open(const char* path) {
   Close();

@@ -59,27 +59,47 @@ using LPPOINT = POINT*;
 using LPRECT = RECT*;
 using LPCRECT = const RECT*;
 
-constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
-constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
-constexpr BYTE LOBYTE(std::uintptr_t v) { return static_cast<BYTE>(v & 0xFF); }
-constexpr BYTE HIBYTE(std::uintptr_t v) { return static_cast<BYTE>((v >> 8) & 0xFF); }
+constexpr WORD LOWORD(std::uintptr_t v) {
+  return static_cast<WORD>(v & 0xFFFF);
+}
+constexpr WORD HIWORD(std::uintptr_t v) {
+  return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
+constexpr BYTE LOBYTE(std::uintptr_t v) {
+  return static_cast<BYTE>(v & 0xFF);
+}
+constexpr BYTE HIBYTE(std::uintptr_t v) {
+  return static_cast<BYTE>((v >> 8) & 0xFF);
+}
 constexpr LPARAM MAKELPARAM(WORD lo, WORD hi) {
   return static_cast<LPARAM>(static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16));
 }
 constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) {
   return static_cast<WPARAM>(static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16));
 }
-constexpr short GET_X_LPARAM(LPARAM l) { return static_cast<short>(LOWORD(static_cast<std::uintptr_t>(l))); }
-constexpr short GET_Y_LPARAM(LPARAM l) { return static_cast<short>(HIWORD(static_cast<std::uintptr_t>(l))); }
+constexpr short GET_X_LPARAM(LPARAM l) {
+  return static_cast<short>(LOWORD(static_cast<std::uintptr_t>(l)));
+}
+constexpr short GET_Y_LPARAM(LPARAM l) {
+  return static_cast<short>(HIWORD(static_cast<std::uintptr_t>(l)));
+}
 
 // IP address control values: field 0 is the most significant byte.
 constexpr DWORD MAKEIPADDRESS(DWORD b1, DWORD b2, DWORD b3, DWORD b4) {
   return ((b1 & 0xFF) << 24) | ((b2 & 0xFF) << 16) | ((b3 & 0xFF) << 8) | (b4 & 0xFF);
 }
-constexpr BYTE FIRST_IPADDRESS(DWORD x) { return static_cast<BYTE>((x >> 24) & 0xFF); }
-constexpr BYTE SECOND_IPADDRESS(DWORD x) { return static_cast<BYTE>((x >> 16) & 0xFF); }
-constexpr BYTE THIRD_IPADDRESS(DWORD x) { return static_cast<BYTE>((x >> 8) & 0xFF); }
-constexpr BYTE FOURTH_IPADDRESS(DWORD x) { return static_cast<BYTE>(x & 0xFF); }
+constexpr BYTE FIRST_IPADDRESS(DWORD x) {
+  return static_cast<BYTE>((x >> 24) & 0xFF);
+}
+constexpr BYTE SECOND_IPADDRESS(DWORD x) {
+  return static_cast<BYTE>((x >> 16) & 0xFF);
+}
+constexpr BYTE THIRD_IPADDRESS(DWORD x) {
+  return static_cast<BYTE>((x >> 8) & 0xFF);
+}
+constexpr BYTE FOURTH_IPADDRESS(DWORD x) {
+  return static_cast<BYTE>(x & 0xFF);
+}
 
 // Window messages.
 constexpr UINT WM_NULL = 0x0000;

@@ -97,8 +97,12 @@ u_short ntohs(u_short v);
 u_long htonl(u_long v);
 u_long ntohl(u_long v);
 
-constexpr WORD WSAGETSELECTEVENT(LPARAM l) { return LOWORD(static_cast<std::uintptr_t>(l)); }
-constexpr WORD WSAGETSELECTERROR(LPARAM l) { return HIWORD(static_cast<std::uintptr_t>(l)); }
+constexpr WORD WSAGETSELECTEVENT(LPARAM l) {
+  return LOWORD(static_cast<std::uintptr_t>(l));
+}
+constexpr WORD WSAGETSELECTERROR(LPARAM l) {
+  return HIWORD(static_cast<std::uintptr_t>(l));
+}
 
 }  // namespace wsa
 

@@ -74,8 +74,8 @@ std::string ControlFields(Window& w) {
     w.Send(WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
     text = buf;
   }
-  std::string f = "\"id\":" + std::to_string(w.Id()) + ",\"kind\":\"" + platform::WindowKindName(w.Kind()) + "\"," +
-                  JsonText("text", text);
+  std::string f = "\"id\":" + std::to_string(w.Id()) + ",\"kind\":\"" +
+                  platform::WindowKindName(w.Kind()) + "\"," + JsonText("text", text);
   if (w.Kind() == WindowKind::ComboBox || w.Kind() == WindowKind::ListBox) {
     f += "," + JsonTexts("items", w.Items()) + ",\"sel\":" + std::to_string(w.Selection());
   }

@@ -11,7 +11,9 @@ namespace {
 // What Server address shows until a reader's parameters are read.
 constexpr const char* kDefaultServerHost = "www.example.com";
 
-DWORD DottedToControlValue(const char* dotted) { return ntohl(inet_addr(dotted)); }
+DWORD DottedToControlValue(const char* dotted) {
+  return ntohl(inet_addr(dotted));
+}
 
 const std::vector<std::string>& StartDigitItems() {
   static const std::vector<std::string> items = [] {
@@ -61,7 +63,8 @@ void CKestrivalDlg::ApplyInterfaceTexts() {
   FillOptionList(m_cloudProvider, {"\xB0\xA2\xC0\xEF", "\xB0\xD9\xB6\xC8"}, 0);  // 阿里, 百度
   FillOptionList(m_workMode, {t[60], t[61], t[62]}, 0);
   FillOptionList(m_outputFormat,
-                 {t[51], t[52], "HTTP", "MQTT", "RS232/485", "WG26", "WG34", t[53], "TCP", "UDP"}, 0);
+                 {t[51], t[52], "HTTP", "MQTT", "RS232/485", "WG26", "WG34", t[53], "TCP", "UDP"},
+                 0);
   FillOptionList(m_cardInputFormat, {"6H", "8H", "8H10D", "6H10D", "2h3D+4h5d"}, 0);
   FillOptionList(m_parity, {"EVEN", "ODD", "NONE", "SPACE", "MARK"}, 2);
   FillOptionList(m_qrSerialFormat, {t[89], t[78], t[90], t[91], "ASCII"}, 4);
@@ -84,8 +87,8 @@ void CKestrivalDlg::ApplyInterfaceTexts() {
 
   m_wgLow.SetWindowText("400");
   m_wgHigh.SetWindowText("2000");
-  for (CEdit* e : {&m_cloudText1, &m_cloudText2, &m_cloudText3, &m_cloudText4, &m_cloudText5,
-                   &m_cloudText6})
+  for (CEdit* e :
+       {&m_cloudText1, &m_cloudText2, &m_cloudText3, &m_cloudText4, &m_cloudText5, &m_cloudText6})
     e->SetWindowText("");
   m_cloudServerIp.SetAddress(DottedToControlValue("0.0.0.0"));
 

@@ -15,7 +15,8 @@ void CKestrivalDlg::OnRightButtonDown(UINT, CPoint point) {
                           m_menuLanguage == 1 ? ID_LANGUAGE_CHINESE : ID_LANGUAGE_ENGLISH,
                           MF_BYCOMMAND);
   ClientToScreen(&point);
-  menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, point.x, point.y, this, nullptr);
+  menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, point.x, point.y, this,
+                      nullptr);
   Default();
   menu.DestroyMenu();
 }

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "app/KestrivalDlg.h"
+#include "app/dialog/DeviceList.h"
 #include "i18n/TextFormat.h"
 #include "protocol/CommandCatalog.h"
-#include "app/dialog/DeviceList.h"
 #include "protocol/HexDump.h"
 #include "protocol/MspPacket.h"
 

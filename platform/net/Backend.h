@@ -18,15 +18,15 @@ struct Endpoint {
 // Error codes of the backend, mapped one to one onto the WSAE* values by the Winsock stand-in.
 enum class Error {
   None = 0,
-  WouldBlock,     // nothing to receive
-  MessageSize,    // datagram larger than the buffer: it is lost
-  ConnReset,      // an earlier send met an unreachable port
-  AddrInUse,      // the port is bound already
-  AddrNotAvail,   // no such local address
-  Access,         // broadcast without SO_BROADCAST
-  NetUnreach,     // no host/route for the destination
-  Invalid,        // bad argument or state
-  NoBuffers,      // out of resources
+  WouldBlock,    // nothing to receive
+  MessageSize,   // datagram larger than the buffer: it is lost
+  ConnReset,     // an earlier send met an unreachable port
+  AddrInUse,     // the port is bound already
+  AddrNotAvail,  // no such local address
+  Access,        // broadcast without SO_BROADCAST
+  NetUnreach,    // no host/route for the destination
+  Invalid,       // bad argument or state
+  NoBuffers,     // out of resources
   Other,
 };
 

@@ -1,12 +1,13 @@
 // The application object and the dialog's end: InitInstance with and without a sockets layer,
 // Enter and Esc through the framework's OK and Cancel, and the minimised icon.
+#include "app/KestrivalApp.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "app/KestrivalApp.h"
 #include "app/KestrivalResources.h"
 #include "platform/MessageLoop.h"
 #include "platform/Runtime.h"

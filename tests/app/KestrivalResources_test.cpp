@@ -1,5 +1,7 @@
 // The other resources of the executable: icon group 128, string 103, the version; and where the
 // minimised dialog draws its icon.
+#include "app/KestrivalResources.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,7 +9,6 @@
 #include <set>
 #include <stdexcept>
 
-#include "app/KestrivalResources.h"
 #include "app/PaintMath.h"
 #include "app/resource.h"
 

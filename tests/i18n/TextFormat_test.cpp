@@ -1,11 +1,11 @@
 // The formatter of interface texts against friendly and hostile formats.
+#include "i18n/TextFormat.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
-
-#include "i18n/TextFormat.h"
 
 namespace {
 
@@ -18,7 +18,8 @@ struct Row {
 const std::vector<Row>& Rows() {
   static const std::vector<Row> rows = {
       // The three formats of language.csv.
-      {"sent to", FormatInterfaceText("Sent to %d.%d.%d.%d", {192, 168, 0, 1}), "Sent to 192.168.0.1"},
+      {"sent to", FormatInterfaceText("Sent to %d.%d.%d.%d", {192, 168, 0, 1}),
+       "Sent to 192.168.0.1"},
       {"ports", FormatInterfaceText("Local port %d  Discovery port %d", {24680, 24582}),
        "Local port 24680  Discovery port 24582"},
       {"title", FormatInterfaceText("%s  %d.%d.%d.%d", {"Reader-1", 10, 0, 0, 7}),
@@ -48,8 +49,10 @@ const std::vector<Row>& Rows() {
       {"spec cut by the end", FormatInterfaceText("abc%-0", {1}), "abc%-0"},
       {"repeated flags", FormatInterfaceText("%----+++5d", {3}), "+3   "},
       {"flags C leaves undefined are dropped",
-       FormatInterfaceText("[%05s][%+u][%#d][%.2c][%hc]", {"ab", 1, 5, 'A', 'B'}), "[   ab][1][5][A][B]"},
-      {"null string argument", FormatInterfaceText("[%s]", {static_cast<const char*>(nullptr)}), "[]"},
+       FormatInterfaceText("[%05s][%+u][%#d][%.2c][%hc]", {"ab", 1, 5, 'A', 'B'}),
+       "[   ab][1][5][A][B]"},
+      {"null string argument", FormatInterfaceText("[%s]", {static_cast<const char*>(nullptr)}),
+       "[]"},
       {"null format", FormatInterfaceText(nullptr, {1}), ""},
       {"no conversions", FormatInterfaceText("plain", {1, "x"}), "plain"},
       {"gbk bytes kept", FormatInterfaceText("\xD2\xD1\xB7\xA2\xCB\xCD %d", {1}),
@@ -73,8 +76,8 @@ TEST(TextFormat, ResultIsBoundedTo1023Bytes) {
   EXPECT_EQ(FormatInterfaceText(longText.c_str(), {}).size(), kFormattedTextLimit);
   std::string manySpecs;
   for (int i = 0; i < 40; ++i) manySpecs += "%64d";
-  EXPECT_EQ(FormatInterfaceText(manySpecs.c_str(), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14,
-                                                    15, 16, 17, 18, 19, 20})
+  EXPECT_EQ(FormatInterfaceText(manySpecs.c_str(), {1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                                    11, 12, 13, 14, 15, 16, 17, 18, 19, 20})
                 .size(),
             kFormattedTextLimit);
   std::string percents(3000, '%');

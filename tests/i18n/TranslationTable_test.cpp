@@ -1,4 +1,6 @@
 // The grammar of language.csv and the copy of one language column into the interface text table.
+#include "i18n/TranslationTable.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "i18n/InterfaceTexts.h"
-#include "i18n/TranslationTable.h"
 #include "tests/support/TempFolder.h"
 
 namespace {

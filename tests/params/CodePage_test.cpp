@@ -1,11 +1,11 @@
 // Utf8ToAnsi and AnsiToUtf8 on the platform's conversion (CP_ACP = GBK).
+#include "params/CodePage.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
-
-#include "params/CodePage.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 // DEV_PARAM_T against the field and section tables.
+#include "params/DevParam.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "params/DevParam.h"
 #include "protocol/CommandCatalog.h"
 #include "protocol/DiscoverDev.h"
 

@@ -1,9 +1,9 @@
 // The display rules: code to list position, hex display, field text.
+#include "params/ParamDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
-
-#include "params/ParamDisplay.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The controls of the window model against the Windows behaviour the tool relies on.
+#include "platform/Window.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "platform/Window.h"
 
 using platform::Window;
 using platform::WindowKind;

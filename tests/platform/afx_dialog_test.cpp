@@ -90,12 +90,12 @@ class TestDialog : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(TestDialog, CDialog)
-ON_BN_CLICKED(kButton, OnGo)
-ON_BN_CLICKED(kDisabledButton, OnGo)
-ON_EN_KILLFOCUS(kEdit, OnEditLeft)
-ON_COMMAND(900, OnMenuA)
-ON_WM_RBUTTONDOWN_HANDLER(OnRight)
-ON_MESSAGE(kSocketMessage, OnSocket)
+  ON_BN_CLICKED(kButton, OnGo)
+  ON_BN_CLICKED(kDisabledButton, OnGo)
+  ON_EN_KILLFOCUS(kEdit, OnEditLeft)
+  ON_COMMAND(900, OnMenuA)
+  ON_WM_RBUTTONDOWN_HANDLER(OnRight)
+  ON_MESSAGE(kSocketMessage, OnSocket)
 END_MESSAGE_MAP()
 
 class Framework : public ::testing::Test {

@@ -21,7 +21,8 @@ std::string ToAcp(const std::u16string& wide, UINT codePage = CP_ACP, const char
 }
 
 std::u16string ToWide(const std::string& bytes, UINT codePage) {
-  int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  int n =
+      MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::u16string out(static_cast<std::size_t>(n), u'\0');
   if (n > 0) {
     EXPECT_EQ(MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
@@ -60,8 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Row{u"\U0001F600", "\x3F\x3F"}, Row{u"\u20AC", "\x80"},
                       Row{u"\u00E9", "\xA8\xA6"}, Row{u"abc", "abc"},
                       Row{u"\u641C\u7D22\u8BBE\u5907", "\xCB\xD1\xCB\xF7\xC9\xE8\xB1\xB8"},
-                      Row{u"\uFF0C", "\xA3\xAC"},
-                      Row{u"\xD800", "?"}, Row{u"x\xDC00y", "x?y"}));
+                      Row{u"\uFF0C", "\xA3\xAC"}, Row{u"\xD800", "?"}, Row{u"x\xDC00y", "x?y"}));
 
 struct DecodeRow {
   std::string bytes;
@@ -70,14 +70,20 @@ struct DecodeRow {
 
 class GbkDecode : public ::testing::TestWithParam<DecodeRow> {};
 
-TEST_P(GbkDecode, DecodesPerCharacter) { EXPECT_EQ(ToWide(GetParam().bytes, CP_ACP), GetParam().wide); }
+TEST_P(GbkDecode, DecodesPerCharacter) {
+  EXPECT_EQ(ToWide(GetParam().bytes, CP_ACP), GetParam().wide);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, GbkDecode,
-    ::testing::Values(DecodeRow{"\xD6\xD0", u"\u4E2D"}, DecodeRow{"\x80", u"\u20AC"},
-                      DecodeRow{"\xA8\xA6", u"\u00E9"}, DecodeRow{"a\xFF" "b", u"a\uFFFDb"},
-                      DecodeRow{"\x81", u"\uFFFD"}, DecodeRow{"\x81\x30", u"\uFFFD0"},
-                      DecodeRow{"\xA2\xA0", u"\uFFFD"}));
+INSTANTIATE_TEST_SUITE_P(Rows, GbkDecode,
+                         ::testing::Values(DecodeRow{"\xD6\xD0", u"\u4E2D"},
+                                           DecodeRow{"\x80", u"\u20AC"},
+                                           DecodeRow{"\xA8\xA6", u"\u00E9"},
+                                           DecodeRow{"a\xFF"
+                                                     "b",
+                                                     u"a\uFFFDb"},
+                                           DecodeRow{"\x81", u"\uFFFD"},
+                                           DecodeRow{"\x81\x30", u"\uFFFD0"},
+                                           DecodeRow{"\xA2\xA0", u"\uFFFD"}));
 
 class Utf8Decode : public ::testing::TestWithParam<DecodeRow> {};
 
@@ -85,15 +91,20 @@ TEST_P(Utf8Decode, ReplacesEveryBadSequence) {
   EXPECT_EQ(ToWide(GetParam().bytes, CP_UTF8), GetParam().wide);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    WindowsRows, Utf8Decode,
-    ::testing::Values(DecodeRow{"a\x80" "b", u"a\uFFFDb"}, DecodeRow{"\xE4\xB8", u"\uFFFD"},
-                      DecodeRow{"\xC0\x80", u"\uFFFD\uFFFD"},
-                      DecodeRow{"\xED\xA0\x80", u"\uFFFD\uFFFD"},
-                      DecodeRow{"\xE4\xB8\xAD", u"\u4E2D"},
-                      DecodeRow{"\xF0\x9F\x98\x80", u"\U0001F600"},
-                      DecodeRow{"\xE4\x41", u"\uFFFD" "A"}, DecodeRow{"\xFF", u"\uFFFD"},
-                      DecodeRow{"\xC3\xA9", u"\u00E9"}));
+INSTANTIATE_TEST_SUITE_P(WindowsRows, Utf8Decode,
+                         ::testing::Values(DecodeRow{"a\x80"
+                                                     "b",
+                                                     u"a\uFFFDb"},
+                                           DecodeRow{"\xE4\xB8", u"\uFFFD"},
+                                           DecodeRow{"\xC0\x80", u"\uFFFD\uFFFD"},
+                                           DecodeRow{"\xED\xA0\x80", u"\uFFFD\uFFFD"},
+                                           DecodeRow{"\xE4\xB8\xAD", u"\u4E2D"},
+                                           DecodeRow{"\xF0\x9F\x98\x80", u"\U0001F600"},
+                                           DecodeRow{"\xE4\x41",
+                                                     u"\uFFFD"
+                                                     "A"},
+                                           DecodeRow{"\xFF", u"\uFFFD"},
+                                           DecodeRow{"\xC3\xA9", u"\u00E9"}));
 
 TEST(CodePage, MinusOneLengthConvertsTheNul) {
   char16_t wide[8];

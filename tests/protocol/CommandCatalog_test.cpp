@@ -1,7 +1,7 @@
 // The command catalogue, frozen row by row.
-#include <gtest/gtest.h>
-
 #include "protocol/CommandCatalog.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

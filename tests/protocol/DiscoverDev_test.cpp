@@ -1,10 +1,11 @@
 // The device record, the two address forms, and what a discovery reply stores.
+#include "protocol/DiscoverDev.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "protocol/DiscoverDev.h"
 #include "protocol/MspPacket.h"
 
 namespace {

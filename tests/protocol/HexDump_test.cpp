@@ -1,8 +1,8 @@
+#include "protocol/HexDump.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "protocol/HexDump.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
 // The header, the checksum and the reply validation, byte for byte.
+#include "protocol/MspPacket.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,8 +8,6 @@
 #include <cstring>
 #include <limits>
 #include <vector>
-
-#include "protocol/MspPacket.h"
 
 namespace {
 

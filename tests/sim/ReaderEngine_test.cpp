@@ -1,5 +1,7 @@
 // The simulated reader as the tool meets it: request datagrams in, reply bytes out, the record
 // written section by section, the misbehaviours, and the state file across restarts.
+#include "sim/ReaderEngine.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,7 +17,6 @@
 #include "protocol/DiscoverDev.h"
 #include "protocol/MspPacket.h"
 #include "sim/FactoryRecord.h"
-#include "sim/ReaderEngine.h"
 #include "tests/support/TempFolder.h"
 
 namespace {

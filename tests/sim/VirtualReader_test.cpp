@@ -1,4 +1,6 @@
 // Simulated readers on the virtual segment: what a socket of the tool's host receives from them.
+#include "sim/VirtualReader.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,7 +13,6 @@
 #include "protocol/DiscoverDev.h"
 #include "protocol/MspPacket.h"
 #include "sim/Demo.h"
-#include "sim/VirtualReader.h"
 
 namespace {
 

@@ -47,7 +47,8 @@ void ScriptedReader::SendToTool(const std::string& bytes, std::uint32_t toolAddr
 std::string ReplyRaw(int cmdId, int cmdDataLen, int checksum, const std::string& data) {
   std::string out(static_cast<std::size_t>(PACKAGE_HEADER_LEN), '\0');
   auto put32 = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+      out[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
   };
   put32(0, 0x58585858u);
   put32(4, 0);

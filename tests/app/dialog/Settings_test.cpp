@@ -60,8 +60,7 @@ TEST_P(LanguageFileDlg, StartsAndShowsWhatTheFileProvides) {
 INSTANTIATE_TEST_SUITE_P(
     Files, LanguageFileDlg,
     ::testing::Values(
-        LanguageFileCase{"missing", "", false, "", ""},
-        LanguageFileCase{"empty", "", true, "", ""},
+        LanguageFileCase{"missing", "", false, "", ""}, LanguageFileCase{"empty", "", true, "", ""},
         LanguageFileCase{"only_commas", std::string(200, '\n') + ",,,,\n", true, "", ""},
         LanguageFileCase{"numbered", NumberedCsv(1, 100), true, "zh93", "zh2"},
         // A NUL in line 50 ends the data: line 2 is read, line 93 is not.
@@ -99,9 +98,12 @@ TEST(BadFilesDlg, HostileFormatTextsAreShownLiterally) {
   DialogHarness h(WithoutLanguageCsv());
   std::string csv;
   for (int n = 1; n <= 100; ++n) {
-    if (n == 92) csv += "%s%s%s%n%999999999d,x";
-    else if (n == 85) csv += "ready,ready";
-    else csv += "t" + std::to_string(n) + ",e" + std::to_string(n);
+    if (n == 92)
+      csv += "%s%s%s%n%999999999d,x";
+    else if (n == 85)
+      csv += "ready,ready";
+    else
+      csv += "t" + std::to_string(n) + ",e" + std::to_string(n);
     csv += "\n";
   }
   h.Folder().Write("language.csv", csv);

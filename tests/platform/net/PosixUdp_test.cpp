@@ -1,9 +1,9 @@
 // errno to backend Error mapping of the POSIX backend (no socket is opened here).
+#include "platform/net/PosixUdp.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
-
-#include "platform/net/PosixUdp.h"
 
 namespace platform::net {
 namespace {

@@ -1,5 +1,7 @@
 // The virtual segment: binding, unicast and broadcast delivery, receive errors, timers and the
 // failure injection that the dialog tests rely on.
+#include "platform/net/VirtualSegment.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,8 +9,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "platform/net/VirtualSegment.h"
 
 namespace platform::net {
 namespace {
