@@ -3,9 +3,11 @@
 
 #include <span>
 
+#include "i18n/Text.h"
+
 struct CaptionEntry {
   int controlId;
-  int textNumber;
+  Text text;
 };
 
 // Buttons, group boxes and labels in the order their captions are set.

@@ -13,9 +13,10 @@ CKestrivalDlg::~CKestrivalDlg() {
   delete m_pButtonFont;
 }
 
-const char* CKestrivalDlg::InterfaceText(int n) const {
-  if (n < 0 || n >= INTERFACE_TEXT_COUNT) return "";
-  return m_interfaceText[n];
+const char* CKestrivalDlg::InterfaceText(Text text) const {
+  const int slot = TextSlot(text);
+  if (slot < 0 || slot >= INTERFACE_TEXT_COUNT) return "";
+  return m_interfaceText[slot];
 }
 
 void CKestrivalDlg::DoDataExchange(CDataExchange* dx) {
@@ -181,7 +182,7 @@ BOOL CKestrivalDlg::OnInitDialog() {
   m_pStatusBar->Create(WS_VISIBLE | WS_BORDER | CBRS_BOTTOM, rect, this, IDC_STATUS_BAR);
   int edges[2] = {220, -1};
   m_pStatusBar->SetParts(2, edges);
-  m_pStatusBar->SetText(m_interfaceText[77], 0, 0);
+  m_pStatusBar->SetText(InterfaceText(Text::Ready), 0, 0);
   m_pStatusBar->ShowWindow(SW_SHOW);
 
   InitUdpSocket();

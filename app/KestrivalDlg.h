@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "i18n/Text.h"
 #include "platform/afxwin.h"
 #include "platform/winsock2.h"
 #include "protocol/DiscoverDev.h"
@@ -30,7 +31,7 @@ class CKestrivalDlg : public CDialogEx {
   ~CKestrivalDlg() override;
 
   // Read access for hosts and tests; the dialog's state stays its own.
-  const char* InterfaceText(int n) const;
+  const char* InterfaceText(Text text) const;
   int SocketReady() const { return m_socketReady; }
   int ClientVersion() const { return m_clientVersion; }
   int ParametersReceived() const { return m_paramsReceived; }

@@ -1,7 +1,7 @@
 // Get current parameters on real UDP in the network-namespace lab: the real dialog in the tool's
 // namespace (the POSIX sockets backend, a headless host) and kestrival-sim in the reader's. Each
 // run clicks Get current parameters and times it until part 0 of the status bar shows interface
-// text 76 (the record is shown); then prints the median. Needs root.
+// Text::ParametersRead (the record is shown); then prints the median. Needs root.
 //
 //   bench_get_params [RUNS]      (default 50)
 #include <unistd.h>
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     if (!dialog.SocketReady()) return 2;
     HWND hwnd = dialog.m_hWnd;
     platform::Window* bar = hwnd->Child(IDC_STATUS_BAR);
-    const std::string shown = dialog.InterfaceText(76);
+    const std::string shown = dialog.InterfaceText(Text::ParametersRead);
 
     platform::UserClick(hwnd, IDC_BTN_SEARCH);
     if (!loop.RunUntil([&] { return dialog.Devices().size() == 1; }, std::chrono::seconds(5)))
@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
   }
   std::sort(ms.begin(), ms.end());
   std::printf(
-      "Get current parameters until text 76 on real UDP (lab), %d runs: median %.3f ms, "
+      "Get current parameters until the parameters-read text on real UDP (lab), %d runs: median "
+      "%.3f ms, "
       "min %.3f ms, max %.3f ms\n",
       runs, ms[ms.size() / 2], ms.front(), ms.back());
   return 0;

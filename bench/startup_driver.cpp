@@ -1,8 +1,8 @@
 // Start-up of kestrival-headless until its socket is ready: the time from starting the process
 // until its answer to a first "status" line arrives, which the driver gives only once the
 // dialog's initialisation (the socket bound and registered included) has run. The part 0 text
-// of that answer must be interface text 85 (the socket is ready). Runs in a network namespace
-// of its own (unshare, needs root), so the bound port meets nobody.
+// of that answer must be interface Text::NetworkReady (the socket is ready). Runs in a network
+// namespace of its own (unshare, needs root), so the bound port meets nobody.
 //
 //   bench_startup [RUNS]        (default 20)
 #include <sched.h>
@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
   const std::string program = (bin / "kestrival-headless").string();
   const auto ready = ReadyTexts((bin / "language.csv").string());
   if (ready.empty()) {
-    std::fprintf(stderr, "bench_startup: no text 85 in %s\n", (bin / "language.csv").c_str());
+    std::fprintf(stderr, "bench_startup: no network-ready text in %s\n",
+                 (bin / "language.csv").c_str());
     return 1;
   }
   if (::unshare(CLONE_NEWNET) != 0) {

@@ -13,7 +13,7 @@
 
 void CKestrivalDlg::OnSearchDevices() {
   if (!m_socketReady) {
-    SetStatusText(0, m_interfaceText[79]);
+    SetStatusText(0, InterfaceText(Text::NetworkNotReady));
     return;
   }
   // The list and the array are emptied together, so every line keeps a record with its label.
@@ -29,7 +29,7 @@ void CKestrivalDlg::OnSearchDevices() {
   const int sent =
       sendto(m_udpSocket, reinterpret_cast<const char*>(bytes.data()), PACKAGE_HEADER_LEN, 0,
              reinterpret_cast<const sockaddr*>(&m_broadcastAddr), sizeof m_broadcastAddr);
-  SetStatusText(0, m_interfaceText[sent == SOCKET_ERROR ? 80 : 81]);
+  SetStatusText(0, InterfaceText(sent == SOCKET_ERROR ? Text::SendFailed : Text::Sent));
 
   UpdateData(FALSE);
 }
@@ -61,10 +61,12 @@ void CKestrivalDlg::OnDeviceListDblClk() {
   FindDeviceByLabel(label.c_str());
 
   const NetAddr& addr = m_selectedDevice.ipAddr;
-  // Text 94 comes from the editable language.csv: formatted safely, never as a printf format.
-  const std::string text = FormatInterfaceText(
-      m_interfaceText[94], {label.c_str(), int{addr.octets[0]}, int{addr.octets[1]},
-                            int{addr.octets[2]}, int{addr.octets[3]}});
+  // Text::ReaderAddressLine comes from the editable language.csv: formatted safely, never as a
+  // printf format.
+  const std::string text =
+      FormatInterfaceText(InterfaceText(Text::ReaderAddressLine),
+                          {label.c_str(), int{addr.octets[0]}, int{addr.octets[1]},
+                           int{addr.octets[2]}, int{addr.octets[3]}});
   SetStatusText(0, text.c_str());
   SetWindowText(text.c_str());
 }
@@ -94,7 +96,7 @@ void CKestrivalDlg::OnSetNetworkParams() {
   block.httpLang = m_httpLang.GetCurSel();
 
   if (m_deviceList.GetCurSel() < 0) {
-    SetStatusText(0, m_interfaceText[87]);
+    SetStatusText(0, InterfaceText(Text::NoReaderSelected));
     return;
   }
   const std::string label = SelectedDeviceLabel(m_deviceList);
@@ -110,11 +112,11 @@ void CKestrivalDlg::OnSetNetworkParams() {
   DebugTrace("MspSendCmd_t:%d", PACKAGE_HEADER_LEN);
   int sent = sendto(m_udpSocket, reinterpret_cast<const char*>(headerBytes.data()),
                     PACKAGE_HEADER_LEN, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  SetStatusText(0, m_interfaceText[sent == SOCKET_ERROR ? 80 : 81]);
+  SetStatusText(0, InterfaceText(sent == SOCKET_ERROR ? Text::SendFailed : Text::Sent));
 
   DebugTrace("DISCOVER_DEV_T:%d", static_cast<int>(DISCOVER_DEV_LEN));
   sent =
       sendto(m_udpSocket, reinterpret_cast<const char*>(record.data()),
              static_cast<int>(record.size()), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  SetStatusText(0, m_interfaceText[sent == SOCKET_ERROR ? 80 : 81]);
+  SetStatusText(0, InterfaceText(sent == SOCKET_ERROR ? Text::SendFailed : Text::Sent));
 }

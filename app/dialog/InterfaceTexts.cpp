@@ -35,12 +35,12 @@ void CKestrivalDlg::FillOptionList(CComboBox& list, std::initializer_list<const 
 }
 
 void CKestrivalDlg::ApplyInterfaceTexts() {
-  const auto& t = m_interfaceText;
+  const auto t = [this](Text text) { return InterfaceText(text); };
 
   LoadLanguageTexts();
-  SetWindowText(t[93]);
+  SetWindowText(t(Text::WindowTitle));
   for (const CaptionEntry& c : DialogCaptions()) {
-    if (CWnd* w = GetDlgItem(c.controlId)) w->SetWindowText(t[c.textNumber]);
+    if (CWnd* w = GetDlgItem(c.controlId)) w->SetWindowText(t(c.text));
   }
 
   m_ipAddress.SetAddress(DottedToControlValue("192.168.0.1"));
@@ -52,22 +52,25 @@ void CKestrivalDlg::ApplyInterfaceTexts() {
   m_serverAddr.SetWindowText(kDefaultServerHost);
   m_serverPort.SetWindowText("80");
 
-  FillOptionList(m_netMode, {t[49], t[50]}, 0);
-  FillOptionList(m_light, {t[66], t[65]}, 0);
+  FillOptionList(m_netMode, {t(Text::StaticIp), t(Text::Dhcp)}, 0);
+  FillOptionList(m_light, {t(Text::Auto), t(Text::AlwaysOn)}, 0);
   m_barPrefix.SetWindowText("");
   m_barSuffix.SetWindowText("");
-  FillOptionList(m_hidEnter, {t[57], t[56]}, 1);
-  FillOptionList(m_hidNewline, {t[54], t[55]}, 0);
-  FillOptionList(m_speaker, {t[63], t[64]}, 0);
-  FillOptionList(m_hiddenChoice, {t[63], t[64]}, 0);
+  FillOptionList(m_hidEnter, {t(Text::NoCarriageReturn), t(Text::WithCarriageReturn)}, 1);
+  FillOptionList(m_hidNewline, {t(Text::NoLineFeed), t(Text::WithLineFeed)}, 0);
+  FillOptionList(m_speaker, {t(Text::On), t(Text::Off)}, 0);
+  FillOptionList(m_hiddenChoice, {t(Text::On), t(Text::Off)}, 0);
   FillOptionList(m_cloudProvider, {"\xB0\xA2\xC0\xEF", "\xB0\xD9\xB6\xC8"}, 0);  // 阿里, 百度
-  FillOptionList(m_workMode, {t[60], t[61], t[62]}, 0);
+  FillOptionList(m_workMode, {t(Text::CardOnly), t(Text::QrCodeOnly), t(Text::CardAndQrCode)}, 0);
   FillOptionList(m_outputFormat,
-                 {t[51], t[52], "HTTP", "MQTT", "RS232/485", "WG26", "WG34", t[53], "TCP", "UDP"},
+                 {t(Text::UsbKeyboard), t(Text::UsbVirtualSerialPort), "HTTP", "MQTT", "RS232/485",
+                  "WG26", "WG34", t(Text::Relay), "TCP", "UDP"},
                  0);
   FillOptionList(m_cardInputFormat, {"6H", "8H", "8H10D", "6H10D", "2h3D+4h5d"}, 0);
   FillOptionList(m_parity, {"EVEN", "ODD", "NONE", "SPACE", "MARK"}, 2);
-  FillOptionList(m_qrSerialFormat, {t[89], t[78], t[90], t[91], "ASCII"}, 4);
+  FillOptionList(m_qrSerialFormat,
+                 {t(Text::Hexadecimal), t(Text::Decimal), t(Text::Bcd), t(Text::RawData), "ASCII"},
+                 4);
   FillOptionList(m_baudRate,
                  {"110", "134", "150", "300", "600", "1200", "1800", "2400", "4800", "7200", "9600",
                   "14400", "19200", "38400", "57600", "115200", "128000", "256000"},
@@ -82,7 +85,7 @@ void CKestrivalDlg::ApplyInterfaceTexts() {
   for (std::size_t n = 0; n < StartDigitItems().size(); ++n)
     m_qrStartDigit.InsertString(static_cast<int>(n), StartDigitItems()[n].c_str());
   m_qrStartDigit.SetCurSel(0);
-  FillOptionList(m_restart, {"0", t[58], t[59]}, 1);
+  FillOptionList(m_restart, {"0", t(Text::RestartDaily), t(Text::RestartWeekly)}, 1);
   FillOptionList(m_httpLang, {"PHP", "JSP", "C#", "ASP", "CGI"}, 0);
 
   m_wgLow.SetWindowText("400");
@@ -92,8 +95,8 @@ void CKestrivalDlg::ApplyInterfaceTexts() {
     e->SetWindowText("");
   m_cloudServerIp.SetAddress(DottedToControlValue("0.0.0.0"));
 
-  FillOptionList(m_qrCardFormat, {"8H10D", t[78], "2H3D+4H5D"}, 0);
-  FillOptionList(m_qrEncrypted, {t[67], t[68]}, 0);
-  FillOptionList(m_qrUseCount, {t[69], t[70]}, 0);
-  FillOptionList(m_qrWorkMode, {t[71], t[72]}, 0);
+  FillOptionList(m_qrCardFormat, {"8H10D", t(Text::Decimal), "2H3D+4H5D"}, 0);
+  FillOptionList(m_qrEncrypted, {t(Text::NotEncrypted), t(Text::Encrypted)}, 0);
+  FillOptionList(m_qrUseCount, {t(Text::Unlimited), t(Text::Once)}, 0);
+  FillOptionList(m_qrWorkMode, {t(Text::Offline), t(Text::Online)}, 0);
 }

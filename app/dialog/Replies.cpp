@@ -102,13 +102,13 @@ void CKestrivalDlg::UdpCmdRecv(const char* buffer, int count, const NetAddr& sen
     case CMD_SET_RESTART_REPLY:
     case CMD_SET_QR_PARAMS_REPLY:
     case CMD_SET_CARD_FIX_REPLY:
-      SetStatusText(0, m_interfaceText[75]);
+      SetStatusText(0, InterfaceText(Text::SetSuccessfully));
       break;
     case CMD_SET_BAR_PREFIX_REPLY:
     case CMD_SET_BAR_SUFFIX_REPLY:
       // The reply's bytes 4 to 35 are the field as the reader stored it, which for hexadecimal
       // input differs from the edit's text: they are not compared, the reply itself confirms.
-      SetStatusText(0, m_interfaceText[75]);
+      SetStatusText(0, InterfaceText(Text::SetSuccessfully));
       break;
     case CMD_SET_WORK_MODE_REPLY:
     case CMD_SET_HIDDEN_CHOICE_REPLY:
@@ -119,7 +119,7 @@ void CKestrivalDlg::UdpCmdRecv(const char* buffer, int count, const NetAddr& sen
       const auto echo = ReadData<ECHO_REPLY_READ_LEN>(data, available);
       // Read as a signed byte, so 0xFF matches a list without a selection (-1).
       if (static_cast<std::int8_t>(echo[0]) == list.GetCurSel()) {
-        SetStatusText(0, m_interfaceText[75]);
+        SetStatusText(0, InterfaceText(Text::SetSuccessfully));
       }
       break;
     }
@@ -148,7 +148,8 @@ void CKestrivalDlg::UdpCmdRecv(const char* buffer, int count, const NetAddr& sen
         asPositions = asPositions && reply[i] == position;
         asNumbers = asNumbers && reply[i] == ListTextValue(SelectedItemText(*lists[i]));
       }
-      if (selected && (asNumbers || asPositions)) SetStatusText(0, m_interfaceText[75]);
+      if (selected && (asNumbers || asPositions))
+        SetStatusText(0, InterfaceText(Text::SetSuccessfully));
       break;
     }
     default:

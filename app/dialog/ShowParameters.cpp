@@ -150,5 +150,5 @@ void CKestrivalDlg::ShowParameters(const DEV_PARAM_T& record) {
   }
 
   UpdateData(FALSE);
-  SetStatusText(0, m_interfaceText[76]);
+  SetStatusText(0, InterfaceText(Text::ParametersRead));
 }

@@ -31,20 +31,21 @@ void DebugTrace(const char* format, ...) {
 void CKestrivalDlg::InitUdpSocket() {
   WSADATA wsaData;
   if (WSAStartup(0x0202, &wsaData) != 0) {
-    SetStatusText(0, m_interfaceText[82]);
+    SetStatusText(0, InterfaceText(Text::CannotStartSockets));
     WSACleanup();
     return;
   }
 
   m_udpSocket = socket(AF_INET, SOCK_DGRAM, 0);
   if (m_udpSocket == INVALID_SOCKET) {
-    SetStatusText(0, m_interfaceText[83]);
+    SetStatusText(0, InterfaceText(Text::CannotCreateSocket));
     return;
   }
 
-  // Text 92 comes from the editable language.csv: formatted safely, never as a printf format.
+  // Text::PortLine comes from the editable language.csv: formatted safely, never as a printf
+  // format.
   const std::string ports =
-      FormatInterfaceText(m_interfaceText[92], {int{COMMAND_PORT}, int{DISCOVERY_PORT}});
+      FormatInterfaceText(InterfaceText(Text::PortLine), {int{COMMAND_PORT}, int{DISCOVERY_PORT}});
   SetStatusText(1, ports.c_str());
 
   m_bindAddr = SocketAddress(ANY_ADDR, COMMAND_PORT);
@@ -65,14 +66,14 @@ void CKestrivalDlg::InitUdpSocket() {
 
   if (bind(m_udpSocket, reinterpret_cast<const sockaddr*>(&m_bindAddr), sizeof m_bindAddr) ==
       SOCKET_ERROR) {
-    SetStatusText(0, m_interfaceText[84]);
+    SetStatusText(0, InterfaceText(Text::CannotBindPort));
     closesocket(m_udpSocket);
     return;
   }
 
   WSAAsyncSelect(m_udpSocket, m_hWnd, WM_UDP_NOTIFY, FD_READ);
 
-  SetStatusText(0, m_interfaceText[85]);
+  SetStatusText(0, InterfaceText(Text::NetworkReady));
   m_socketReady = 1;
 }
 
@@ -100,7 +101,7 @@ LRESULT CKestrivalDlg::OnUdpNotify(WPARAM, LPARAM lParam) {
 
 int CKestrivalDlg::SendToSelectedDevice(const char* data, int len) {
   if (m_deviceList.GetCurSel() < 0) {
-    SetStatusText(0, m_interfaceText[87]);
+    SetStatusText(0, InterfaceText(Text::NoReaderSelected));
     return -1;
   }
   const std::string label = SelectedDeviceLabel(m_deviceList);
@@ -110,13 +111,13 @@ int CKestrivalDlg::SendToSelectedDevice(const char* data, int len) {
 
   if (sendto(m_udpSocket, data, len, 0, reinterpret_cast<const sockaddr*>(&m_commandAddr),
              sizeof m_commandAddr) == SOCKET_ERROR) {
-    SetStatusText(0, m_interfaceText[80]);
+    SetStatusText(0, InterfaceText(Text::SendFailed));
     return -1;
   }
 
   const NetAddr to = m_selectedDevice.ipAddr;
   const int a = to.octets[0], b = to.octets[1], c = to.octets[2], d = to.octets[3];
-  SetStatusText(0, FormatInterfaceText(m_interfaceText[88], {a, b, c, d}).c_str());
+  SetStatusText(0, FormatInterfaceText(InterfaceText(Text::SentToAddress), {a, b, c, d}).c_str());
 
   const std::string dump = HexDump(data, len);
   DebugTrace("senddata(%d.%d.%d.%d): %s\n", a, b, c, d, dump.c_str());

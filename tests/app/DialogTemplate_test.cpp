@@ -427,7 +427,7 @@ TEST(DialogTemplate, TemplateCaptions) {
     EXPECT_EQ(platform::AcpToUtf8(Item(id)->caption), utf8) << id;
   }
   for (const CaptionEntry& c : DialogCaptions()) {
-    if (c.textNumber == 48) {
+    if (c.text == Text::Set) {
       EXPECT_EQ(platform::AcpToUtf8(Item(c.controlId)->caption), "设置");
     }
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/Captions.h"
 #include "app/KestrivalResources.h"
 #include "i18n/TranslationTable.h"
+#include "tests/app/CaptionTable.h"
 #include "tests/support/DialogHarness.h"
 
 using testing_support::DialogHarness;
@@ -22,20 +24,28 @@ const int kBoldControls[] = {1000, 1038, 1014, 1004, 1052, 1053, 1030, 1032, 102
                              1035, 1006, 1027, 1019, 1021, 1024, 1065, 1066, 1060};
 
 // The built language.csv as the loader reads it: the source of the expected wording.
+// An item of an option list: an interface text, or a fixed text that no language changes.
+struct ListItem {
+  ListItem(Text t) : text(t) {}                       // NOLINT(google-explicit-constructor)
+  ListItem(const char* f) : fixed(std::string(f)) {}  // NOLINT(google-explicit-constructor)
+  ListItem(std::string f) : fixed(std::move(f)) {}    // NOLINT(google-explicit-constructor)
+  Text text{};
+  std::optional<std::string> fixed;
+};
+
 class StartupDlg : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(csv_.Load((h_.Folder().Path() / "language.csv").c_str())); }
-  std::string Csv(int line, int field = 1) const {
+  std::string Csv(Text line, int field = 1) const {
     const std::string* text =
-        csv_.Field(static_cast<std::uint32_t>(line), static_cast<std::uint32_t>(field));
+        csv_.Field(static_cast<std::uint32_t>(TextSlot(line)), static_cast<std::uint32_t>(field));
     return text ? *text : std::string();
   }
-  // "#N" stands for text N of the language; anything else is a fixed item (UTF-8 in the test).
-  std::vector<std::string> Expand(const std::vector<std::string>& items, int field = 1) const {
+  // An interface text in the language of the field, or a fixed item (UTF-8 in the test).
+  std::vector<std::string> Expand(const std::vector<ListItem>& items, int field = 1) const {
     std::vector<std::string> out;
-    for (const std::string& item : items) {
-      out.push_back(item[0] == '#' ? Csv(std::stoi(item.substr(1)), field)
-                                   : platform::Utf8ToAcp(item));
+    for (const ListItem& item : items) {
+      out.push_back(item.fixed ? platform::Utf8ToAcp(*item.fixed) : Csv(item.text, field));
     }
     return out;
   }
@@ -45,11 +55,12 @@ class StartupDlg : public ::testing::Test {
 };
 
 TEST_F(StartupDlg, WindowTitleAndEveryCaptionInChinese) {
-  EXPECT_EQ(h_.Title(), Csv(93));
+  EXPECT_EQ(h_.Title(), Csv(Text::WindowTitle));
   EXPECT_EQ(platform::AcpToUtf8(h_.Title()), "参数设置");
-  for (const CaptionEntry& c : DialogCaptions()) {
-    EXPECT_EQ(h_.Text(c.controlId), Csv(c.textNumber)) << c.controlId << " text " << c.textNumber;
-    EXPECT_FALSE(h_.Text(c.controlId).empty()) << c.controlId;
+  EXPECT_EQ(DialogCaptions().size(), std::size(testing_support::kCaptionTable));
+  for (const auto& [id, text] : testing_support::kCaptionTable) {
+    EXPECT_EQ(h_.Text(id), Csv(text)) << id;
+    EXPECT_FALSE(h_.Text(id).empty()) << id;
   }
   // The unnumbered labels of the hidden row keep their template captions.
   std::vector<std::string> hiddenLabels;
@@ -66,7 +77,7 @@ TEST_F(StartupDlg, SetButtonsDisabledEverythingElseEnabled) {
     if (child->Id() == IDC_STATUS_BAR) continue;
     EXPECT_EQ(child->Enabled(), set.count(child->Id()) == 0) << child->Id();
   }
-  for (int id : kSetButtons) EXPECT_EQ(h_.Text(id), Csv(48)) << id;
+  for (int id : kSetButtons) EXPECT_EQ(h_.Text(id), Csv(Text::Set)) << id;
   for (int id : {1000, 1014, 1004}) EXPECT_TRUE(h_.Enabled(id)) << id;
   EXPECT_EQ(h_.Window()->Focus(), h_.Control(IDC_BTN_SEARCH)) << "first tab stop";
 }
@@ -92,24 +103,27 @@ TEST_F(StartupDlg, BoldFontOnExactlyTheNineteenControls) {
 
 struct ListRow {
   int id;
-  std::vector<std::string> items;
+  std::vector<ListItem> items;
   int defaultPos;
 };
 
-std::vector<std::string> Numbers(int first, int last) {
-  std::vector<std::string> v;
+std::vector<ListItem> Numbers(int first, int last) {
+  std::vector<ListItem> v;
   for (int n = first; n <= last; ++n) v.push_back(std::to_string(n));
   return v;
 }
 
 const std::vector<ListRow>& Lists() {
   static const std::vector<ListRow> rows = {
-      {1012, {"#49", "#50"}, 0},
+      {1012, {Text::StaticIp, Text::Dhcp}, 0},
       {1015, {"PHP", "JSP", "C#", "ASP", "CGI"}, 0},
-      {1016, {"#51", "#52", "HTTP", "MQTT", "RS232/485", "WG26", "WG34", "#53", "TCP", "UDP"}, 0},
+      {1016,
+       {Text::UsbKeyboard, Text::UsbVirtualSerialPort, "HTTP", "MQTT", "RS232/485", "WG26", "WG34",
+        Text::Relay, "TCP", "UDP"},
+       0},
       {1017, {"6H", "8H", "8H10D", "6H10D", "2h3D+4h5d"}, 0},
-      {1020, {"#57", "#56"}, 1},
-      {1022, {"#54", "#55"}, 0},
+      {1020, {Text::NoCarriageReturn, Text::WithCarriageReturn}, 1},
+      {1022, {Text::NoLineFeed, Text::WithLineFeed}, 0},
       {1036,
        {"110", "134", "150", "300", "600", "1200", "1800", "2400", "4800", "7200", "9600", "14400",
         "19200", "38400", "57600", "115200", "128000", "256000"},
@@ -117,21 +131,21 @@ const std::vector<ListRow>& Lists() {
       {1034, {"8", "7", "6", "5"}, 0},
       {1041, {"1", "2"}, 0},
       {1068, {"EVEN", "ODD", "NONE", "SPACE", "MARK"}, 2},
-      {1067, {"#89", "#78", "#90", "#91", "ASCII"}, 4},
-      {1025, {"0", "#58", "#59"}, 1},
-      {1029, {"#60", "#61", "#62"}, 0},
-      {1033, {"#63", "#64"}, 0},
-      {1026, {"#66", "#65"}, 0},
+      {1067, {Text::Hexadecimal, Text::Decimal, Text::Bcd, Text::RawData, "ASCII"}, 4},
+      {1025, {"0", Text::RestartDaily, Text::RestartWeekly}, 1},
+      {1029, {Text::CardOnly, Text::QrCodeOnly, Text::CardAndQrCode}, 0},
+      {1033, {Text::On, Text::Off}, 0},
+      {1026, {Text::Auto, Text::AlwaysOn}, 0},
       {1063, {"hex", "ASCII"}, 1},
       {1073, {"hex", "ASCII"}, 1},
       {1072, {"hex", "ASCII"}, 1},
-      {1055, {"8H10D", "#78", "2H3D+4H5D"}, 0},
-      {1058, {"#69", "#70"}, 0},
-      {1054, {"#67", "#68"}, 0},
+      {1055, {"8H10D", Text::Decimal, "2H3D+4H5D"}, 0},
+      {1058, {Text::Unlimited, Text::Once}, 0},
+      {1054, {Text::NotEncrypted, Text::Encrypted}, 0},
       {1061, {"HTTP", "TCP", "UDP"}, 0},
-      {1057, {"#71", "#72"}, 0},
+      {1057, {Text::Offline, Text::Online}, 0},
       {1062, Numbers(0, 50), 0},
-      {1031, {"#63", "#64"}, 0},
+      {1031, {Text::On, Text::Off}, 0},
       {1037, {"阿里", "百度"}, 0},
   };
   return rows;
@@ -150,10 +164,20 @@ TEST_F(StartupDlg, EveryOptionListWithItsItemsInOrderAndItsDefault) {
 
 // The edge cases of the defaults, as the user sees them.
 TEST_F(StartupDlg, DefaultSelectionsAsShown) {
-  const std::pair<int, std::string> shown[] = {
-      {1036, "9600"},  {1068, "NONE"},  {1034, "8"},     {1041, "1"},     {1067, "ASCII"},
-      {1063, "ASCII"}, {1073, "ASCII"}, {1072, "ASCII"}, {1055, "8H10D"}, {1061, "HTTP"},
-      {1062, "0"},     {1020, Csv(56)}, {1025, Csv(58)}, {1016, Csv(51)}};
+  const std::pair<int, std::string> shown[] = {{1036, "9600"},
+                                               {1068, "NONE"},
+                                               {1034, "8"},
+                                               {1041, "1"},
+                                               {1067, "ASCII"},
+                                               {1063, "ASCII"},
+                                               {1073, "ASCII"},
+                                               {1072, "ASCII"},
+                                               {1055, "8H10D"},
+                                               {1061, "HTTP"},
+                                               {1062, "0"},
+                                               {1020, Csv(Text::WithCarriageReturn)},
+                                               {1025, Csv(Text::RestartDaily)},
+                                               {1016, Csv(Text::UsbKeyboard)}};
   for (const auto& [id, text] : shown) EXPECT_EQ(h_.SelectedText(id), text) << id;
   EXPECT_EQ(h_.Items(1062).size(), 51u);
   EXPECT_EQ(h_.Items(1036).size(), 18u);
@@ -181,10 +205,12 @@ TEST_F(StartupDlg, StatusBarShowsTheSocketOutcome) {
   EXPECT_EQ(bar->Style() & 0x10808200u, 0x10808200u);
   EXPECT_TRUE(bar->Visible());
   EXPECT_EQ(bar->PartEdges(), (std::vector<int>{220, -1}));
-  // Text 77 is replaced at once by what the socket start reports: here the virtual segment lets
+  // Text::Ready is replaced at once by what the socket start reports: here the virtual segment lets
   // it bind, so "network ready" (85) or, with no report at all, still 77.
   const std::string part0 = h_.Status(0);
-  EXPECT_TRUE(part0 == h_.InterfaceText(85) || part0 == h_.InterfaceText(77)) << part0;
+  EXPECT_TRUE(part0 == h_.InterfaceText(Text::NetworkReady) ||
+              part0 == h_.InterfaceText(Text::Ready))
+      << part0;
   EXPECT_FALSE(part0.empty());
 }
 

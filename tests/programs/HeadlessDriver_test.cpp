@@ -53,9 +53,9 @@ bool Has(const std::string& line, const std::string& part) {
 }
 
 // The interface texts the dialog shows, as the built language.csv gives them.
-std::string TextHex(int n) {
+std::string TextHex(Text text) {
   testing_support::DialogHarness h;
-  return testing_support::HexLower(h.InterfaceText(n));
+  return testing_support::HexLower(h.InterfaceText(text));
 }
 
 struct CommandRow {
@@ -133,7 +133,7 @@ TEST(HeadlessDemo, SearchReadWriteAndReadBackAReader) {
              "dblclick 1004", "title",      "dump",     "quit"});    // 18..21
   ASSERT_EQ(lines.size(), 22u) << h.Folder().Read("out.txt");
   EXPECT_TRUE(Has(lines[2], "\"items\":[\"Gate A\",\"Gate B\",\"Lobby\"]")) << lines[2];
-  EXPECT_TRUE(Has(lines[6], "\"part0_hex\":\"" + TextHex(76) + "\"")) << lines[6];
+  EXPECT_TRUE(Has(lines[6], "\"part0_hex\":\"" + TextHex(Text::ParametersRead) + "\"")) << lines[6];
   // Gate B's server address is Chinese text in code page 936.
   EXPECT_TRUE(Has(lines[7], "\"text\":\"门禁服务器.lan\"")) << lines[7];
   EXPECT_TRUE(Has(lines[7], "c3c5bdfbb7fecef1c6f7")) << lines[7];
@@ -141,7 +141,8 @@ TEST(HeadlessDemo, SearchReadWriteAndReadBackAReader) {
   EXPECT_TRUE(Has(lines[8], "\"text\":\"ntp.kestrival.lan\"")) << lines[8];
   EXPECT_TRUE(Has(lines[8], "\"enabled\":true")) << lines[8];
   EXPECT_TRUE(Has(lines[9], "\"sel\":15")) << lines[9];  // 115200
-  EXPECT_TRUE(Has(lines[13], "\"part0_hex\":\"" + TextHex(75) + "\"")) << lines[13];
+  EXPECT_TRUE(Has(lines[13], "\"part0_hex\":\"" + TextHex(Text::SetSuccessfully) + "\""))
+      << lines[13];
   EXPECT_TRUE(Has(lines[17], "\"sel\":2")) << lines[17];
   EXPECT_TRUE(Has(lines[19], "Gate B")) << lines[19];
   EXPECT_TRUE(Has(lines[19], "192") && Has(lines[19], "202")) << lines[19];

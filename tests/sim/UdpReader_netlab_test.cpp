@@ -27,9 +27,9 @@ using testing_support::TempFolder;
 using testsupport::NetLab;
 
 // Interface text n of the built language.csv, as the status bar holds it (hex of code page 936).
-std::string TextHex(int n) {
+std::string TextHex(Text text) {
   testing_support::DialogHarness h;
-  return testing_support::HexLower(h.InterfaceText(n));
+  return testing_support::HexLower(h.InterfaceText(text));
 }
 
 bool Has(const std::string& line, const std::string& part) {
@@ -127,7 +127,7 @@ TEST_F(ReaderLab, SearchFindsThreeReadersByRealBroadcast) {
   const auto lines = RunTool({"click 1000", "pump 500", "get 1004", "status"});
   ASSERT_EQ(lines.size(), 4u) << folder_.Read("out.txt");
   EXPECT_TRUE(Has(lines[2], "\"items\":[\"East\",\"North\",\"South\"]")) << lines[2];
-  EXPECT_TRUE(Has(lines[3], "\"part0_hex\":\"" + TextHex(81) + "\"")) << lines[3];
+  EXPECT_TRUE(Has(lines[3], "\"part0_hex\":\"" + TextHex(Text::Sent) + "\"")) << lines[3];
   for (const Reader& r : readers_)
     EXPECT_TRUE(Has(Read(r.log), "request 2 on 24582")) << Read(r.log);
 }
@@ -139,7 +139,7 @@ TEST_F(ReaderLab, GetCurrentParametersFillsTheDialog) {
       RunTool({"click 1000", "pump 300", "select 1004 0", "click 1014", "pump 300", "status",
                "get 1007", "get 1013", "get 1044", "get 1048", "get 1036", "get 1056", "get 1027"});
   ASSERT_EQ(lines.size(), 13u) << folder_.Read("out.txt");
-  EXPECT_TRUE(Has(lines[5], "\"part0_hex\":\"" + TextHex(76) + "\"")) << lines[5];
+  EXPECT_TRUE(Has(lines[5], "\"part0_hex\":\"" + TextHex(Text::ParametersRead) + "\"")) << lines[5];
   EXPECT_TRUE(Has(lines[6], "\"address\":\"" + Address(0) + "\"")) << lines[6];
   EXPECT_TRUE(Has(lines[7], "\"text\":\"server.kestrival.lan\"")) << lines[7];
   EXPECT_TRUE(Has(lines[8], "\"text\":\"400\"")) << lines[8];
@@ -194,7 +194,7 @@ TEST_F(ReaderLab, EverySetGroupReachesTheReaderAndReadsBack) {
   const auto lines = RunTool(script);
   ASSERT_EQ(lines.size(), script.size()) << folder_.Read("out.txt");
 
-  const std::string ok = "\"part0_hex\":\"" + TextHex(75) + "\"";
+  const std::string ok = "\"part0_hex\":\"" + TextHex(Text::SetSuccessfully) + "\"";
   for (std::size_t i = 0; i < statusLines.size(); ++i)
     EXPECT_TRUE(Has(lines[statusLines[i]], ok)) << "group " << i << ": " << lines[statusLines[i]];
 
@@ -255,7 +255,8 @@ TEST_F(ReaderLab, NetworkSettingsArriveOnTheDiscoveryPort) {
        "type 1013 new.server", "type 1039 8080", "click 1006", "pump 300", "status", "click 1000",
        "pump 300", "get 1004", "select 1004 0", "click 1014", "pump 300", "get 1007", "get 1039"});
   ASSERT_EQ(lines.size(), 19u) << folder_.Read("out.txt");
-  EXPECT_TRUE(Has(lines[10], "\"part0_hex\":\"" + TextHex(75) + "\"")) << lines[10];
+  EXPECT_TRUE(Has(lines[10], "\"part0_hex\":\"" + TextHex(Text::SetSuccessfully) + "\""))
+      << lines[10];
   EXPECT_TRUE(Has(lines[13], "\"items\":[\"Door\"]")) << lines[13];
   // The reader still answers from its real address and now reports the new one.
   EXPECT_TRUE(Has(lines[17], "\"address\":\"10.201.0.99\"")) << lines[17];
@@ -277,7 +278,7 @@ TEST_F(ReaderLab, AReaderAnsweringFromAnotherAddressThanItsRecordSays) {
   ASSERT_EQ(lines.size(), 9u) << folder_.Read("out.txt");
   // The tool addresses the sender, not the record's address.
   EXPECT_TRUE(Has(lines[4], Address(0))) << lines[4];
-  EXPECT_TRUE(Has(lines[7], "\"part0_hex\":\"" + TextHex(76) + "\"")) << lines[7];
+  EXPECT_TRUE(Has(lines[7], "\"part0_hex\":\"" + TextHex(Text::ParametersRead) + "\"")) << lines[7];
   EXPECT_TRUE(Has(lines[8], "\"address\":\"172.16.5.5\"")) << lines[8];
 }
 
@@ -304,8 +305,9 @@ TEST_F(ReaderLab, StartUpWithTheCommandPortTaken) {
            folder_.Path() / "squatter.state");
   const auto lines = RunTool({"status", "click 1000", "pump 300", "status", "get 1004"});
   ASSERT_EQ(lines.size(), 5u) << folder_.Read("out.txt");
-  EXPECT_TRUE(Has(lines[0], "\"part0_hex\":\"" + TextHex(84) + "\"")) << lines[0];
-  EXPECT_TRUE(Has(lines[3], "\"part0_hex\":\"" + TextHex(79) + "\"")) << lines[3];
+  EXPECT_TRUE(Has(lines[0], "\"part0_hex\":\"" + TextHex(Text::CannotBindPort) + "\"")) << lines[0];
+  EXPECT_TRUE(Has(lines[3], "\"part0_hex\":\"" + TextHex(Text::NetworkNotReady) + "\""))
+      << lines[3];
   EXPECT_TRUE(Has(lines[4], "\"items\":[]")) << lines[4];
   EXPECT_FALSE(Has(Read(readers_[0].log), "request 2")) << Read(readers_[0].log);
 }

@@ -75,7 +75,7 @@ class DialogHarness {
   std::vector<std::string> TakeTrace();
   const std::vector<std::string>& Trace() const { return trace_; }
   // Interface text N of the loaded language.
-  std::string InterfaceText(int n) const { return dialog_->InterfaceText(n); }
+  std::string InterfaceText(::Text text) const { return dialog_->InterfaceText(text); }
 
   platform::net::VirtualSegment& Segment() { return segment_; }
   platform::net::VirtualHost& ToolHost() { return *toolHost_; }

@@ -47,7 +47,7 @@ TEST(DiscoveryDlg, ThreeReadersGiveSortedLinesAndRecordsInArrivalOrder) {
     readers.push_back(std::make_unique<ScriptedReader>(h.Segment(), p.address));
 
   h.Click(IDC_BTN_SEARCH);
-  EXPECT_EQ(h.Status(0), h.InterfaceText(81));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::Sent));
   for (const auto& r : readers) {
     ASSERT_EQ(r->Datagrams().size(), 1u);
     EXPECT_EQ(r->Datagrams()[0].port, 24582);
@@ -113,8 +113,8 @@ TEST(DiscoveryDlg, TwoReadersWithOneLabelCommandsGoToTheFirstToAnswer) {
     h.Select(IDC_LIST_DEVICES, line);
     EXPECT_EQ(DialogAccess::Send(h.Dlg(), std::string(17, 'X')), 0);
     h.DoubleClick(IDC_LIST_DEVICES);
-    EXPECT_EQ(h.Status(0),
-              FormatInterfaceText(h.InterfaceText(94).c_str(), {"Twin", 192, 168, 0, 32}));
+    EXPECT_EQ(h.Status(0), FormatInterfaceText(h.InterfaceText(Text::ReaderAddressLine).c_str(),
+                                               {"Twin", 192, 168, 0, 32}));
   }
   EXPECT_EQ(first.Datagrams().size(), 2u);
   EXPECT_TRUE(late.Datagrams().empty());
@@ -133,7 +133,8 @@ TEST(DiscoveryDlg, ReaderIsAddressedWhereItAnsweredFromNotWhereItsRecordSays) {
   EXPECT_EQ(DialogAccess::Send(h.Dlg(), std::string(17, 'X')), 0);
   ASSERT_EQ(reader.Datagrams().size(), 1u);
   EXPECT_EQ(reader.Datagrams()[0].port, 24680);
-  EXPECT_EQ(h.Status(0), FormatInterfaceText(h.InterfaceText(88).c_str(), {10, 0, 0, 7}));
+  EXPECT_EQ(h.Status(0),
+            FormatInterfaceText(h.InterfaceText(Text::SentToAddress).c_str(), {10, 0, 0, 7}));
 }
 
 TEST(DiscoveryDlg, DoubleClickShowsLabelAndAddressInPartZeroAndTitle) {
@@ -155,8 +156,8 @@ TEST(DiscoveryDlg, DoubleClickShowsLabelAndAddressInPartZeroAndTitle) {
   b.Clear();
   h.Select(IDC_LIST_DEVICES, LineOf(h, "Bravo"));
   h.DoubleClick(IDC_LIST_DEVICES);
-  const std::string expected =
-      FormatInterfaceText(h.InterfaceText(94).c_str(), {"Bravo", 172, 16, 5, 200});
+  const std::string expected = FormatInterfaceText(h.InterfaceText(Text::ReaderAddressLine).c_str(),
+                                                   {"Bravo", 172, 16, 5, 200});
   EXPECT_EQ(h.Status(0), expected);
   EXPECT_EQ(h.Title(), expected);
   EXPECT_EQ(h.Dlg().SelectedDevice().ipAddr, MakeNetAddr(172, 16, 5, 200));
@@ -255,7 +256,8 @@ TEST_F(NetworkSettings, HeaderThenRecordGoToTheDiscoveryPort) {
   EXPECT_EQ(Hex(record.substr(88, 4)), "28 23 00 00");  // 9000
   EXPECT_EQ(Hex(record.substr(92, 4)), "01 00 00 00");
 
-  EXPECT_EQ(status.Part(0), (std::vector<std::string>{h_.InterfaceText(81), h_.InterfaceText(81)}));
+  EXPECT_EQ(status.Part(0),
+            (std::vector<std::string>{h_.InterfaceText(Text::Sent), h_.InterfaceText(Text::Sent)}));
   EXPECT_TRUE(status.Part(1).empty());
   EXPECT_EQ(h_.Status(1), part1);
   EXPECT_EQ(h_.TakeTrace(), (std::vector<std::string>{"MspSendCmd_t:17", "DISCOVER_DEV_T:96"}));
@@ -274,7 +276,7 @@ TEST_F(NetworkSettings, ListsWithoutSelectionSendMinusOne) {
   EXPECT_EQ(Hex(record.substr(92, 4)), "FF FF FF FF");
 }
 
-TEST_F(NetworkSettings, WithoutSelectedReaderShowsText87AndZeroesTheSelectedRecord) {
+TEST_F(NetworkSettings, WithoutSelectedReaderShowsNoReaderSelectedAndZeroesTheSelectedRecord) {
   h_.DoubleClick(IDC_LIST_DEVICES);
   ASSERT_EQ(h_.Dlg().SelectedDevice().ipAddr, MakeNetAddr(192, 168, 0, 21));
   h_.Select(IDC_LIST_DEVICES, -1);
@@ -283,7 +285,7 @@ TEST_F(NetworkSettings, WithoutSelectedReaderShowsText87AndZeroesTheSelectedReco
 
   StatusRecorder status(h_);
   h_.Click(IDC_BTN_SET_NETWORK);
-  EXPECT_EQ(status.Part(0), std::vector<std::string>{h_.InterfaceText(87)});
+  EXPECT_EQ(status.Part(0), std::vector<std::string>{h_.InterfaceText(Text::NoReaderSelected)});
   EXPECT_TRUE(reader_.Datagrams().empty());
   EXPECT_TRUE(h_.TakeTrace().empty());
   const auto zero = EncodeDiscoverDev(h_.Dlg().SelectedDevice());
@@ -295,7 +297,7 @@ TEST_F(NetworkSettings, ReplyThirtyThreeConfirms) {
     if (r.bytes.size() == 96) reader_.SendToTool(Reply(33, ""), kToolAddress);
   });
   h_.Click(IDC_BTN_SET_NETWORK);
-  EXPECT_EQ(h_.Status(0), h_.InterfaceText(75));
+  EXPECT_EQ(h_.Status(0), h_.InterfaceText(Text::SetSuccessfully));
 }
 
 }  // namespace

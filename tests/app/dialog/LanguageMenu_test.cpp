@@ -12,6 +12,7 @@
 
 #include "app/Captions.h"
 #include "i18n/TranslationTable.h"
+#include "tests/app/CaptionTable.h"
 #include "tests/support/DialogHarness.h"
 
 using testing_support::DialogHarness;
@@ -28,9 +29,9 @@ const std::string kChineseSettings =
     "[Version_Info]\r\nVersion=20171001\r\n[themes]\r\nlanguage=1\r\n";
 
 // Lines of the built language.csv that keep only their Chinese field in the harness's copy: the
-// caption of Output format (15) and the first item of Network mode (49).
-constexpr int kChineseOnlyCaption = 15;
-constexpr int kChineseOnlyItem = 49;
+// caption of Output format and the first item of Network mode.
+constexpr int kChineseOnlyCaption = TextSlot(Text::OutputFormat);
+constexpr int kChineseOnlyItem = TextSlot(Text::StaticIp);
 
 std::string WithoutSecondField(const std::string& csv, std::initializer_list<int> lines) {
   std::string out;
@@ -64,6 +65,8 @@ class LanguageSwitchDlg : public ::testing::Test {
     ASSERT_EQ(platform::ControlAt(h_.Window(), kSurface, h_.Host().DialogBaseUnits()), nullptr);
   }
   // Field 2 where the line has one, else field 1.
+  std::string English(Text text) const { return English(TextSlot(text)); }
+  std::string Chinese(Text text) const { return Chinese(TextSlot(text)); }
   std::string English(int line) const {
     const std::string* text = csv_.Field(static_cast<std::uint32_t>(line), 2);
     if (!text) text = csv_.Field(static_cast<std::uint32_t>(line), 1);
@@ -86,22 +89,28 @@ TEST_F(LanguageSwitchDlg, EnglishWritesTheSettingsAndShowsEveryEnglishText) {
   EXPECT_EQ(h_.Folder().Read("config.ini"), kEnglishSettings);
   EXPECT_EQ(h_.Dlg().TextLanguage(), 2u);
   EXPECT_EQ(h_.Dlg().MenuLanguage(), 2u);
-  EXPECT_EQ(h_.Title(), English(93));
-  for (const CaptionEntry& c : DialogCaptions()) {
-    EXPECT_EQ(h_.Text(c.controlId), English(c.textNumber)) << c.controlId;
+  EXPECT_EQ(h_.Title(), English(Text::WindowTitle));
+  for (const auto& [id, text] : testing_support::kCaptionTable) {
+    EXPECT_EQ(h_.Text(id), English(text)) << id;
   }
   EXPECT_EQ(h_.Text(1083), Chinese(kChineseOnlyCaption)) << "a line without a second field";
   EXPECT_NE(h_.Text(1084), Chinese(kChineseOnlyCaption + 1));
 
   // Translated items in English, the fixed ones unchanged.
-  EXPECT_EQ(h_.Items(1012), (std::vector<std::string>{Chinese(kChineseOnlyItem), English(50)}));
-  EXPECT_EQ(h_.Items(1020), (std::vector<std::string>{English(57), English(56)}));
-  EXPECT_EQ(h_.Items(1026), (std::vector<std::string>{English(66), English(65)}));
-  EXPECT_EQ(h_.Items(1067), (std::vector<std::string>{English(89), English(78), English(90),
-                                                      English(91), "ASCII"}));
-  EXPECT_EQ(h_.Items(1055), (std::vector<std::string>{"8H10D", English(78), "2H3D+4H5D"}));
-  EXPECT_EQ(h_.Items(1025), (std::vector<std::string>{"0", English(58), English(59)}));
-  EXPECT_EQ(h_.Items(1031), (std::vector<std::string>{English(63), English(64)}));
+  EXPECT_EQ(h_.Items(1012),
+            (std::vector<std::string>{Chinese(kChineseOnlyItem), English(Text::Dhcp)}));
+  EXPECT_EQ(h_.Items(1020), (std::vector<std::string>{English(Text::NoCarriageReturn),
+                                                      English(Text::WithCarriageReturn)}));
+  EXPECT_EQ(h_.Items(1026),
+            (std::vector<std::string>{English(Text::Auto), English(Text::AlwaysOn)}));
+  EXPECT_EQ(h_.Items(1067),
+            (std::vector<std::string>{English(Text::Hexadecimal), English(Text::Decimal),
+                                      English(Text::Bcd), English(Text::RawData), "ASCII"}));
+  EXPECT_EQ(h_.Items(1055),
+            (std::vector<std::string>{"8H10D", English(Text::Decimal), "2H3D+4H5D"}));
+  EXPECT_EQ(h_.Items(1025), (std::vector<std::string>{"0", English(Text::RestartDaily),
+                                                      English(Text::RestartWeekly)}));
+  EXPECT_EQ(h_.Items(1031), (std::vector<std::string>{English(Text::On), English(Text::Off)}));
   EXPECT_EQ(h_.Items(1062).front(), "0");
   EXPECT_EQ(h_.Items(1062).size(), 51u);
   EXPECT_EQ(h_.Items(1037), (std::vector<std::string>{"\xB0\xA2\xC0\xEF", "\xB0\xD9\xB6\xC8"}));
@@ -164,11 +173,12 @@ TEST_F(LanguageSwitchDlg, ChineseAgainAfterEnglish) {
   ASSERT_EQ(h_.RightClick(kSurface, ID_LANGUAGE_ENGLISH), platform::InputResult::Ok);
   ASSERT_EQ(h_.RightClick(kSurface, ID_LANGUAGE_CHINESE), platform::InputResult::Ok);
   EXPECT_EQ(h_.Folder().Read("config.ini"), kChineseSettings);
-  EXPECT_EQ(h_.Title(), Chinese(93));
-  for (const CaptionEntry& c : DialogCaptions()) {
-    EXPECT_EQ(h_.Text(c.controlId), Chinese(c.textNumber)) << c.controlId;
+  EXPECT_EQ(h_.Title(), Chinese(Text::WindowTitle));
+  for (const auto& [id, text] : testing_support::kCaptionTable) {
+    EXPECT_EQ(h_.Text(id), Chinese(text)) << id;
   }
-  EXPECT_EQ(h_.Items(1012), (std::vector<std::string>{Chinese(49), Chinese(50)}));
+  EXPECT_EQ(h_.Items(1012),
+            (std::vector<std::string>{Chinese(Text::StaticIp), Chinese(Text::Dhcp)}));
 }
 
 TEST_F(LanguageSwitchDlg, TheLanguageInForceStillRewritesAndReapplies) {
@@ -176,7 +186,7 @@ TEST_F(LanguageSwitchDlg, TheLanguageInForceStillRewritesAndReapplies) {
   ASSERT_EQ(h_.RightClick(kSurface, ID_LANGUAGE_CHINESE), platform::InputResult::Ok);
   EXPECT_EQ(h_.Folder().Read("config.ini"), kChineseSettings);
   EXPECT_EQ(h_.Text(1039), "80");
-  EXPECT_EQ(h_.Title(), Chinese(93));
+  EXPECT_EQ(h_.Title(), Chinese(Text::WindowTitle));
 }
 
 TEST_F(LanguageSwitchDlg, ClosingTheMenuWithoutAChoiceChangesNothing) {
@@ -188,7 +198,7 @@ TEST_F(LanguageSwitchDlg, ClosingTheMenuWithoutAChoiceChangesNothing) {
   EXPECT_FALSE(h_.Folder().Exists("config.ini"));
   EXPECT_EQ(h_.Text(1039), "1234");
   EXPECT_EQ(h_.Selection(1016), 3);
-  EXPECT_EQ(h_.Title(), Chinese(93));
+  EXPECT_EQ(h_.Title(), Chinese(Text::WindowTitle));
   EXPECT_TRUE(h_.TakeTrace().empty()) << "no reload";
 }
 

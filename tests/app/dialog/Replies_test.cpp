@@ -60,7 +60,8 @@ std::string Le32(std::int32_t v) {
 class RepliesDlg : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_FALSE(h_.InterfaceText(75).empty()) << "language.csv missing beside the test program";
+    ASSERT_FALSE(h_.InterfaceText(Text::SetSuccessfully).empty())
+        << "language.csv missing beside the test program";
     h_.TakeTrace();
   }
   // Sends from the reader and delivers; returns the part 0 texts that the datagram set.
@@ -72,14 +73,14 @@ class RepliesDlg : public ::testing::Test {
               std::vector<std::string>{HexDump(bytes.data(), static_cast<int>(bytes.size()))});
     return status.Part(0);
   }
-  std::vector<std::string> Confirmed() const { return {h_.InterfaceText(75)}; }
+  std::vector<std::string> Confirmed() const { return {h_.InterfaceText(Text::SetSuccessfully)}; }
 
   DialogHarness h_;
   ScriptedReader reader_{h_.Segment(), Addr(192, 168, 0, 21)};
 };
 
 // Validation: each row is one datagram, the trace lines it gives and whether it reaches the
-// dispatch (reply 7 puts text 75 into part 0).
+// dispatch (reply 7 puts Text::SetSuccessfully into part 0).
 struct Validation {
   const char* name;
   std::string datagram;
@@ -148,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Validation>& info) { return info.param.name; });
 
 // Replies that only confirm, and identifiers that the tool ignores.
-TEST_F(RepliesDlg, ConfirmingRepliesShowText75AndOthersNothing) {
+TEST_F(RepliesDlg, ConfirmingRepliesShowSetSuccessfullyAndOthersNothing) {
   struct Row {
     int cmdId;
     std::string data;
@@ -365,14 +366,16 @@ TEST_F(ReaderSession, SetCommandSendsHeaderPauseAndDataAndTheEchoConfirms) {
   ASSERT_EQ(arrivals.size(), 2u);
   EXPECT_GE(arrivals[1] - arrivals[0], std::chrono::milliseconds(10));
 
-  const std::string sentTo = FormatInterfaceText(h_.InterfaceText(88).c_str(), {192, 168, 0, 21});
-  EXPECT_EQ(status.Part(0), (std::vector<std::string>{sentTo, sentTo, h_.InterfaceText(75)}));
+  const std::string sentTo =
+      FormatInterfaceText(h_.InterfaceText(Text::SentToAddress).c_str(), {192, 168, 0, 21});
+  EXPECT_EQ(status.Part(0),
+            (std::vector<std::string>{sentTo, sentTo, h_.InterfaceText(Text::SetSuccessfully)}));
   EXPECT_EQ(status.Part(1),
             (std::vector<std::string>{HexDump(header.data(), 17), HexDump(data.data(), 20),
                                       HexDump(Reply(39, data).data(), 37)}));
 }
 
-TEST_F(ReaderSession, SetCommandWithoutSelectionShowsText87Twice) {
+TEST_F(ReaderSession, SetCommandWithoutSelectionShowsNoReaderSelectedTwice) {
   AnswerReads("");
   h_.Click(IDC_BTN_GET_PARAMS);
   ASSERT_TRUE(h_.Enabled(IDC_BTN_SET_LIGHT));
@@ -380,7 +383,8 @@ TEST_F(ReaderSession, SetCommandWithoutSelectionShowsText87Twice) {
   reader_.Clear();
   StatusRecorder status(h_);
   h_.Click(IDC_BTN_SET_LIGHT);
-  EXPECT_EQ(status.Part(0), (std::vector<std::string>{h_.InterfaceText(87), h_.InterfaceText(87)}));
+  EXPECT_EQ(status.Part(0), (std::vector<std::string>{h_.InterfaceText(Text::NoReaderSelected),
+                                                      h_.InterfaceText(Text::NoReaderSelected)}));
   EXPECT_TRUE(reader_.Datagrams().empty());
 }
 

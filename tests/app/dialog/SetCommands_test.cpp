@@ -84,7 +84,7 @@ TEST_P(EchoDlg, EverySetButtonSendsBackItsSectionUnchanged) {
   ParamReader reader(h.Segment(), record);
   SelectReader(h);
   GetParameters(h);
-  ASSERT_EQ(h.Status(0), h.InterfaceText(76));
+  ASSERT_EQ(h.Status(0), h.InterfaceText(Text::ParametersRead));
 
   for (const SetButton& b : kSetButtons) {
     SCOPED_TRACE("cmdId " + std::to_string(b.cmdId));
@@ -101,7 +101,7 @@ TEST_P(EchoDlg, EverySetButtonSendsBackItsSectionUnchanged) {
     } else {
       EXPECT_LT(c.gapMs, 9.0);
     }
-    EXPECT_EQ(h.Status(0), h.InterfaceText(75));
+    EXPECT_EQ(h.Status(0), h.InterfaceText(Text::SetSuccessfully));
   }
 }
 
@@ -602,8 +602,9 @@ TEST(WiegandInvalidDlg, NotAnIntegerPromptsAndKeepsTheMembers) {
   EXPECT_EQ(Hex(reader.Commands()[0].payload), Hex(Bytes({21, 0, 0, 0, 3, 0, 0, 0})));
 }
 
-// No line selected in the device list: both sends of every command show text 87, none leaves.
-TEST(NoReaderDlg, EverySetButtonSendsNothingAndShowsText87Twice) {
+// No line selected in the device list: both sends of every command show Text::NoReaderSelected,
+// none leaves.
+TEST(NoReaderDlg, EverySetButtonSendsNothingAndShowsNoReaderSelectedTwice) {
   DialogHarness h;
   ParamReader reader(h.Segment(), RecordA());
   h.Dlg().ShowParameters(RecordA());
@@ -613,7 +614,7 @@ TEST(NoReaderDlg, EverySetButtonSendsNothingAndShowsText87Twice) {
     SCOPED_TRACE("cmdId " + std::to_string(b.cmdId));
     const auto before = bar->Version();
     Press(h, b.button);
-    EXPECT_EQ(h.Status(0), h.InterfaceText(87));
+    EXPECT_EQ(h.Status(0), h.InterfaceText(Text::NoReaderSelected));
     EXPECT_EQ(bar->Version() - before, 2u);
   }
   EXPECT_EQ(reader.DatagramCount(), 0u);

@@ -37,8 +37,8 @@ struct LanguageFileCase {
   const char* name;
   std::string contents;  // empty name of file: no file at all
   bool present;
-  std::string expectedTitle;   // text 93
-  std::string expectedSearch;  // text 2
+  std::string expectedTitle;   // Text::WindowTitle
+  std::string expectedSearch;  // Text::SearchDevices
 };
 
 class LanguageFileDlg : public ::testing::TestWithParam<LanguageFileCase> {};

@@ -50,7 +50,7 @@ TEST_P(ShowRecordDlg, EveryFieldAppearsInItsControl) {
   EXPECT_EQ(h.SelectedText(IDC_COMBO_STOP_BITS), std::to_string(record.stopBits));
   for (int id : kRecordButtons) EXPECT_TRUE(h.Enabled(id)) << id;
   for (int id : kVersionedQr) EXPECT_TRUE(h.Enabled(id)) << id;
-  EXPECT_EQ(h.Status(0), h.InterfaceText(76));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::ParametersRead));
   EXPECT_EQ(h.Dlg().ParametersReceived(), 1);
   EXPECT_EQ(h.Dlg().ClientVersion(), 1);
 }
@@ -89,14 +89,14 @@ TEST(GetParametersDlg, SendsVersionThenReadAllAsHeadersOnly) {
   EXPECT_TRUE(h.Enabled(IDC_BTN_GET_PARAMS));
 }
 
-TEST(GetParametersDlg, NoReaderSelectedSendsNothingAndShowsText87ForEachRequest) {
+TEST(GetParametersDlg, NoReaderSelectedSendsNothingAndShowsNoReaderSelectedForEachRequest) {
   DialogHarness h;
   ParamReader reader(h.Segment(), RecordA());
   platform::Window* bar = h.Control(IDC_STATUS_BAR);
   const auto before = bar->Version();
   GetParameters(h);
   EXPECT_EQ(reader.DatagramCount(), 0u);
-  EXPECT_EQ(h.Status(0), h.InterfaceText(87));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::NoReaderSelected));
   EXPECT_EQ(bar->Version() - before, 2u);
   EXPECT_TRUE(h.Enabled(IDC_BTN_GET_PARAMS));
   EXPECT_FALSE(h.Enabled(IDC_BTN_SET_LIGHT));
@@ -286,7 +286,7 @@ TEST_P(FieldDisplayDlg, ShowsTheFieldAsItsControlCan) {
   SelectReader(h);
   const int before = h.Selection(row.expected.id);
   GetParameters(h);
-  ASSERT_EQ(h.Status(0), h.InterfaceText(76));
+  ASSERT_EQ(h.Status(0), h.InterfaceText(Text::ParametersRead));
   switch (row.expected.kind) {
     case Shows::Selection:
       EXPECT_EQ(h.Selection(row.expected.id),

@@ -46,7 +46,7 @@ void ExpectStillReceiving(DialogHarness& h, ScriptedReader& reader) {
   const std::string confirm = Reply(9, "");
   reader.SendToTool(confirm, kToolAddress);
   h.Pump();
-  EXPECT_EQ(h.Status(0), h.InterfaceText(75));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::SetSuccessfully));
   EXPECT_EQ(h.Status(1), HexDump(confirm.data(), static_cast<int>(confirm.size())));
 }
 
@@ -71,7 +71,8 @@ std::string DatagramOf(std::size_t size) {
 TEST_P(DatagramSize, IsDumpedTracedAndLeavesTheSocketWorking) {
   const Size& row = GetParam();
   DialogHarness h;
-  ASSERT_FALSE(h.InterfaceText(75).empty()) << "language.csv missing beside the test program";
+  ASSERT_FALSE(h.InterfaceText(Text::SetSuccessfully).empty())
+      << "language.csv missing beside the test program";
   ScriptedReader reader(h.Segment(), Addr(192, 168, 0, 21));
   const std::string part0 = h.Status(0);
   const std::string part1 = h.Status(1);
@@ -85,7 +86,7 @@ TEST_P(DatagramSize, IsDumpedTracedAndLeavesTheSocketWorking) {
   EXPECT_EQ(h.Status(1),
             row.dumped ? HexDump(datagram.data(), static_cast<int>(datagram.size())) : part1);
   const bool dispatched = row.bytes >= PACKAGE_HEADER_LEN && row.dumped;
-  EXPECT_EQ(h.Status(0), dispatched ? h.InterfaceText(75) : part0);
+  EXPECT_EQ(h.Status(0), dispatched ? h.InterfaceText(Text::SetSuccessfully) : part0);
   const auto trace = h.TakeTrace();
   if (std::string(row.trace).empty()) {
     EXPECT_TRUE(trace.empty()) << trace.size();
@@ -121,7 +122,7 @@ TEST(NetworkInputDlg, BurstOfEverySizeIsTakenOneDatagramPerNotification) {
   }
   h.Pump();
   EXPECT_EQ(status.Part(1), dumps);
-  EXPECT_EQ(status.Part(0), std::vector<std::string>(3, h.InterfaceText(75)));
+  EXPECT_EQ(status.Part(0), std::vector<std::string>(3, h.InterfaceText(Text::SetSuccessfully)));
 }
 
 // --- Sync codes: anything but "XXXX" in the first four bytes is dropped. ---
@@ -210,10 +211,10 @@ TEST_P(EveryChecksum, OnlyTheRightByteIsAccepted) {
   if (row.cmdId == 3) {
     EXPECT_EQ(h.Dlg().Devices().size(), 1u);
   } else if (row.cmdId == 31) {
-    EXPECT_EQ(h.Status(0), h.InterfaceText(76));
+    EXPECT_EQ(h.Status(0), h.InterfaceText(Text::ParametersRead));
     EXPECT_TRUE(h.Enabled(IDC_BTN_SET_NETWORK));
   } else {
-    EXPECT_EQ(h.Status(0), h.InterfaceText(75));
+    EXPECT_EQ(h.Status(0), h.InterfaceText(Text::SetSuccessfully));
   }
 }
 
@@ -269,7 +270,7 @@ TEST(NetworkInputDlg, UnaskedRepliesAreTakenFromAnySender) {
 
   stranger.SendToTool(Reply(31, Pattern(720, 1)), kToolAddress);
   h.Pump();
-  EXPECT_EQ(h.Status(0), h.InterfaceText(76));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::ParametersRead));
   EXPECT_TRUE(h.Enabled(IDC_BTN_SET_NETWORK));
   EXPECT_TRUE(stranger.Datagrams().empty()) << "the tool never answers a reply";
 }
@@ -323,8 +324,8 @@ TEST(NetworkInputDlg, FloodOfDiscoveryRepliesKeepsTheToolResponsive) {
   ASSERT_EQ(platform::UserDoubleClick(h.Window(), IDC_LIST_DEVICES), platform::InputResult::Ok);
   const auto clickAt = Clock::now();
   std::size_t until = 0;
-  const std::string expected =
-      FormatInterfaceText(h.InterfaceText(94).c_str(), {FloodLabel(0).c_str(), 10, 1, 0, 1});
+  const std::string expected = FormatInterfaceText(h.InterfaceText(Text::ReaderAddressLine).c_str(),
+                                                   {FloodLabel(0).c_str(), 10, 1, 0, 1});
   while (h.Status(0) != expected) {
     ASSERT_TRUE(h.Loop().DispatchOne());
     ASSERT_LE(++until, 4u) << "the click waited behind the flood";
@@ -347,7 +348,7 @@ TEST(NetworkInputDlg, FloodOfDiscoveryRepliesKeepsTheToolResponsive) {
   const auto searchAt = Clock::now();
   h.Click(IDC_BTN_SEARCH);
   const auto searchTook = Clock::now() - searchAt;
-  EXPECT_EQ(h.Status(0), h.InterfaceText(81));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::Sent));
   EXPECT_TRUE(h.Items(IDC_LIST_DEVICES).empty());
   EXPECT_TRUE(h.Dlg().Devices().empty());
   EXPECT_LT(searchTook, std::chrono::seconds(5));
@@ -445,7 +446,8 @@ TEST_P(VanishMidCommand, LeavesNoMessageAndTheSocketRegistered) {
   // Both datagrams were sent (UDP does not know the reader has gone); nothing else is said.
   const auto part0 = status.Part(0);
   ASSERT_FALSE(part0.empty());
-  const std::string sent = FormatInterfaceText(h.InterfaceText(88).c_str(), {192, 168, 0, 40});
+  const std::string sent =
+      FormatInterfaceText(h.InterfaceText(Text::SentToAddress).c_str(), {192, 168, 0, 40});
   EXPECT_EQ(part0, std::vector<std::string>(2, sent));
   EXPECT_EQ(gone.requests, 1);
   EXPECT_EQ(h.Dlg().SocketReady(), 1);

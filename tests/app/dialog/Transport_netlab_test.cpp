@@ -69,7 +69,8 @@ TEST(UdpSocketNetlab, DialogBindsTheCommandPortWithBroadcastAndItsSearchReachesA
   lab.Within(tool, [&] { dlg->Create(IDD_KESTRIVAL_DIALOG); });
   loop.RunUntilIdle();
   ASSERT_EQ(dlg->SocketReady(), 1);
-  EXPECT_EQ(dlg->m_hWnd->Child(IDC_STATUS_BAR)->PartText(0), dlg->InterfaceText(85));
+  EXPECT_EQ(dlg->m_hWnd->Child(IDC_STATUS_BAR)->PartText(0),
+            dlg->InterfaceText(Text::NetworkReady));
 
   // The command port is the dialog's now.
   auto second = lab.Within(tool, [&] {
@@ -79,10 +80,10 @@ TEST(UdpSocketNetlab, DialogBindsTheCommandPortWithBroadcastAndItsSearchReachesA
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(second->Bind({0, 24680}), Error::AddrInUse);
 
-  // The broadcast needs SO_BROADCAST: without it the send fails and text 80 shows.
+  // The broadcast needs SO_BROADCAST: without it the send fails and Text::SendFailed shows.
   ASSERT_EQ(platform::UserClick(dlg->m_hWnd, IDC_BTN_SEARCH), platform::InputResult::Ok);
   loop.RunUntilIdle();
-  EXPECT_EQ(dlg->m_hWnd->Child(IDC_STATUS_BAR)->PartText(0), dlg->InterfaceText(81));
+  EXPECT_EQ(dlg->m_hWnd->Child(IDC_STATUS_BAR)->PartText(0), dlg->InterfaceText(Text::Sent));
 
   const auto deadline = std::chrono::steady_clock::now() + 5s;
   while (!peer->Readable() && std::chrono::steady_clock::now() < deadline) net.Wait(100ms);

@@ -27,11 +27,11 @@ using testing_support::Reply;
 using testing_support::ScriptedReader;
 
 std::string PortsText(const DialogHarness& h) {
-  return FormatInterfaceText(h.InterfaceText(92).c_str(), {24680, 24582});
+  return FormatInterfaceText(h.InterfaceText(Text::PortLine).c_str(), {24680, 24582});
 }
 
 std::string SentToText(const DialogHarness& h, int a, int b, int c, int d) {
-  return FormatInterfaceText(h.InterfaceText(88).c_str(), {a, b, c, d});
+  return FormatInterfaceText(h.InterfaceText(Text::SentToAddress).c_str(), {a, b, c, d});
 }
 
 std::string HeaderBytes(int cmdId, const std::string& data) {
@@ -52,11 +52,13 @@ void AddDevice(DialogHarness& h, const std::string& label, std::uint32_t from) {
 
 TEST(TransportDlg, StartUpBindsTheCommandPortAndReportsReady) {
   DialogHarness h;
-  ASSERT_FALSE(h.InterfaceText(85).empty()) << "language.csv missing beside the test program";
+  ASSERT_FALSE(h.InterfaceText(Text::NetworkReady).empty())
+      << "language.csv missing beside the test program";
   EXPECT_EQ(h.Dlg().SocketReady(), 1);
-  EXPECT_EQ(h.Status(0), h.InterfaceText(85));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::NetworkReady));
   EXPECT_EQ(h.Status(1), PortsText(h));
-  EXPECT_NE(h.Status(1), h.InterfaceText(92)) << "text 92 must be formatted with the two ports";
+  EXPECT_NE(h.Status(1), h.InterfaceText(Text::PortLine))
+      << "Text::PortLine must be formatted with the two ports";
 
   // The port is taken by the tool now, and a datagram to it reaches the dialog.
   Error e = Error::None;
@@ -66,15 +68,15 @@ TEST(TransportDlg, StartUpBindsTheCommandPortAndReportsReady) {
   ScriptedReader reader(h.Segment(), Addr(192, 168, 0, 21));
   reader.SendToTool(Reply(7, ""), kToolAddress);
   h.Pump();
-  EXPECT_EQ(h.Status(0), h.InterfaceText(75));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::SetSuccessfully));
 }
 
-// Every failure of the set-up leaves the socket unusable: the flag stays 0, Search shows text 79
-// and keeps the list, and a send reports text 80.
+// Every failure of the set-up leaves the socket unusable: the flag stays 0, Search shows
+// Text::NetworkNotReady and keeps the list, and a send reports Text::SendFailed.
 struct SetupFailure {
   const char* name;
   void (*inject)(DialogHarness&, std::unique_ptr<platform::net::VirtualSocket>& blocker);
-  int part0Text;
+  Text part0Text;
   bool portsLineShown;
 };
 
@@ -103,14 +105,14 @@ TEST_P(TransportSetupFailure, ReportsItAndLeavesTheToolWithoutSocket) {
   ASSERT_EQ(h.Items(IDC_LIST_DEVICES), std::vector<std::string>{"Lobby"});
   ScriptedReader reader(h.Segment(), Addr(192, 168, 0, 21));
   h.Click(IDC_BTN_SEARCH);
-  EXPECT_EQ(h.Status(0), h.InterfaceText(79));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::NetworkNotReady));
   EXPECT_EQ(h.Items(IDC_LIST_DEVICES), std::vector<std::string>{"Lobby"});
   EXPECT_EQ(h.Dlg().Devices().size(), 1u);
   EXPECT_TRUE(reader.Datagrams().empty());
 
   h.Select(IDC_LIST_DEVICES, 0);
   EXPECT_EQ(DialogAccess::Send(h.Dlg(), HeaderBytes(30, "")), -1);
-  EXPECT_EQ(h.Status(0), h.InterfaceText(80));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::SendFailed));
   EXPECT_TRUE(reader.Datagrams().empty());
 }
 
@@ -121,12 +123,12 @@ INSTANTIATE_TEST_SUITE_P(
                      [](DialogHarness& h, std::unique_ptr<platform::net::VirtualSocket>&) {
                        h.ToolHost().FailStartup(true);
                      },
-                     82, false},
+                     Text::CannotStartSockets, false},
         SetupFailure{"SocketCannotBeCreated",
                      [](DialogHarness& h, std::unique_ptr<platform::net::VirtualSocket>&) {
                        h.ToolHost().FailCreateUdp(Error::NoBuffers);
                      },
-                     83, false},
+                     Text::CannotCreateSocket, false},
         SetupFailure{"CommandPortTaken",
                      [](DialogHarness& h, std::unique_ptr<platform::net::VirtualSocket>& blocker) {
                        Error e = Error::None;
@@ -134,10 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
                        ASSERT_NE(blocker, nullptr);
                        ASSERT_EQ(blocker->Bind({0, 24680}), Error::None);
                      },
-                     84, true}),
+                     Text::CannotBindPort, true}),
     [](const ::testing::TestParamInfo<SetupFailure>& info) { return info.param.name; });
 
-TEST(TransportDlg, NoSelectionShowsText87ForEachDatagramAndSendsNothing) {
+TEST(TransportDlg, NoSelectionShowsNoReaderSelectedForEachDatagramAndSendsNothing) {
   DialogHarness h;
   ScriptedReader reader(h.Segment(), Addr(192, 168, 0, 21));
   AnswerSearches(reader, DiscoveryRecord("Lobby"));
@@ -150,7 +152,8 @@ TEST(TransportDlg, NoSelectionShowsText87ForEachDatagramAndSendsNothing) {
   EXPECT_EQ(DialogAccess::Send(h.Dlg(), HeaderBytes(6, data)), -1);
   EXPECT_EQ(DialogAccess::Send(h.Dlg(), data), -1);
   h.Pump();
-  EXPECT_EQ(status.Part(0), (std::vector<std::string>{h.InterfaceText(87), h.InterfaceText(87)}));
+  EXPECT_EQ(status.Part(0), (std::vector<std::string>{h.InterfaceText(Text::NoReaderSelected),
+                                                      h.InterfaceText(Text::NoReaderSelected)}));
   EXPECT_TRUE(status.Part(1).empty());
   EXPECT_TRUE(reader.Datagrams().empty());
 }
@@ -221,7 +224,7 @@ struct ReceivedDatagram {
   const char* name;
   std::string bytes;
   bool shown;         // part 1 shows its dump
-  bool confirmed;     // text 75 in part 0
+  bool confirmed;     // Text::SetSuccessfully in part 0
   const char* trace;  // what the trace line holds (empty: no line expected)
 };
 
@@ -249,7 +252,7 @@ TEST_P(TransportReceive, DumpsEveryDatagramTheSocketDelivers) {
   } else {
     EXPECT_EQ(h.Status(1), before1);
   }
-  EXPECT_EQ(h.Status(0), row.confirmed ? h.InterfaceText(75) : before0);
+  EXPECT_EQ(h.Status(0), row.confirmed ? h.InterfaceText(Text::SetSuccessfully) : before0);
   const auto trace = h.TakeTrace();
   if (std::string(row.trace).empty()) {
     EXPECT_TRUE(trace.empty());
@@ -261,7 +264,7 @@ TEST_P(TransportReceive, DumpsEveryDatagramTheSocketDelivers) {
   // The socket still works: the next datagram is received and handled as usual.
   reader.SendToTool(Reply(9, ""), kToolAddress);
   h.Pump();
-  EXPECT_EQ(h.Status(0), h.InterfaceText(75));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::SetSuccessfully));
   EXPECT_EQ(h.Status(1), HexDump(Reply(9, "").data(), 17));
 }
 
@@ -301,7 +304,7 @@ TEST(TransportDlg, ReceiveErrorShowsNothingAndTheSocketStaysRegistered) {
   ScriptedReader reader(h.Segment(), Addr(192, 168, 0, 21));
   reader.SendToTool(Reply(11, ""), kToolAddress);
   h.Pump();
-  EXPECT_EQ(h.Status(0), h.InterfaceText(75));
+  EXPECT_EQ(h.Status(0), h.InterfaceText(Text::SetSuccessfully));
   EXPECT_EQ(h.Status(1), HexDump(Reply(11, "").data(), 17));
 }
 

@@ -1,0 +1,78 @@
+// Which interface text each captioned control of the dialog shows, written down independently of
+// the dialog's own caption table so that a swapped caption there fails the tests that use this.
+#pragma once
+
+#include <utility>
+
+#include "i18n/Text.h"
+
+namespace testing_support {
+
+inline constexpr std::pair<int, Text> kCaptionTable[] = {
+    {1000, Text::SearchDevices},
+    {1014, Text::GetCurrentParameters},
+    {1006, Text::Set},
+    {1018, Text::Set},
+    {1019, Text::Set},
+    {1021, Text::Set},
+    {1024, Text::Set},
+    {1027, Text::Set},
+    {1028, Text::Set},
+    {1030, Text::Set},
+    {1032, Text::Set},
+    {1035, Text::Set},
+    {1038, Text::Set},
+    {1052, Text::Set},
+    {1053, Text::Set},
+    {1060, Text::Set},
+    {1065, Text::Set},
+    {1066, Text::Set},
+    {1081, Text::NetworkParameters},
+    {1064, Text::IpAddress},
+    {1074, Text::SubnetMask},
+    {1076, Text::Gateway},
+    {1078, Text::DnsServer1},
+    {1080, Text::DnsServer2},
+    {1069, Text::NetworkMode},
+    {1075, Text::ServerAddress},
+    {1077, Text::ServerPort},
+    {1079, Text::HttpServerLanguage},
+    {1082, Text::FormatParameters},
+    {1083, Text::OutputFormat},
+    {1084, Text::CardInputFormat},
+    {1085, Text::HidCarriageReturn},
+    {1086, Text::LineFeed},
+    {1087, Text::SerialBaudRate},
+    {1088, Text::DataBits},
+    {1089, Text::StopBits},
+    {1090, Text::Parity},
+    {1091, Text::QrSerialOutputFormat},
+    {1092, Text::ExternalParameters},
+    {1093, Text::RestartSetting},
+    {1094, Text::WorkMode},
+    {1095, Text::Speaker},
+    {1096, Text::Light},
+    {1097, Text::BarcodeSettings},
+    {1098, Text::PrefixSuffixInputFormat},
+    {1099, Text::Prefix},
+    {1100, Text::Suffix},
+    {1101, Text::CardPrefixSuffixFormat},
+    {1102, Text::PrefixSuffixInputFormat},
+    {1103, Text::Prefix},
+    {1104, Text::SerialOutputFormat},
+    {1105, Text::Suffix},
+    {1106, Text::WiegandTiming},
+    {1107, Text::LowPulse},
+    {1108, Text::HighPulse},
+    {1109, Text::QrParameters},
+    {1110, Text::CardNumberFormat},
+    {1112, Text::UseCount},
+    {1111, Text::EncryptedLabel},
+    {1115, Text::NetworkProtocol},
+    {1117, Text::NtpAddress},
+    {1114, Text::BackupAddress},
+    {1113, Text::WorkMode},
+    {1116, Text::OutputFromDigit},
+};
+
+}  // namespace testing_support
