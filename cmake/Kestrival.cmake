@@ -22,6 +22,8 @@ function(kestrival_add_library name)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   kestrival_target_options(${name})
+  # The libraries are clean of shadowed names and of implicit narrowing; keep them so.
+  target_compile_options(${name} PRIVATE -Wshadow -Wconversion -Wno-sign-conversion)
 endfunction()
 
 # kestrival_add_test(name SOURCES src... LIBS lib... [LABELS l...] [TIMEOUT s] [RESOURCE_LOCK r])

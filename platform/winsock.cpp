@@ -205,7 +205,7 @@ u_long inet_addr(const char* text) {
       v = v * 10 + static_cast<unsigned long>(*p++ - '0');
       if (v > 255) return INADDR_NONE;
     }
-    parts[n++] = v;
+    parts[n++] = static_cast<u_long>(v);
     if (*p == '.' && n < 4) {
       ++p;
       continue;
