@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "params/Payloads.h"
 #include "tests/app/dialog/ParamReader.h"
 #include "tests/app/dialog/ParamRecords.h"
 
@@ -15,35 +16,12 @@ namespace {
 using testing_support::DialogHarness;
 using testing_support::Hex;
 
-struct SetButton {
-  int button;
-  std::int32_t cmdId;
-  std::uint16_t port;
-};
-
-constexpr SetButton kSetButtons[] = {
-    {IDC_BTN_SET_NETWORK, CMD_SET_NETWORK, DISCOVERY_PORT},
-    {IDC_BTN_SET_CLOUD, CMD_SET_CLOUD, COMMAND_PORT},
-    {IDC_BTN_SET_OUTPUT_FORMAT, CMD_SET_OUTPUT_FORMAT, COMMAND_PORT},
-    {IDC_BTN_SET_CARD_INPUT_FORMAT, CMD_SET_CARD_INPUT_FORMAT, COMMAND_PORT},
-    {IDC_BTN_SET_HID, CMD_SET_HID_FORMAT, COMMAND_PORT},
-    {IDC_BTN_SET_BAR_PREFIX, CMD_SET_BAR_PREFIX, COMMAND_PORT},
-    {IDC_BTN_SET_BAR_SUFFIX, CMD_SET_BAR_SUFFIX, COMMAND_PORT},
-    {IDC_BTN_SET_LIGHT, CMD_SET_LIGHT, COMMAND_PORT},
-    {IDC_BTN_SET_WORK_MODE, CMD_SET_WORK_MODE, COMMAND_PORT},
-    {IDC_BTN_SET_HIDDEN_CHOICE, CMD_SET_HIDDEN_CHOICE, COMMAND_PORT},
-    {IDC_BTN_SET_SPEAKER, CMD_SET_SPEAKER, COMMAND_PORT},
-    {IDC_BTN_SET_WIEGAND, CMD_SET_WIEGAND, COMMAND_PORT},
-    {IDC_BTN_SET_SERIAL, CMD_SET_SERIAL, COMMAND_PORT},
-    {IDC_BTN_SET_RESTART, CMD_SET_RESTART, COMMAND_PORT},
-    {IDC_BTN_SET_QR, CMD_SET_QR_PARAMS, COMMAND_PORT},
-    {IDC_BTN_SET_CARD_FIX, CMD_SET_CARD_FIX, COMMAND_PORT},
-};
+using testing_support::kSetCommandRows;
+using testing_support::SetCommandRow;
 
 // A click and the one command it sent; for a command without a pause the click is repeated (up
 // to three times) when a busy machine stretched the gap, and the shortest gap is kept.
-ReceivedCommand ClickSet(DialogHarness& h, ParamReader& reader, const SetButton& b) {
-  const CommandInfo* info = FindCommand(b.cmdId);
+ReceivedCommand ClickSet(DialogHarness& h, ParamReader& reader, const SetCommandRow& b) {
   ReceivedCommand best;
   for (int attempt = 0; attempt < 3; ++attempt) {
     reader.Clear();
@@ -55,7 +33,7 @@ ReceivedCommand ClickSet(DialogHarness& h, ParamReader& reader, const SetButton&
     }
     const ReceivedCommand& c = reader.Commands().front();
     if (attempt == 0 || c.gapMs < best.gapMs) best = c;
-    if (!info || info->pauseMs > 0 || best.gapMs < 9.0) break;
+    if (b.pauseMs > 0 || best.gapMs < 9.0) break;
   }
   return best;
 }
@@ -86,17 +64,14 @@ TEST_P(EchoDlg, EverySetButtonSendsBackItsSectionUnchanged) {
   GetParameters(h);
   ASSERT_EQ(h.Status(0), h.InterfaceText(Text::ParametersRead));
 
-  for (const SetButton& b : kSetButtons) {
-    SCOPED_TRACE("cmdId " + std::to_string(b.cmdId));
+  for (const SetCommandRow& b : kSetCommandRows) {
+    SCOPED_TRACE(b.name);
     const ReceivedCommand c = ClickSet(h, reader, b);
-    const SectionOf* s = FindSection(b.cmdId);
-    ASSERT_NE(s, nullptr);
     EXPECT_EQ(c.port, b.port);
-    ASSERT_EQ(c.payload.size(), s->payloadOffset + s->section.len);
-    EXPECT_EQ(Hex(c.payload.substr(s->payloadOffset)), Hex(SectionBytes(record, s->section)));
-    ExpectHeader(c, b.cmdId);
-    const int pause = FindCommand(b.cmdId)->pauseMs;
-    if (pause > 0) {
+    ASSERT_EQ(c.payload.size(), b.payloadLen);
+    EXPECT_EQ(Hex(c.payload.substr(b.SectionAt())), Hex(SectionBytes(record, b)));
+    ExpectHeader(c, b.request);
+    if (b.pauseMs > 0) {
       EXPECT_GE(c.gapMs, 9.0);
     } else {
       EXPECT_LT(c.gapMs, 9.0);
@@ -126,7 +101,7 @@ TEST(WriteThenReadDlg, EveryGroupWrittenIsShownByTheNextRead) {
   SetHiddenText(h, IDC_EDIT_CLOUD_TEXT3, "\xC3\xC5-3");  // 门-3 in GBK
   h.Select(IDC_COMBO_BAUD_RATE, 3);
   h.Control(IDC_IP_CLOUD_SERVER)->Send(IPM_SETADDRESS, 0, static_cast<LPARAM>(0x64400009));
-  for (const SetButton& b : kSetButtons) Press(h, b.button);
+  for (const SetCommandRow& b : kSetCommandRows) Press(h, b.button);
   h.Pump(5);
 
   DEV_PARAM_T expected = RecordB();
@@ -142,9 +117,9 @@ TEST(WriteThenReadDlg, EveryGroupWrittenIsShownByTheNextRead) {
   PutText(expected.cloudText3, sizeof expected.cloudText3, "\xE9\x97\xA8-3");
   expected.baudRate = 300;
   expected.cloudServerIp = MakeIp32(100, 64, 0, 9);
-  for (const SectionOf& s : kWrittenSections) {
-    SCOPED_TRACE("cmdId " + std::to_string(s.cmdId));
-    EXPECT_EQ(Hex(SectionBytes(reader.state, s.section)), Hex(SectionBytes(expected, s.section)));
+  for (const SetCommandRow& s : kSetCommandRows) {
+    SCOPED_TRACE(s.name);
+    EXPECT_EQ(Hex(SectionBytes(reader.state, s)), Hex(SectionBytes(expected, s)));
   }
 
   // Another record in the controls, then the read brings back what was written.
@@ -609,9 +584,9 @@ TEST(NoReaderDlg, EverySetButtonSendsNothingAndShowsNoReaderSelectedTwice) {
   ParamReader reader(h.Segment(), RecordA());
   h.Dlg().ShowParameters(RecordA());
   platform::Window* bar = h.Control(IDC_STATUS_BAR);
-  for (const SetButton& b : kSetButtons) {
-    if (b.cmdId == CMD_SET_NETWORK) continue;  // goes to the discovery port, not this routine
-    SCOPED_TRACE("cmdId " + std::to_string(b.cmdId));
+  for (const SetCommandRow& b : kSetCommandRows) {
+    if (b.request == CMD_SET_NETWORK) continue;  // goes to the discovery port, not this routine
+    SCOPED_TRACE(b.name);
     const auto before = bar->Version();
     Press(h, b.button);
     EXPECT_EQ(h.Status(0), h.InterfaceText(Text::NoReaderSelected));
