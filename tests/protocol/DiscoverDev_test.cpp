@@ -12,41 +12,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct OffsetRow {
-  const char* field;
-  std::size_t offset;
-  std::size_t size;
-  std::size_t expectedOffset;
-  std::size_t expectedSize;
-};
-
-OffsetRow MakeOffsetRow(const char* field, std::size_t offset, std::size_t size,
-                        std::size_t expectedOffset, std::size_t expectedSize) {
-  return {field, offset, size, expectedOffset, expectedSize};
-}
-
-#define ROW(f, off, w) \
-  MakeOffsetRow(#f, offsetof(DISCOVER_DEV_T, f), sizeof(DISCOVER_DEV_T::f), off, w)
-
-TEST(DiscoverDevTest, OffsetsAsPart23) {
-  const OffsetRow rows[] = {
-      ROW(devLabel, 0, 16),   ROW(netMode, 16, 4),  ROW(ipAddr, 20, 4), ROW(netMask, 24, 4),
-      ROW(gateway, 28, 4),    ROW(dns1, 32, 4),     ROW(dns2, 36, 4),   ROW(serverAddr, 40, 48),
-      ROW(serverPort, 88, 4), ROW(httpLang, 92, 4),
-  };
-  std::size_t next = 0;
-  for (const OffsetRow& row : rows) {
-    EXPECT_EQ(row.offset, row.expectedOffset) << row.field;
-    EXPECT_EQ(row.size, row.expectedSize) << row.field;
-    EXPECT_EQ(row.offset, next) << row.field << " leaves a gap";
-    next = row.offset + row.size;
-  }
-  EXPECT_EQ(next, 96u);
-  EXPECT_EQ(sizeof(DISCOVER_DEV_T), 96u);
-  EXPECT_EQ(sizeof(__DISCOVER_DEV), 96u);
-}
-#undef ROW
-
 TEST(IpAddressTest, TwoFormsOfOneAddress) {
   const Ip32 ip = MakeIp32(192, 168, 0, 1);
   EXPECT_EQ(ip.value, 0xC0A80001u);

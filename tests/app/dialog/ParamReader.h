@@ -182,11 +182,4 @@ inline void GetParameters(testing_support::DialogHarness& h) {
   h.Pump(5);
 }
 
-// Copies text into a fixed-width field, the rest zero.
-inline void PutText(char* field, std::size_t width, std::string_view text) {
-  ASSERT_LT(text.size(), width);
-  std::memset(field, 0, width);
-  std::memcpy(field, text.data(), text.size());
-}
-
 }  // namespace params_test

@@ -8,7 +8,7 @@
 
 #include "params/Payloads.h"
 #include "tests/app/dialog/ParamReader.h"
-#include "tests/app/dialog/ParamRecords.h"
+#include "tests/app/dialog/ShownRecord.h"
 
 namespace params_test {
 namespace {
