@@ -2,6 +2,7 @@
 #include "app/KestrivalDlg.h"
 
 #include "app/PaintMath.h"
+#include "app/SetCommandTable.h"
 #include "params/DevParam.h"
 
 CKestrivalDlg::CKestrivalDlg(CWnd* parent) : CDialogEx(IDD_KESTRIVAL_DIALOG, parent) {
@@ -76,55 +77,27 @@ void CKestrivalDlg::DoDataExchange(CDataExchange* dx) {
   DDX_Text(dx, IDC_EDIT_WG_HIGH, m_wgHighValue);
 }
 
+// Each Set button's click goes to the handler of its row in app/SetCommandTable.h.
+#define KESTRIVAL_ON_SET_BUTTON(button, handler, ...) ON_BN_CLICKED(button, handler)
+
 BEGIN_MESSAGE_MAP(CKestrivalDlg, CDialogEx)
   ON_WM_PAINT()
   ON_WM_QUERYDRAGICON()
   ON_BN_CLICKED(IDC_BTN_SEARCH, OnSearchDevices)
   ON_MESSAGE(WM_UDP_NOTIFY, OnUdpNotify)
-  ON_BN_CLICKED(IDC_BTN_SET_NETWORK, OnSetNetworkParams)
-  ON_BN_CLICKED(IDC_BTN_SET_OUTPUT_FORMAT, OnSetOutputFormat)
-  ON_BN_CLICKED(IDC_BTN_SET_CARD_INPUT_FORMAT, OnSetCardInputFormat)
-  ON_BN_CLICKED(IDC_BTN_SET_HID, OnSetHidFormat)
-  ON_BN_CLICKED(IDC_BTN_SET_CARD_FIX, OnSetCardPrefixSuffix)
-  ON_BN_CLICKED(IDC_BTN_SET_LIGHT, OnSetLight)
-  ON_BN_CLICKED(IDC_BTN_SET_SPEAKER, OnSetSpeaker)
-  ON_BN_CLICKED(IDC_BTN_SET_WORK_MODE, OnSetWorkMode)
-  ON_BN_CLICKED(IDC_BTN_SET_HIDDEN_CHOICE, OnSetHiddenChoice)
-  ON_BN_CLICKED(IDC_BTN_SET_WIEGAND, OnSetWiegand)
-  ON_BN_CLICKED(IDC_BTN_SET_CLOUD, OnSetCloud)
   ON_BN_CLICKED(IDC_BTN_GET_PARAMS, OnGetParameters)
-  ON_BN_CLICKED(IDC_BTN_SET_SERIAL, OnSetSerial)
-  ON_BN_CLICKED(IDC_BTN_SET_RESTART, OnSetRestart)
+  KESTRIVAL_SET_COMMANDS(KESTRIVAL_ON_SET_BUTTON)
   ON_EN_KILLFOCUS(IDC_EDIT_WG_LOW, OnKillFocusWiegandLow)
   ON_EN_KILLFOCUS(IDC_EDIT_WG_HIGH, OnKillFocusWiegandHigh)
-  ON_BN_CLICKED(IDC_BTN_SET_QR, OnSetQrParams)
-  ON_BN_CLICKED(IDC_BTN_SET_BAR_PREFIX, OnSetBarcodePrefix)
-  ON_BN_CLICKED(IDC_BTN_SET_BAR_SUFFIX, OnSetBarcodeSuffix)
   ON_WM_RBUTTONDOWN_HANDLER(OnRightButtonDown)
   ON_COMMAND(ID_LANGUAGE_CHINESE, OnLanguageChinese)
   ON_COMMAND(ID_LANGUAGE_ENGLISH, OnLanguageEnglish)
   ON_LBN_DBLCLK(IDC_LIST_DEVICES, OnDeviceListDblClk)
 END_MESSAGE_MAP()
 
-namespace {
+#undef KESTRIVAL_ON_SET_BUTTON
 
-// The Set buttons, in the order initialisation disables them.
-constexpr int kSetButtons[] = {IDC_BTN_SET_CLOUD,
-                               IDC_BTN_SET_SERIAL,
-                               IDC_BTN_SET_RESTART,
-                               IDC_BTN_SET_LIGHT,
-                               IDC_BTN_SET_SPEAKER,
-                               IDC_BTN_SET_WORK_MODE,
-                               IDC_BTN_SET_HIDDEN_CHOICE,
-                               IDC_BTN_SET_WIEGAND,
-                               IDC_BTN_SET_NETWORK,
-                               IDC_BTN_SET_OUTPUT_FORMAT,
-                               IDC_BTN_SET_CARD_INPUT_FORMAT,
-                               IDC_BTN_SET_HID,
-                               IDC_BTN_SET_CARD_FIX,
-                               IDC_BTN_SET_QR,
-                               IDC_BTN_SET_BAR_PREFIX,
-                               IDC_BTN_SET_BAR_SUFFIX};
+namespace {
 
 // The controls that get the bold button font, in this order.
 constexpr int kBoldControls[] = {IDC_BTN_SEARCH,
@@ -164,8 +137,8 @@ BOOL CKestrivalDlg::OnInitDialog() {
   font->Attach(
       CreateFontA(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, 0, ANSI_CHARSET, 0, 0, 0, FF_SWISS, "Arial"));
 
-  for (int id : kSetButtons) {
-    if (CWnd* w = GetDlgItem(id)) w->EnableWindow(FALSE);
+  for (const SetCommand& command : SET_COMMANDS) {
+    if (CWnd* w = GetDlgItem(command.button)) w->EnableWindow(FALSE);
   }
   HFONT handle = font ? font->GetSafeHandle() : nullptr;
   for (int id : kBoldControls) {

@@ -6,6 +6,7 @@
 // translation table), LanguageMenu, InterfaceTexts (captions, lists and defaults).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "protocol/DiscoverDev.h"
 
 struct DEV_PARAM_T;
+struct SetCommand;
 
 // Socket read events reach the dialog as this message.
 constexpr UINT WM_UDP_NOTIFY = WM_USER + 101;
@@ -89,8 +91,9 @@ class CKestrivalDlg : public CDialogEx {
   void OnSetBarcodeSuffix();
   void OnSetCardPrefixSuffix();
   void OnSetCloud();
-  // The set sequence: header, pause (ms, 0 for none), payload.
-  void SendSetCommand(int cmdId, const void* payload, int len, int pauseMs);
+  // The set sequence: header, the command's pause, payload; the request identifier, the
+  // payload length and the pause come from the command's row of SET_COMMANDS.
+  void SendSetCommand(const SetCommand& command, const std::uint8_t* payload);
 
   // Localisation and settings.
   void ReadSettings();

@@ -35,15 +35,6 @@ constexpr ParamSection SECTION_RESTART{536, 4};
 constexpr ParamSection SECTION_QR_PARAMS{540, 108};
 constexpr ParamSection SECTION_CARD_FIX{648, 72};
 
-// The payload lengths of the Set commands are the section lengths.
-constexpr std::size_t ONE_VALUE_LEN = 4;
-constexpr std::size_t CLOUD_LEN = SECTION_CLOUD.len;
-constexpr std::size_t BAR_FIX_LEN = SECTION_BAR_PREFIX.len;
-constexpr std::size_t WIEGAND_LEN = SECTION_WIEGAND.len;
-constexpr std::size_t SERIAL_LEN = SECTION_SERIAL.len;
-constexpr std::size_t QR_PARAMS_LEN = SECTION_QR_PARAMS.len;
-constexpr std::size_t CARD_FIX_LEN = SECTION_CARD_FIX.len;
-
 // Widths of the text fields.
 constexpr std::size_t CLOUD_TEXT_LEN = 32;
 constexpr std::size_t FIX_FIELD_LEN = 32;  // barcode and card prefix / suffix

@@ -51,8 +51,8 @@ OneValuePayload BuildRestartPayload(int index) {
   return p;
 }
 
-std::array<std::uint8_t, WIEGAND_LEN> BuildWiegandPayload(const WiegandInput& in) {
-  std::array<std::uint8_t, WIEGAND_LEN> p{};
+WiegandPayload BuildWiegandPayload(const WiegandInput& in) {
+  WiegandPayload p{};
   PutLeI32(p.data(), in.highPulseUs / 100);
   PutLeI32(p.data() + 4, in.lowPulseUs / 100);
   return p;
@@ -67,8 +67,8 @@ std::int32_t ListTextValue(std::string_view itemText) {
   return static_cast<std::int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
 }
 
-std::array<std::uint8_t, SERIAL_LEN> BuildSerialPayload(const SerialInput& in) {
-  std::array<std::uint8_t, SERIAL_LEN> p{};
+SerialPayload BuildSerialPayload(const SerialInput& in) {
+  SerialPayload p{};
   PutLeI32(p.data(), ListTextValue(in.baudRateText));
   PutLeI32(p.data() + 4, ListTextValue(in.dataBitsText));
   PutLeI32(p.data() + 8, ListTextValue(in.stopBitsText));
@@ -77,8 +77,8 @@ std::array<std::uint8_t, SERIAL_LEN> BuildSerialPayload(const SerialInput& in) {
   return p;
 }
 
-std::array<std::uint8_t, QR_PARAMS_LEN> BuildQrPayload(const QrInput& in) {
-  std::array<std::uint8_t, QR_PARAMS_LEN> p{};
+QrPayload BuildQrPayload(const QrInput& in) {
+  QrPayload p{};
   p[0] = Low8(in.protocolIndex);
   p[1] = Low8(in.cardFormatIndex);
   p[2] = Low8(in.encryptedIndex);
@@ -110,19 +110,17 @@ std::array<std::uint8_t, FIX_FIELD_LEN> BuildFixField(int format, std::string_vi
   return field;
 }
 
-std::array<std::uint8_t, BAR_FIX_LEN> BuildBarcodeFixPayload(int formatIndex,
-                                                             std::string_view editText,
-                                                             const HexByteTrace& trace) {
-  std::array<std::uint8_t, BAR_FIX_LEN> p{};
+BarcodeFixPayload BuildBarcodeFixPayload(int formatIndex, std::string_view editText,
+                                         const HexByteTrace& trace) {
+  BarcodeFixPayload p{};
   PutLeI32(p.data(), formatIndex);
   const auto field = BuildFixField(formatIndex, editText, trace);
   std::copy(field.begin(), field.end(), p.begin() + 4);
   return p;
 }
 
-std::array<std::uint8_t, CARD_FIX_LEN> BuildCardFixPayload(const CardFixInput& in,
-                                                           const HexByteTrace& trace) {
-  std::array<std::uint8_t, CARD_FIX_LEN> p{};
+CardFixPayload BuildCardFixPayload(const CardFixInput& in, const HexByteTrace& trace) {
+  CardFixPayload p{};
   PutLeI32(p.data(), in.serialFormatIndex);
   PutLeI32(p.data() + 4, in.fixFormatIndex);
   const auto prefix = BuildFixField(in.fixFormatIndex, in.prefix, trace);
@@ -147,8 +145,8 @@ std::string_view FitUtf8(std::string_view utf8, std::size_t maxBytes) {
   return utf8.substr(0, maxBytes);
 }
 
-std::array<std::uint8_t, CLOUD_LEN> BuildCloudPayload(const CloudInput& in) {
-  std::array<std::uint8_t, CLOUD_LEN> p{};
+CloudPayload BuildCloudPayload(const CloudInput& in) {
+  CloudPayload p{};
   PutLeI32(p.data(), in.providerIndex);
   PutIp32(p.data() + 4, in.serverIp);
   for (std::size_t i = 0; i < in.texts.size(); ++i) {

@@ -13,7 +13,23 @@
 #include "params/DevParam.h"
 #include "protocol/IpAddress.h"
 
+// The data lengths of the Set commands. Each payload is laid out like the DEV_PARAM_T section
+// its command writes; app/SetCommandTable.h checks the two against each other.
+constexpr std::size_t ONE_VALUE_LEN = 4;    // commands 6, 8, 10, 16, 18, 20, 22, 40
+constexpr std::size_t BAR_FIX_LEN = 36;     // commands 12, 14
+constexpr std::size_t CLOUD_LEN = 200;      // command 24
+constexpr std::size_t WIEGAND_LEN = 8;      // command 28
+constexpr std::size_t SERIAL_LEN = 20;      // command 38
+constexpr std::size_t QR_PARAMS_LEN = 108;  // command 42
+constexpr std::size_t CARD_FIX_LEN = 72;    // command 44
+
 using OneValuePayload = std::array<std::uint8_t, ONE_VALUE_LEN>;
+using BarcodeFixPayload = std::array<std::uint8_t, BAR_FIX_LEN>;
+using CloudPayload = std::array<std::uint8_t, CLOUD_LEN>;
+using WiegandPayload = std::array<std::uint8_t, WIEGAND_LEN>;
+using SerialPayload = std::array<std::uint8_t, SERIAL_LEN>;
+using QrPayload = std::array<std::uint8_t, QR_PARAMS_LEN>;
+using CardFixPayload = std::array<std::uint8_t, CARD_FIX_LEN>;
 
 // Command 6: index + 1, or index + 2 above 6, low 8 bits in byte 0 (no selection sends 0).
 OneValuePayload BuildOutputFormatPayload(int index);
@@ -43,7 +59,7 @@ struct WiegandInput {
   std::int32_t lowPulseUs;
   std::int32_t highPulseUs;
 };
-std::array<std::uint8_t, WIEGAND_LEN> BuildWiegandPayload(const WiegandInput& in);
+WiegandPayload BuildWiegandPayload(const WiegandInput& in);
 
 // The value of a list item's text as command 38 sends it: the text read into a 32-byte buffer
 // (first 31 bytes), then atoi (leading decimal digits; none gives 0; out of range clamps to the
@@ -58,7 +74,7 @@ struct SerialInput {
   int parityIndex;
   int qrSerialFormatIndex;
 };
-std::array<std::uint8_t, SERIAL_LEN> BuildSerialPayload(const SerialInput& in);
+SerialPayload BuildSerialPayload(const SerialInput& in);
 
 // Command 42: four positions as uint8 (low 8 bits), two as int32, and the two edit texts, each
 // cut to 47 bytes and NUL-terminated in its 48-byte field.
@@ -72,7 +88,7 @@ struct QrInput {
   std::string_view ntpAddr;
   std::string_view backupAddr;
 };
-std::array<std::uint8_t, QR_PARAMS_LEN> BuildQrPayload(const QrInput& in);
+QrPayload BuildQrPayload(const QrInput& in);
 
 // Called once per hexadecimal pair with its number and the stored byte, so that the dialog can
 // trace "data[%d]:0x%02x\n".
@@ -89,9 +105,8 @@ std::array<std::uint8_t, FIX_FIELD_LEN> BuildFixField(int format, std::string_vi
                                                       const HexByteTrace& trace = {});
 
 // Commands 12 and 14: the format position at offset 0, the field at offset 4.
-std::array<std::uint8_t, BAR_FIX_LEN> BuildBarcodeFixPayload(int formatIndex,
-                                                             std::string_view editText,
-                                                             const HexByteTrace& trace = {});
+BarcodeFixPayload BuildBarcodeFixPayload(int formatIndex, std::string_view editText,
+                                         const HexByteTrace& trace = {});
 
 // Command 44: card serial output format, prefix/suffix input format, then the two fields, both
 // converted under the input format; the trace sees the prefix's pairs, then the suffix's.
@@ -101,8 +116,7 @@ struct CardFixInput {
   std::string_view prefix;
   std::string_view suffix;
 };
-std::array<std::uint8_t, CARD_FIX_LEN> BuildCardFixPayload(const CardFixInput& in,
-                                                           const HexByteTrace& trace = {});
+CardFixPayload BuildCardFixPayload(const CardFixInput& in, const HexByteTrace& trace = {});
 
 // The longest prefix of a UTF-8 text that fits into maxBytes without cutting a character. A
 // stray byte that is no UTF-8 lead is treated as a character of its own.
@@ -117,4 +131,4 @@ struct CloudInput {
   Ip32 serverIp;
   std::array<std::string_view, 6> texts;
 };
-std::array<std::uint8_t, CLOUD_LEN> BuildCloudPayload(const CloudInput& in);
+CloudPayload BuildCloudPayload(const CloudInput& in);

@@ -75,6 +75,6 @@ struct ReplyCheck {
 // - Data bytes past the end of the datagram count as zero (the dialog zero-fills its buffer; they
 //   are not read here, so the result does not depend on it).
 // - A cmdDataLen above bufferSize - 17 (4079 for the dialog's buffer) would make the checksum
-//   read past the buffer: such a reply is dropped as DataTooLong, with a trace line of its own
-//   (suggested: "cmdData len error ,cmdDataLen=%d ,max=%d \n"); nothing past the buffer is read.
+//   read past the buffer: such a reply is dropped as DataTooLong, and the dialog traces
+//   "cmdData len error ,cmdDataLen=%d ,max=%d \n"; nothing past the buffer is read.
 ReplyCheck ParseReply(const std::uint8_t* buffer, std::size_t bufferSize, int count);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/SetCommandTable.h"
 #include "protocol/ByteOrder.h"
 #include "protocol/CommandCatalog.h"
 #include "protocol/DiscoverDev.h"
@@ -15,25 +16,6 @@ namespace {
 
 constexpr std::size_t kVersionReplyLen = VERSION_REPLY_READ_LEN;
 constexpr std::size_t kMaxVersionLen = kVersionReplyLen - VERSION_TEXT_OFFSET - 1;  // 47
-
-constexpr SetTarget kSetTargets[] = {
-    {CMD_SET_OUTPUT_FORMAT, SECTION_OUTPUT_FORMAT, ONE_VALUE_LEN, 0},
-    {CMD_SET_CARD_INPUT_FORMAT, SECTION_CARD_INPUT_FORMAT, ONE_VALUE_LEN, 0},
-    {CMD_SET_HID_FORMAT, SECTION_HID_FORMAT, ONE_VALUE_LEN, 0},
-    {CMD_SET_BAR_PREFIX, SECTION_BAR_PREFIX, BAR_FIX_LEN, 0},
-    {CMD_SET_BAR_SUFFIX, SECTION_BAR_SUFFIX, BAR_FIX_LEN, 0},
-    {CMD_SET_LIGHT, SECTION_LIGHT, ONE_VALUE_LEN, 0},
-    {CMD_SET_WORK_MODE, SECTION_WORK_MODE, ONE_VALUE_LEN, 0},
-    {CMD_SET_HIDDEN_CHOICE, SECTION_HIDDEN_CHOICE, ONE_VALUE_LEN, 0},
-    {CMD_SET_SPEAKER, SECTION_SPEAKER, ONE_VALUE_LEN, 0},
-    {CMD_SET_CLOUD, SECTION_CLOUD, CLOUD_LEN, 0},
-    {CMD_SET_WIEGAND, SECTION_WIEGAND, WIEGAND_LEN, 0},
-    {CMD_SET_NETWORK, SECTION_NETWORK, DISCOVER_DEV_LEN, NETWORK_BLOCK_OFFSET},
-    {CMD_SET_SERIAL, SECTION_SERIAL, SERIAL_LEN, 0},
-    {CMD_SET_RESTART, SECTION_RESTART, ONE_VALUE_LEN, 0},
-    {CMD_SET_QR_PARAMS, SECTION_QR_PARAMS, QR_PARAMS_LEN, 0},
-    {CMD_SET_CARD_FIX, SECTION_CARD_FIX, CARD_FIX_LEN, 0},
-};
 
 // The items of the tool's serial lists, in order: the reader confirms with positions in them.
 constexpr int kBaudRates[] = {110,  134,  150,   300,   600,   1200,  1800,   2400,   4800,
@@ -60,13 +42,6 @@ const char* PortName(Port port) {
 }
 
 }  // namespace
-
-const SetTarget* FindSetTarget(std::int32_t cmdId) {
-  for (const SetTarget& t : kSetTargets) {
-    if (t.cmdId == cmdId) return &t;
-  }
-  return nullptr;
-}
 
 std::vector<std::uint8_t> SerialConfirmation(const DEV_PARAM_T& record) {
   std::vector<std::uint8_t> data(SERIAL_LEN, 0);
@@ -220,28 +195,30 @@ std::optional<Reply> ReaderEngine::Handle(std::int32_t cmdId, const std::uint8_t
       break;
   }
 
-  const SetTarget* target = FindSetTarget(cmdId);
-  if (!target) return Answer(cmdId, {});  // a request this reader has nothing to say to
-  if (len != target->payloadLen) {
+  // A Set command writes its payload's section into the record, exactly those bytes.
+  const SetCommand* set = FindSetCommand(cmdId);
+  if (!set) return Answer(cmdId, {});  // a request this reader has nothing to say to
+  if (len != set->payloadLen) {
     ++counters_.badLength;
     Log("request " + std::to_string(cmdId) + " carries " + std::to_string(len) + " bytes, not " +
-        std::to_string(target->payloadLen) + ": not applied");
+        std::to_string(set->payloadLen) + ": not applied");
     return std::nullopt;
   }
   auto* bytes = reinterpret_cast<std::uint8_t*>(&record_);
-  std::memcpy(bytes + target->section.offset, data + target->payloadOffset, target->section.len);
+  std::memcpy(bytes + set->section.offset, data + set->sectionAt, set->section.len);
   ++counters_.setsApplied;
   Log("request " + std::to_string(cmdId) + " applied to bytes " +
-      std::to_string(target->section.offset) + ".." +
-      std::to_string(target->section.offset + target->section.len - 1));
+      std::to_string(set->section.offset) + ".." +
+      std::to_string(set->section.offset + set->section.len - 1));
   Save();
-  if (cmdId == CMD_SET_SERIAL) return Answer(cmdId, SerialConfirmation(record_));
-  return Answer(cmdId, std::vector<std::uint8_t>(data, data + len));
+  if (cmdId == CMD_SET_SERIAL) return Answer(cmdId, SerialConfirmation(record_), set->reply);
+  return Answer(cmdId, std::vector<std::uint8_t>(data, data + len), set->reply);
 }
 
-std::optional<Reply> ReaderEngine::Answer(std::int32_t cmdId, std::vector<std::uint8_t> replyData) {
+std::optional<Reply> ReaderEngine::Answer(std::int32_t cmdId, std::vector<std::uint8_t> replyData,
+                                          std::int32_t replyId) {
   MspSendCmd_t header{};
-  BuildCmdHeader(cmdId + 1, replyData.data(), static_cast<int>(replyData.size()), &header);
+  BuildCmdHeader(replyId, replyData.data(), static_cast<int>(replyData.size()), &header);
   const auto head = EncodeCmdHeader(header);
   Reply reply;
   reply.bytes.assign(head.begin(), head.end());
@@ -270,7 +247,7 @@ std::optional<Reply> ReaderEngine::Answer(std::int32_t cmdId, std::vector<std::u
   }
   if (silent) {
     ++counters_.suppressedReplies;
-    Log("reply " + std::to_string(cmdId + 1) + " withheld");
+    Log("reply " + std::to_string(replyId) + " withheld");
     return std::nullopt;
   }
   ++counters_.replies;

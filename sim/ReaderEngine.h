@@ -104,7 +104,12 @@ class ReaderEngine {
 
   std::optional<Reply> Handle(std::int32_t cmdId, const std::uint8_t* data, std::size_t len,
                               Port port);
-  std::optional<Reply> Answer(std::int32_t cmdId, std::vector<std::uint8_t> replyData);
+  // The reply to request cmdId: replyId (the request + 1) and the data.
+  std::optional<Reply> Answer(std::int32_t cmdId, std::vector<std::uint8_t> replyData,
+                              std::int32_t replyId);
+  std::optional<Reply> Answer(std::int32_t cmdId, std::vector<std::uint8_t> replyData) {
+    return Answer(cmdId, std::move(replyData), cmdId + 1);
+  }
   void Save();
   void Log(const std::string& line) const;
 
@@ -122,15 +127,5 @@ class ReaderEngine {
 // data bits and stop bits as positions in the tool's lists (-1 for a value no item has), then
 // parity and the QR code serial output format as they came.
 std::vector<std::uint8_t> SerialConfirmation(const DEV_PARAM_T& record);
-
-// The number of the Set command's data that a section holds, and where. The network settings
-// (32) carry the 96-byte device record: its last 80 bytes are the record's network block.
-struct SetTarget {
-  std::int32_t cmdId;
-  ParamSection section;
-  std::size_t payloadLen;
-  std::size_t payloadOffset;  // where the section's bytes begin inside the payload
-};
-const SetTarget* FindSetTarget(std::int32_t cmdId);
 
 }  // namespace sim

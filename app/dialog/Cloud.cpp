@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/KestrivalDlg.h"
+#include "app/SetCommandTable.h"
 #include "params/CodePage.h"
 #include "params/Payloads.h"
 #include "protocol/CommandCatalog.h"
@@ -30,7 +31,5 @@ void CKestrivalDlg::OnSetCloud() {
   CloudInput in{m_cloudProvider.GetCurSel(), Ip32{static_cast<std::uint32_t>(address)}, {}};
   for (std::size_t i = 0; i < utf8.size(); ++i) in.texts[i] = utf8[i];
   const auto payload = BuildCloudPayload(in);
-  const CommandInfo* info = FindCommand(CMD_SET_CLOUD);
-  SendSetCommand(CMD_SET_CLOUD, payload.data(), static_cast<int>(payload.size()),
-                 info ? info->pauseMs : 0);
+  SendSetCommand(SetCommandOf(CMD_SET_CLOUD), payload.data());
 }

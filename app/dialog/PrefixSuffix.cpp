@@ -1,6 +1,7 @@
 // The prefix and suffix commands: barcode prefix (12), barcode suffix (14) and the card prefix
 // and suffix together (44), each field as text or hexadecimal digits by its input format.
 #include "app/KestrivalDlg.h"
+#include "app/SetCommandTable.h"
 #include "params/Payloads.h"
 #include "protocol/CommandCatalog.h"
 
@@ -19,19 +20,13 @@ void TraceHexByte(int i, int byte) {
   DebugTrace("data[%d]:0x%02x\n", i, byte);
 }
 
-int CatalogPause(int cmdId) {
-  const CommandInfo* info = FindCommand(cmdId);
-  return info ? info->pauseMs : 0;
-}
-
 }  // namespace
 
 void CKestrivalDlg::OnSetBarcodePrefix() {
   UpdateData(TRUE);
   const std::string text = ReadFixEdit(m_barPrefix);
   const auto payload = BuildBarcodeFixPayload(m_barFixFormat.GetCurSel(), text, TraceHexByte);
-  SendSetCommand(CMD_SET_BAR_PREFIX, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_BAR_PREFIX));
+  SendSetCommand(SetCommandOf(CMD_SET_BAR_PREFIX), payload.data());
 }
 
 void CKestrivalDlg::OnSetBarcodeSuffix() {
@@ -39,8 +34,7 @@ void CKestrivalDlg::OnSetBarcodeSuffix() {
   // The suffix shares the prefix's input-format list.
   const std::string text = ReadFixEdit(m_barSuffix);
   const auto payload = BuildBarcodeFixPayload(m_barFixFormat.GetCurSel(), text, TraceHexByte);
-  SendSetCommand(CMD_SET_BAR_SUFFIX, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_BAR_SUFFIX));
+  SendSetCommand(SetCommandOf(CMD_SET_BAR_SUFFIX), payload.data());
 }
 
 void CKestrivalDlg::OnSetCardPrefixSuffix() {
@@ -50,6 +44,5 @@ void CKestrivalDlg::OnSetCardPrefixSuffix() {
   const auto payload = BuildCardFixPayload(
       CardFixInput{m_cardSerialFormat.GetCurSel(), m_cardFixFormat.GetCurSel(), prefix, suffix},
       TraceHexByte);
-  SendSetCommand(CMD_SET_CARD_FIX, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_CARD_FIX));
+  SendSetCommand(SetCommandOf(CMD_SET_CARD_FIX), payload.data());
 }

@@ -3,17 +3,12 @@
 #include <string>
 
 #include "app/KestrivalDlg.h"
+#include "app/SetCommandTable.h"
 #include "params/Payloads.h"
 #include "protocol/CommandCatalog.h"
 #include "protocol/MspPacket.h"
 
 namespace {
-
-// The pause between header and payload as the command catalogue gives it.
-int CatalogPause(int cmdId) {
-  const CommandInfo* info = FindCommand(cmdId);
-  return info ? info->pauseMs : 0;
-}
 
 // The text of the selected item, empty when the list has none.
 std::string SelectedItemText(const CComboBox& list) {
@@ -39,77 +34,69 @@ constexpr int kMinWiegandPulseUs = 100;
 
 }  // namespace
 
-void CKestrivalDlg::SendSetCommand(int cmdId, const void* payload, int len, int pauseMs) {
+void CKestrivalDlg::SendSetCommand(const SetCommand& command, const std::uint8_t* payload) {
+  const int len = static_cast<int>(command.payloadLen);
   MspSendCmd_t header{};
-  BuildCmdHeader(cmdId, payload, len, &header);
+  BuildCmdHeader(command.request, payload, len, &header);
   const auto headerBytes = EncodeCmdHeader(header);
   // Each send reports itself in the status bar; a failed header does not stop the payload.
   SendToSelectedDevice(reinterpret_cast<const char*>(headerBytes.data()), PACKAGE_HEADER_LEN);
-  if (pauseMs > 0) Sleep(static_cast<DWORD>(pauseMs));
-  SendToSelectedDevice(static_cast<const char*>(payload), len);
+  if (command.pauseMs > 0) Sleep(static_cast<DWORD>(command.pauseMs));
+  SendToSelectedDevice(reinterpret_cast<const char*>(payload), len);
 }
 
 void CKestrivalDlg::OnSetOutputFormat() {
   UpdateData(TRUE);
   const auto payload = BuildOutputFormatPayload(m_outputFormat.GetCurSel());
-  SendSetCommand(CMD_SET_OUTPUT_FORMAT, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_OUTPUT_FORMAT));
+  SendSetCommand(SetCommandOf(CMD_SET_OUTPUT_FORMAT), payload.data());
 }
 
 void CKestrivalDlg::OnSetCardInputFormat() {
   UpdateData(TRUE);
   const auto payload = BuildCardInputFormatPayload(m_cardInputFormat.GetCurSel());
-  SendSetCommand(CMD_SET_CARD_INPUT_FORMAT, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_CARD_INPUT_FORMAT));
+  SendSetCommand(SetCommandOf(CMD_SET_CARD_INPUT_FORMAT), payload.data());
 }
 
 void CKestrivalDlg::OnSetHidFormat() {
   UpdateData(TRUE);
   const auto payload = BuildHidFormatPayload(m_hidEnter.GetCurSel(), m_hidNewline.GetCurSel());
-  SendSetCommand(CMD_SET_HID_FORMAT, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_HID_FORMAT));
+  SendSetCommand(SetCommandOf(CMD_SET_HID_FORMAT), payload.data());
 }
 
 void CKestrivalDlg::OnSetLight() {
   UpdateData(TRUE);
   const auto payload = BuildLightPayload(m_light.GetCurSel());
-  SendSetCommand(CMD_SET_LIGHT, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_LIGHT));
+  SendSetCommand(SetCommandOf(CMD_SET_LIGHT), payload.data());
 }
 
 void CKestrivalDlg::OnSetWorkMode() {
   UpdateData(TRUE);
   const auto payload = BuildWorkModePayload(m_workMode.GetCurSel());
-  SendSetCommand(CMD_SET_WORK_MODE, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_WORK_MODE));
+  SendSetCommand(SetCommandOf(CMD_SET_WORK_MODE), payload.data());
 }
 
 void CKestrivalDlg::OnSetHiddenChoice() {
   UpdateData(TRUE);
   const auto payload = BuildHiddenChoicePayload(m_hiddenChoice.GetCurSel());
-  SendSetCommand(CMD_SET_HIDDEN_CHOICE, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_HIDDEN_CHOICE));
+  SendSetCommand(SetCommandOf(CMD_SET_HIDDEN_CHOICE), payload.data());
 }
 
 void CKestrivalDlg::OnSetSpeaker() {
   UpdateData(TRUE);
   const auto payload = BuildSpeakerPayload(m_speaker.GetCurSel());
-  SendSetCommand(CMD_SET_SPEAKER, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_SPEAKER));
+  SendSetCommand(SetCommandOf(CMD_SET_SPEAKER), payload.data());
 }
 
 void CKestrivalDlg::OnSetRestart() {
   UpdateData(TRUE);
   const auto payload = BuildRestartPayload(m_restart.GetCurSel());
-  SendSetCommand(CMD_SET_RESTART, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_RESTART));
+  SendSetCommand(SetCommandOf(CMD_SET_RESTART), payload.data());
 }
 
 void CKestrivalDlg::OnSetWiegand() {
   UpdateData(TRUE);
   const auto payload = BuildWiegandPayload(WiegandInput{m_wgLowValue, m_wgHighValue});
-  SendSetCommand(CMD_SET_WIEGAND, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_WIEGAND));
+  SendSetCommand(SetCommandOf(CMD_SET_WIEGAND), payload.data());
 }
 
 void CKestrivalDlg::OnSetSerial() {
@@ -119,8 +106,7 @@ void CKestrivalDlg::OnSetSerial() {
   const std::string stopBits = SelectedItemText(m_stopBits);
   const auto payload = BuildSerialPayload(
       SerialInput{baud, dataBits, stopBits, m_parity.GetCurSel(), m_qrSerialFormat.GetCurSel()});
-  SendSetCommand(CMD_SET_SERIAL, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_SERIAL));
+  SendSetCommand(SetCommandOf(CMD_SET_SERIAL), payload.data());
 }
 
 void CKestrivalDlg::OnSetQrParams() {
@@ -131,8 +117,7 @@ void CKestrivalDlg::OnSetQrParams() {
   const auto payload = BuildQrPayload(QrInput{
       m_qrProtocol.GetCurSel(), m_qrCardFormat.GetCurSel(), m_qrEncrypted.GetCurSel(),
       m_qrUseCount.GetCurSel(), m_qrStartDigit.GetCurSel(), m_qrWorkMode.GetCurSel(), ntp, backup});
-  SendSetCommand(CMD_SET_QR_PARAMS, payload.data(), static_cast<int>(payload.size()),
-                 CatalogPause(CMD_SET_QR_PARAMS));
+  SendSetCommand(SetCommandOf(CMD_SET_QR_PARAMS), payload.data());
 }
 
 void CKestrivalDlg::OnKillFocusWiegandLow() {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/KestrivalDlg.h"
+#include "app/SetCommandTable.h"
 #include "params/CodePage.h"
 #include "params/DevParam.h"
 #include "params/ParamDisplay.h"
@@ -9,16 +10,6 @@
 #include "protocol/MspPacket.h"
 
 namespace {
-
-// The buttons a shown record enables: every Set button, the hidden ones included, and Get
-// current parameters.
-constexpr int kEnabledByRecord[] = {
-    IDC_BTN_GET_PARAMS,     IDC_BTN_SET_CLOUD,         IDC_BTN_SET_SERIAL,
-    IDC_BTN_SET_RESTART,    IDC_BTN_SET_LIGHT,         IDC_BTN_SET_SPEAKER,
-    IDC_BTN_SET_WORK_MODE,  IDC_BTN_SET_HIDDEN_CHOICE, IDC_BTN_SET_WIEGAND,
-    IDC_BTN_SET_NETWORK,    IDC_BTN_SET_OUTPUT_FORMAT, IDC_BTN_SET_CARD_INPUT_FORMAT,
-    IDC_BTN_SET_HID,        IDC_BTN_SET_CARD_FIX,      IDC_BTN_SET_QR,
-    IDC_BTN_SET_BAR_PREFIX, IDC_BTN_SET_BAR_SUFFIX};
 
 // The QR controls that only a reader reporting its client version lets the user change.
 constexpr int kVersionedQrControls[] = {IDC_COMBO_QR_ENCRYPTED, IDC_COMBO_QR_CARD_FORMAT,
@@ -145,8 +136,10 @@ void CKestrivalDlg::ShowParameters(const DEV_PARAM_T& record) {
 
   m_restart.SetCurSel(record.restartSetting);
 
-  for (int id : kEnabledByRecord) {
-    if (CWnd* w = GetDlgItem(id)) w->EnableWindow(TRUE);
+  // Get current parameters and every Set button, the hidden ones included.
+  if (CWnd* w = GetDlgItem(IDC_BTN_GET_PARAMS)) w->EnableWindow(TRUE);
+  for (const SetCommand& command : SET_COMMANDS) {
+    if (CWnd* w = GetDlgItem(command.button)) w->EnableWindow(TRUE);
   }
 
   UpdateData(FALSE);

@@ -162,7 +162,7 @@ TEST_F(StartupDlg, EveryOptionListWithItsItemsInOrderAndItsDefault) {
   }
 }
 
-// The edge cases of the defaults, as the user sees them.
+// Default selections whose texts are easily confused, as the user sees them.
 TEST_F(StartupDlg, DefaultSelectionsAsShown) {
   const std::pair<int, std::string> shown[] = {{1036, "9600"},
                                                {1068, "NONE"},

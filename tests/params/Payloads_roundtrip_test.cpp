@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "params/ParamDisplay.h"
 #include "params/Payloads.h"
 #include "protocol/DiscoverDev.h"
+#include "tests/params/ParamRecords.h"
 
 namespace {
 
@@ -47,119 +47,13 @@ std::string Converted(char* text) {
   return owned.get();
 }
 
-void SetText(char* field, std::size_t width, std::string_view text) {
-  ASSERT_LT(text.size(), width);
-  std::memset(field, 0, width);
-  std::memcpy(field, text.data(), text.size());
-}
-
-void SetBytes(char* field, std::size_t width, const Bytes& bytes) {
-  ASSERT_LT(bytes.size(), width);
-  std::memset(field, 0, width);
-  std::copy(bytes.begin(), bytes.end(), field);
-}
-
-struct RecordCase {
-  const char* name;
-  DEV_PARAM_T record;
-};
-
-void PrintTo(const RecordCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-DEV_PARAM_T BaseRecord() {
-  DEV_PARAM_T r{};
-  r.netMode = 1;
-  r.ipAddr = MakeIp32(192, 168, 7, 21);
-  r.netMask = MakeIp32(255, 255, 252, 0);
-  r.gateway = MakeIp32(192, 168, 4, 1);
-  r.dns1 = MakeIp32(223, 5, 5, 5);
-  r.dns2 = MakeIp32(1, 0, 0, 1);
-  SetText(r.serverAddr, sizeof r.serverAddr, "api.reader.example:8443/path");
-  r.serverPort = 8443;
-  r.httpLang = 3;
-  std::fill(std::begin(r.opaque), std::end(r.opaque), std::uint8_t{0x5A});
-  r.cloudProvider = 1;
-  r.cloudServerIp = MakeIp32(47, 96, 12, 200);
-  SetText(r.cloudText1, 32, "iot.example.cn");
-  SetText(r.cloudText2, 32, "\xE4\xB8\xAD\xE6\x96\x87 product");  // 中文 product
-  SetText(r.cloudText3, 32, "a1B2c3D4");
-  SetText(r.cloudText4, 32, "reader-0042");
-  SetText(r.cloudText5, 32, "/sys/a1B2c3D4/up");
-  SetText(r.cloudText6, 32, "/sys/a1B2c3D4/down");
-  r.outputFormat = 9;
-  r.cardInputFormat = 4;
-  r.hidEnter = 1;
-  r.hidNewline = 0;
-  r.light = 1;
-  r.workMode = 2;
-  r.hiddenChoice = 1;
-  r.speaker = 0;
-  r.wgHighPulse = 17;
-  r.wgLowPulse = 3;
-  r.baudRate = 57600;
-  r.dataBits = 7;
-  r.stopBits = 2;
-  r.parity = 3;
-  r.qrSerialFormat = 1;
-  r.restartSetting = 2;
-  r.qrProtocol = 2;
-  r.qrCardFormat = 1;
-  r.qrEncrypted = 0;
-  r.qrUseCount = 1;
-  r.qrStartDigit = 37;
-  r.qrWorkMode = 1;
-  SetText(r.ntpAddr, sizeof r.ntpAddr, "ntp1.time.example.org");
-  SetText(r.backupAddr, sizeof r.backupAddr, "10.9.8.7");
-  return r;
-}
-
-RecordCase BarHexCardText() {
-  DEV_PARAM_T r = BaseRecord();
-  r.barPrefixFmt = 0;
-  SetBytes(r.barPrefix, 32, {0x0D, 0x0A, 0xFE});
-  r.barSuffixFmt = 0;  // no control shows it: it takes the prefix's list
-  SetBytes(r.barSuffix, 32, {0x1B, 0x7F, 0x10, 0x80});
-  r.cardSerialFormat = 0;
-  r.cardFixFmt = 1;
-  SetText(r.cardPrefix, 32, "CP-31");
-  SetText(r.cardSuffix, 32, std::string(31, 's'));
-  return {"bar_hex_card_text", r};
-}
-
-RecordCase BarTextCardHex() {
-  DEV_PARAM_T r = BaseRecord();
-  r.outputFormat = 3;
-  r.cardInputFormat = 1;
-  r.hidEnter = 0;
-  r.hidNewline = 1;
-  r.light = 0;
-  r.workMode = 1;
-  r.hiddenChoice = 0;
-  r.speaker = 1;
-  r.qrProtocol = 1;
-  r.qrCardFormat = 2;
-  r.qrEncrypted = 1;
-  r.qrUseCount = 0;
-  r.baudRate = 110;
-  r.dataBits = 8;
-  r.stopBits = 1;
-  r.barPrefixFmt = 1;
-  SetText(r.barPrefix, 32, "<<\xD6\xD0");
-  r.barSuffixFmt = 1;
-  SetText(r.barSuffix, 32, ">>");
-  r.cardSerialFormat = 1;
-  r.cardFixFmt = 0;
-  SetBytes(r.cardPrefix, 32, Bytes(15, 0xA5));
-  SetBytes(r.cardSuffix, 32, {0x03, 0x04});
-  return {"bar_text_card_hex", r};
-}
+using params_test::kRecords;
+using params_test::RecordCase;
 
 class RoundTripTest : public ::testing::TestWithParam<RecordCase> {};
 
 TEST_P(RoundTripTest, EveryPayloadEqualsItsSection) {
-  const DEV_PARAM_T& r = GetParam().record;
+  const DEV_PARAM_T r = GetParam().make();
   const auto bytes = EncodeDevParam(r);
   auto section = [&](ParamSection s) {
     return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(s.offset),
@@ -233,8 +127,7 @@ TEST_P(RoundTripTest, EveryPayloadEqualsItsSection) {
       section(SECTION_CARD_FIX));
 }
 
-INSTANTIATE_TEST_SUITE_P(Records, RoundTripTest,
-                         ::testing::Values(BarHexCardText(), BarTextCardHex()),
+INSTANTIATE_TEST_SUITE_P(Records, RoundTripTest, ::testing::ValuesIn(kRecords),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The device record, the two address forms, and what a discovery reply stores.
+// The device record, the network block, and what a discovery reply stores.
 #include "protocol/DiscoverDev.h"
 
 #include <gtest/gtest.h>
@@ -11,63 +11,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-struct OffsetRow {
-  const char* field;
-  std::size_t offset;
-  std::size_t size;
-  std::size_t expectedOffset;
-  std::size_t expectedSize;
-};
-
-OffsetRow MakeOffsetRow(const char* field, std::size_t offset, std::size_t size,
-                        std::size_t expectedOffset, std::size_t expectedSize) {
-  return {field, offset, size, expectedOffset, expectedSize};
-}
-
-#define ROW(f, off, w) \
-  MakeOffsetRow(#f, offsetof(DISCOVER_DEV_T, f), sizeof(DISCOVER_DEV_T::f), off, w)
-
-TEST(DiscoverDevTest, OffsetsAsPart23) {
-  const OffsetRow rows[] = {
-      ROW(devLabel, 0, 16),   ROW(netMode, 16, 4),  ROW(ipAddr, 20, 4), ROW(netMask, 24, 4),
-      ROW(gateway, 28, 4),    ROW(dns1, 32, 4),     ROW(dns2, 36, 4),   ROW(serverAddr, 40, 48),
-      ROW(serverPort, 88, 4), ROW(httpLang, 92, 4),
-  };
-  std::size_t next = 0;
-  for (const OffsetRow& row : rows) {
-    EXPECT_EQ(row.offset, row.expectedOffset) << row.field;
-    EXPECT_EQ(row.size, row.expectedSize) << row.field;
-    EXPECT_EQ(row.offset, next) << row.field << " leaves a gap";
-    next = row.offset + row.size;
-  }
-  EXPECT_EQ(next, 96u);
-  EXPECT_EQ(sizeof(DISCOVER_DEV_T), 96u);
-  EXPECT_EQ(sizeof(__DISCOVER_DEV), 96u);
-}
-#undef ROW
-
-TEST(IpAddressTest, TwoFormsOfOneAddress) {
-  const Ip32 ip = MakeIp32(192, 168, 0, 1);
-  EXPECT_EQ(ip.value, 0xC0A80001u);
-  std::uint8_t stored[4];
-  PutIp32(stored, ip);
-  EXPECT_EQ(Bytes(stored, stored + 4), (Bytes{0x01, 0x00, 0xA8, 0xC0}));
-  EXPECT_EQ(GetIp32(stored), ip);
-
-  const NetAddr net = ToNetAddr(ip);
-  EXPECT_EQ(Bytes(net.octets, net.octets + 4), (Bytes{0xC0, 0xA8, 0x00, 0x01}));
-  EXPECT_EQ(ToIp32(net), ip);
-  EXPECT_EQ(net, MakeNetAddr(192, 168, 0, 1));
-}
-
-TEST(IpAddressTest, DottedText) {
-  EXPECT_EQ(FormatDotted(MakeIp32(192, 168, 0, 10)), "192.168.0.10");
-  EXPECT_EQ(FormatDotted(MakeNetAddr(10, 0, 0, 7)), "10.0.0.7");
-  EXPECT_EQ(FormatDotted(BROADCAST_ADDR), "255.255.255.255");
-  EXPECT_EQ(FormatDotted(Ip32{}), "0.0.0.0");
-  EXPECT_EQ(FormatDotted(ANY_ADDR), "0.0.0.0");
-}
 
 NetworkBlock SampleBlock() {
   NetworkBlock b;

@@ -17,6 +17,7 @@
 #include "protocol/DiscoverDev.h"
 #include "protocol/MspPacket.h"
 #include "sim/FactoryRecord.h"
+#include "tests/support/SetCommandRows.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -201,27 +202,24 @@ TEST(ReaderEngine, VersionTextOfACommonReaderAndLongLabelIsCut) {
 
 // ---- each Set command writes exactly its section ------------------------------------------
 
-struct SectionRow {
-  std::int32_t cmdId;
-  std::size_t payloadLen;
-  ParamSection section;
-  std::size_t payloadOffset;
-};
+using testing_support::SetCommandRow;
 
-class SectionTable : public ::testing::TestWithParam<SectionRow> {};
+class SectionTable : public ::testing::TestWithParam<SetCommandRow> {};
 
 TEST_P(SectionTable, OnlyTheSectionChanges) {
-  const SectionRow& row = GetParam();
+  const SetCommandRow& row = GetParam();
   ReaderEngine reader(Identity());
   const Bytes before = RecordBytes(reader.Record());
-  const Bytes payload = Distinct(row.payloadLen, static_cast<std::uint8_t>(row.cmdId));
-  const Port port = row.cmdId == CMD_SET_NETWORK ? Port::Discovery : Port::Command;
-  ASSERT_TRUE(Request(reader, row.cmdId, payload, port));
+  const Bytes payload = Distinct(row.payloadLen, static_cast<std::uint8_t>(row.request));
+  const Port port = row.port == DISCOVERY_PORT ? Port::Discovery : Port::Command;
+  auto reply = Request(reader, row.request, payload, port);
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(kestrival::GetLe32(reply->bytes.data() + MSP_CMD_ID_OFFSET),
+            static_cast<std::uint32_t>(row.reply));
   const Bytes after = RecordBytes(reader.Record());
   for (std::size_t i = 0; i < DEV_PARAM_LEN; ++i) {
-    const bool inside = i >= row.section.offset && i < row.section.offset + row.section.len;
-    const std::uint8_t want =
-        inside ? payload[row.payloadOffset + i - row.section.offset] : before[i];
+    const bool inside = i >= row.offset && i < row.offset + row.size;
+    const std::uint8_t want = inside ? payload[row.SectionAt() + i - row.offset] : before[i];
     ASSERT_EQ(after[i], want) << "record byte " << i;
   }
   EXPECT_EQ(reader.Stats().setsApplied, 1u);
@@ -231,18 +229,8 @@ TEST_P(SectionTable, OnlyTheSectionChanges) {
   EXPECT_EQ(ReplyData(*read), after);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sets, SectionTable,
-    ::testing::Values(
-        SectionRow{6, 4, SECTION_OUTPUT_FORMAT, 0}, SectionRow{8, 4, SECTION_CARD_INPUT_FORMAT, 0},
-        SectionRow{10, 4, SECTION_HID_FORMAT, 0}, SectionRow{12, 36, SECTION_BAR_PREFIX, 0},
-        SectionRow{14, 36, SECTION_BAR_SUFFIX, 0}, SectionRow{16, 4, SECTION_LIGHT, 0},
-        SectionRow{18, 4, SECTION_WORK_MODE, 0}, SectionRow{20, 4, SECTION_HIDDEN_CHOICE, 0},
-        SectionRow{22, 4, SECTION_SPEAKER, 0}, SectionRow{24, 200, SECTION_CLOUD, 0},
-        SectionRow{28, 8, SECTION_WIEGAND, 0}, SectionRow{32, 96, SECTION_NETWORK, 16},
-        SectionRow{38, 20, SECTION_SERIAL, 0}, SectionRow{40, 4, SECTION_RESTART, 0},
-        SectionRow{42, 108, SECTION_QR_PARAMS, 0}, SectionRow{44, 72, SECTION_CARD_FIX, 0}),
-    [](const auto& info) { return "Cmd" + std::to_string(info.param.cmdId); });
+INSTANTIATE_TEST_SUITE_P(Sets, SectionTable, ::testing::ValuesIn(testing_support::kSetCommandRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReaderEngine, NetworkSettingsChangeTheReportedAddressButNotTheLabel) {
   ReaderEngine reader(Identity());
@@ -476,46 +464,6 @@ INSTANTIATE_TEST_SUITE_P(
         MisbehaveRow{"short", CMD_READ_PARAMS, {10}, {false}, {0}},
         MisbehaveRow{
             "short=17*2", CMD_READ_PARAMS, {17, 17, 737}, {false, false, true}, {0, 0, 0}}));
-
-struct ParseRow {
-  const char* text;
-  bool ok;
-  sim::MisbehaviourKind kind;
-  int value;
-  std::int32_t cmdId;
-  int times;
-};
-
-class ParseTable : public ::testing::TestWithParam<ParseRow> {};
-
-TEST_P(ParseTable, Rule) {
-  const ParseRow& row = GetParam();
-  std::string error;
-  auto rule = sim::ParseMisbehaviour(row.text, &error);
-  ASSERT_EQ(rule.has_value(), row.ok) << row.text << ": " << error;
-  if (!rule) {
-    EXPECT_NE(error.find(row.text), std::string::npos) << error;
-    return;
-  }
-  EXPECT_EQ(rule->kind, row.kind);
-  EXPECT_EQ(rule->value, row.value);
-  EXPECT_EQ(rule->cmdId, row.cmdId);
-  EXPECT_EQ(rule->times, row.times);
-}
-
-using K = sim::MisbehaviourKind;
-INSTANTIATE_TEST_SUITE_P(Texts, ParseTable,
-                         ::testing::Values(ParseRow{"noreply", true, K::NoReply, 0, -1, -1},
-                                           ParseRow{"badsum@31", true, K::BadChecksum, 0, 31, -1},
-                                           ParseRow{"delay=300@30*2", true, K::Delay, 300, 30, 2},
-                                           ParseRow{"short", true, K::Short, 10, -1, -1},
-                                           ParseRow{"short=3", true, K::Short, 3, -1, -1},
-                                           ParseRow{"delay", false, K::Delay, 0, 0, 0},
-                                           ParseRow{"delay=-5", false, K::Delay, 0, 0, 0},
-                                           ParseRow{"noreply=4", false, K::NoReply, 0, 0, 0},
-                                           ParseRow{"noreply*0", false, K::NoReply, 0, 0, 0},
-                                           ParseRow{"sleep=4", false, K::NoReply, 0, 0, 0},
-                                           ParseRow{"delay=1x", false, K::Delay, 0, 0, 0}));
 
 // ---- the state file -----------------------------------------------------------------------
 

@@ -18,6 +18,7 @@
 #include "protocol/MspPacket.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/ScriptedReader.h"
+#include "tests/support/SetCommandRows.h"
 
 namespace params_test {
 
@@ -49,43 +50,10 @@ struct ReceivedCommand {
   }
 };
 
-// The record section a Set command writes; the network command's payload carries the 16-byte
-// label before the network block.
-struct SectionOf {
-  std::int32_t cmdId;
-  ParamSection section;
-  std::size_t payloadOffset;
-};
-
-inline constexpr SectionOf kWrittenSections[] = {
-    {CMD_SET_OUTPUT_FORMAT, SECTION_OUTPUT_FORMAT, 0},
-    {CMD_SET_CARD_INPUT_FORMAT, SECTION_CARD_INPUT_FORMAT, 0},
-    {CMD_SET_HID_FORMAT, SECTION_HID_FORMAT, 0},
-    {CMD_SET_BAR_PREFIX, SECTION_BAR_PREFIX, 0},
-    {CMD_SET_BAR_SUFFIX, SECTION_BAR_SUFFIX, 0},
-    {CMD_SET_LIGHT, SECTION_LIGHT, 0},
-    {CMD_SET_WORK_MODE, SECTION_WORK_MODE, 0},
-    {CMD_SET_HIDDEN_CHOICE, SECTION_HIDDEN_CHOICE, 0},
-    {CMD_SET_SPEAKER, SECTION_SPEAKER, 0},
-    {CMD_SET_CLOUD, SECTION_CLOUD, 0},
-    {CMD_SET_WIEGAND, SECTION_WIEGAND, 0},
-    {CMD_SET_NETWORK, SECTION_NETWORK, NETWORK_BLOCK_OFFSET},
-    {CMD_SET_SERIAL, SECTION_SERIAL, 0},
-    {CMD_SET_RESTART, SECTION_RESTART, 0},
-    {CMD_SET_QR_PARAMS, SECTION_QR_PARAMS, 0},
-    {CMD_SET_CARD_FIX, SECTION_CARD_FIX, 0},
-};
-
-inline const SectionOf* FindSection(std::int32_t cmdId) {
-  for (const SectionOf& s : kWrittenSections) {
-    if (s.cmdId == cmdId) return &s;
-  }
-  return nullptr;
-}
-
-inline std::string SectionBytes(const DEV_PARAM_T& record, ParamSection section) {
+inline std::string SectionBytes(const DEV_PARAM_T& record,
+                                const testing_support::SetCommandRow& command) {
   const auto bytes = EncodeDevParam(record);
-  return std::string(reinterpret_cast<const char*>(bytes.data()) + section.offset, section.len);
+  return std::string(reinterpret_cast<const char*>(bytes.data()) + command.offset, command.size);
 }
 
 class ParamReader {
@@ -168,11 +136,10 @@ class ParamReader {
 
   // Writes the payload into its section and confirms with the payload echoed.
   void Apply(const ReceivedCommand& c) {
-    const SectionOf* s = FindSection(c.CmdId());
-    if (!s || c.payload.size() != s->payloadOffset + s->section.len) return;
+    const testing_support::SetCommandRow* s = testing_support::FindSetCommandRow(c.CmdId());
+    if (!s || c.payload.size() != s->payloadLen) return;
     auto bytes = EncodeDevParam(state);
-    std::memcpy(bytes.data() + s->section.offset, c.payload.data() + s->payloadOffset,
-                s->section.len);
+    std::memcpy(bytes.data() + s->offset, c.payload.data() + s->SectionAt(), s->size);
     state = DecodeDevParam(bytes.data(), bytes.size());
     Send(c.CmdId() + 1, c.payload);
   }
@@ -213,13 +180,6 @@ inline void SetHiddenSelection(testing_support::DialogHarness& h, int id, int in
 inline void GetParameters(testing_support::DialogHarness& h) {
   h.Click(IDC_BTN_GET_PARAMS);
   h.Pump(5);
-}
-
-// Copies text into a fixed-width field, the rest zero.
-inline void PutText(char* field, std::size_t width, std::string_view text) {
-  ASSERT_LT(text.size(), width);
-  std::memset(field, 0, width);
-  std::memcpy(field, text.data(), text.size());
 }
 
 }  // namespace params_test

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "params/Payloads.h"
 #include "tests/app/dialog/ParamReader.h"
-#include "tests/app/dialog/ParamRecords.h"
+#include "tests/app/dialog/SetCommandChecks.h"
+#include "tests/app/dialog/ShownRecord.h"
 
 namespace params_test {
 namespace {
@@ -15,35 +17,12 @@ namespace {
 using testing_support::DialogHarness;
 using testing_support::Hex;
 
-struct SetButton {
-  int button;
-  std::int32_t cmdId;
-  std::uint16_t port;
-};
-
-constexpr SetButton kSetButtons[] = {
-    {IDC_BTN_SET_NETWORK, CMD_SET_NETWORK, DISCOVERY_PORT},
-    {IDC_BTN_SET_CLOUD, CMD_SET_CLOUD, COMMAND_PORT},
-    {IDC_BTN_SET_OUTPUT_FORMAT, CMD_SET_OUTPUT_FORMAT, COMMAND_PORT},
-    {IDC_BTN_SET_CARD_INPUT_FORMAT, CMD_SET_CARD_INPUT_FORMAT, COMMAND_PORT},
-    {IDC_BTN_SET_HID, CMD_SET_HID_FORMAT, COMMAND_PORT},
-    {IDC_BTN_SET_BAR_PREFIX, CMD_SET_BAR_PREFIX, COMMAND_PORT},
-    {IDC_BTN_SET_BAR_SUFFIX, CMD_SET_BAR_SUFFIX, COMMAND_PORT},
-    {IDC_BTN_SET_LIGHT, CMD_SET_LIGHT, COMMAND_PORT},
-    {IDC_BTN_SET_WORK_MODE, CMD_SET_WORK_MODE, COMMAND_PORT},
-    {IDC_BTN_SET_HIDDEN_CHOICE, CMD_SET_HIDDEN_CHOICE, COMMAND_PORT},
-    {IDC_BTN_SET_SPEAKER, CMD_SET_SPEAKER, COMMAND_PORT},
-    {IDC_BTN_SET_WIEGAND, CMD_SET_WIEGAND, COMMAND_PORT},
-    {IDC_BTN_SET_SERIAL, CMD_SET_SERIAL, COMMAND_PORT},
-    {IDC_BTN_SET_RESTART, CMD_SET_RESTART, COMMAND_PORT},
-    {IDC_BTN_SET_QR, CMD_SET_QR_PARAMS, COMMAND_PORT},
-    {IDC_BTN_SET_CARD_FIX, CMD_SET_CARD_FIX, COMMAND_PORT},
-};
+using testing_support::kSetCommandRows;
+using testing_support::SetCommandRow;
 
 // A click and the one command it sent; for a command without a pause the click is repeated (up
 // to three times) when a busy machine stretched the gap, and the shortest gap is kept.
-ReceivedCommand ClickSet(DialogHarness& h, ParamReader& reader, const SetButton& b) {
-  const CommandInfo* info = FindCommand(b.cmdId);
+ReceivedCommand ClickSet(DialogHarness& h, ParamReader& reader, const SetCommandRow& b) {
   ReceivedCommand best;
   for (int attempt = 0; attempt < 3; ++attempt) {
     reader.Clear();
@@ -55,24 +34,9 @@ ReceivedCommand ClickSet(DialogHarness& h, ParamReader& reader, const SetButton&
     }
     const ReceivedCommand& c = reader.Commands().front();
     if (attempt == 0 || c.gapMs < best.gapMs) best = c;
-    if (!info || info->pauseMs > 0 || best.gapMs < 9.0) break;
+    if (b.pauseMs > 0 || best.gapMs < 9.0) break;
   }
   return best;
-}
-
-std::string Bytes(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s += static_cast<char>(b);
-  return s;
-}
-
-void ExpectHeader(const ReceivedCommand& c, std::int32_t cmdId) {
-  ASSERT_EQ(c.header.size(), 17u);
-  EXPECT_EQ(c.header.substr(0, 8), std::string("XXXX\0\0\0\0", 8));
-  EXPECT_EQ(c.CmdId(), cmdId);
-  EXPECT_EQ(c.DataLen(), static_cast<std::int32_t>(c.payload.size()));
-  EXPECT_EQ(c.Checksum(),
-            CmdDataChecksum(static_cast<int>(c.payload.size()), c.payload.data()) & 0xFF);
 }
 
 class EchoDlg : public ::testing::TestWithParam<RecordCase> {};
@@ -86,17 +50,14 @@ TEST_P(EchoDlg, EverySetButtonSendsBackItsSectionUnchanged) {
   GetParameters(h);
   ASSERT_EQ(h.Status(0), h.InterfaceText(Text::ParametersRead));
 
-  for (const SetButton& b : kSetButtons) {
-    SCOPED_TRACE("cmdId " + std::to_string(b.cmdId));
+  for (const SetCommandRow& b : kSetCommandRows) {
+    SCOPED_TRACE(b.name);
     const ReceivedCommand c = ClickSet(h, reader, b);
-    const SectionOf* s = FindSection(b.cmdId);
-    ASSERT_NE(s, nullptr);
     EXPECT_EQ(c.port, b.port);
-    ASSERT_EQ(c.payload.size(), s->payloadOffset + s->section.len);
-    EXPECT_EQ(Hex(c.payload.substr(s->payloadOffset)), Hex(SectionBytes(record, s->section)));
-    ExpectHeader(c, b.cmdId);
-    const int pause = FindCommand(b.cmdId)->pauseMs;
-    if (pause > 0) {
+    ASSERT_EQ(c.payload.size(), b.payloadLen);
+    EXPECT_EQ(Hex(c.payload.substr(b.SectionAt())), Hex(SectionBytes(record, b)));
+    ExpectHeader(c, b.request);
+    if (b.pauseMs > 0) {
       EXPECT_GE(c.gapMs, 9.0);
     } else {
       EXPECT_LT(c.gapMs, 9.0);
@@ -126,7 +87,7 @@ TEST(WriteThenReadDlg, EveryGroupWrittenIsShownByTheNextRead) {
   SetHiddenText(h, IDC_EDIT_CLOUD_TEXT3, "\xC3\xC5-3");  // 门-3 in GBK
   h.Select(IDC_COMBO_BAUD_RATE, 3);
   h.Control(IDC_IP_CLOUD_SERVER)->Send(IPM_SETADDRESS, 0, static_cast<LPARAM>(0x64400009));
-  for (const SetButton& b : kSetButtons) Press(h, b.button);
+  for (const SetCommandRow& b : kSetCommandRows) Press(h, b.button);
   h.Pump(5);
 
   DEV_PARAM_T expected = RecordB();
@@ -142,9 +103,9 @@ TEST(WriteThenReadDlg, EveryGroupWrittenIsShownByTheNextRead) {
   PutText(expected.cloudText3, sizeof expected.cloudText3, "\xE9\x97\xA8-3");
   expected.baudRate = 300;
   expected.cloudServerIp = MakeIp32(100, 64, 0, 9);
-  for (const SectionOf& s : kWrittenSections) {
-    SCOPED_TRACE("cmdId " + std::to_string(s.cmdId));
-    EXPECT_EQ(Hex(SectionBytes(reader.state, s.section)), Hex(SectionBytes(expected, s.section)));
+  for (const SetCommandRow& s : kSetCommandRows) {
+    SCOPED_TRACE(s.name);
+    EXPECT_EQ(Hex(SectionBytes(reader.state, s)), Hex(SectionBytes(expected, s)));
   }
 
   // Another record in the controls, then the read brings back what was written.
@@ -154,15 +115,6 @@ TEST(WriteThenReadDlg, EveryGroupWrittenIsShownByTheNextRead) {
   EXPECT_EQ(h.Text(IDC_EDIT_WG_LOW), "200");
   EXPECT_EQ(h.SelectedText(IDC_COMBO_BAUD_RATE), "300");
 }
-
-// A list without a selection: what each command sends for position -1.
-struct NoSelectionRow {
-  const char* name;
-  int button;
-  std::vector<int> cleared;
-  std::size_t offset;  // where the compared bytes begin in the payload
-  std::string bytes;
-};
 
 const NoSelectionRow kNoSelectionRows[] = {
     {"output format", IDC_BTN_SET_OUTPUT_FORMAT, {IDC_COMBO_OUTPUT_FORMAT}, 0, Bytes({0, 0, 0, 0})},
@@ -194,67 +146,16 @@ const NoSelectionRow kNoSelectionRows[] = {
       IDC_COMBO_QR_USE_COUNT, IDC_COMBO_QR_START_DIGIT, IDC_COMBO_QR_WORK_MODE},
      0,
      Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
-    {"bar prefix is text",
-     IDC_BTN_SET_BAR_PREFIX,
-     {IDC_COMBO_BAR_FIX_FORMAT},
-     0,
-     Bytes({0xFF, 0xFF, 0xFF, 0xFF, 'P', 'R', 'E', ':', 0})},
-    {"card fix is text",
-     IDC_BTN_SET_CARD_FIX,
-     {IDC_COMBO_CARD_SERIAL_FORMAT, IDC_COMBO_CARD_FIX_FORMAT},
-     0,
-     Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, '0', '2', 0})},
-    {"cloud provider",
-     IDC_BTN_SET_CLOUD,
-     {IDC_COMBO_CLOUD_PROVIDER},
-     0,
-     Bytes({0xFF, 0xFF, 0xFF, 0xFF})},
+
 };
 
 class NoSelectionDlg : public ::testing::TestWithParam<NoSelectionRow> {};
 
 TEST_P(NoSelectionDlg, SendsWhatPositionMinusOneGives) {
-  const NoSelectionRow& row = GetParam();
-  DialogHarness h;
-  ParamReader reader(h.Segment(), RecordB());
-  SelectReader(h);
-  GetParameters(h);
-  for (int id : row.cleared) {
-    if (h.Visible(id)) {
-      h.Select(id, -1);
-    } else {
-      SetHiddenSelection(h, id, -1);
-    }
-    ASSERT_EQ(h.Selection(id), -1) << id;
-  }
-  reader.Clear();
-  Press(h, row.button);
-  ASSERT_EQ(reader.Commands().size(), 1u);
-  const ReceivedCommand& c = reader.Commands().front();
-  ASSERT_GE(c.payload.size(), row.offset + row.bytes.size());
-  EXPECT_EQ(Hex(c.payload.substr(row.offset, row.bytes.size())), Hex(row.bytes));
-  ExpectHeader(c, c.CmdId());
+  ExpectNoSelectionSends(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Lists, NoSelectionDlg, ::testing::ValuesIn(kNoSelectionRows),
-                         [](const auto& info) {
-                           std::string n;
-                           for (const char* p = info.param.name; *p; ++p) n += *p == ' ' ? '_' : *p;
-                           return n;
-                         });
-
-// What the user puts into the controls and the payload a Set button then sends.
-struct InputRow {
-  const char* name;
-  void (*input)(DialogHarness&);
-  int button;
-  std::string payload;
-  std::vector<std::string> trace;  // the hexadecimal conversion's lines, in order
-};
-
-std::string Zeros(std::size_t n) {
-  return std::string(n, '\0');
-}
+INSTANTIATE_TEST_SUITE_P(Lists, NoSelectionDlg, ::testing::ValuesIn(kNoSelectionRows), RowName());
 
 const InputRow kInputRows[] = {
     {"output format item 6",
@@ -326,208 +227,16 @@ const InputRow kInputRows[] = {
      Bytes({2, 1, 1, 1, 37, 0, 0, 0, 1, 0, 0, 0}) + std::string(47, 'n') + Zeros(1) + "bk" +
          Zeros(46),
      {}},
-    {"bar prefix hex 0d0a",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 0);
-       h.Type(IDC_EDIT_BAR_PREFIX, "0d0a");
-     },
-     IDC_BTN_SET_BAR_PREFIX,
-     Zeros(4) + "\x0D\x0A" + Zeros(30),
-     {"data[0]:0x0d\n", "data[1]:0x0a\n"}},
-    {"bar prefix hex 0D0A",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 0);
-       h.Type(IDC_EDIT_BAR_PREFIX, "0D0A");
-     },
-     IDC_BTN_SET_BAR_PREFIX,
-     Zeros(4) + "\x0D\x0A" + Zeros(30),
-     {"data[0]:0x0d\n", "data[1]:0x0a\n"}},
-    {"bar prefix text AB",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 1);
-       h.Type(IDC_EDIT_BAR_PREFIX, "AB");
-     },
-     IDC_BTN_SET_BAR_PREFIX,
-     Bytes({1, 0, 0, 0, 'A', 'B'}) + Zeros(30),
-     {}},
-    {"bar prefix hex abc ignores the last digit",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 0);
-       h.Type(IDC_EDIT_BAR_PREFIX, "abc");
-     },
-     IDC_BTN_SET_BAR_PREFIX,
-     Zeros(4) + "\xAB" + Zeros(31),
-     {"data[0]:0xab\n"}},
-    {"bar prefix hex 1g gives 01",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 0);
-       h.Type(IDC_EDIT_BAR_PREFIX, "1g");
-     },
-     IDC_BTN_SET_BAR_PREFIX,
-     Zeros(4) + "\x01" + Zeros(31),
-     {"data[0]:0x01\n"}},
-    {"bar prefix hex g1 gives 00",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 0);
-       h.Type(IDC_EDIT_BAR_PREFIX, "g102");
-     },
-     IDC_BTN_SET_BAR_PREFIX,
-     Zeros(4) + Zeros(1) + "\x02" + Zeros(30),
-     {"data[0]:0x00\n", "data[1]:0x02\n"}},
-    {"bar prefix empty",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 0);
-       h.Type(IDC_EDIT_BAR_PREFIX, "");
-     },
-     IDC_BTN_SET_BAR_PREFIX,
-     Zeros(36),
-     {}},
-    {"bar prefix text of 40 characters keeps 31",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 1);
-       h.Type(IDC_EDIT_BAR_PREFIX, std::string(40, 'p'));
-     },
-     IDC_BTN_SET_BAR_PREFIX,
-     Bytes({1, 0, 0, 0}) + std::string(31, 'p') + Zeros(1),
-     {}},
-    {"bar prefix hex of 34 digits keeps 15 bytes",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 0);
-       h.Type(IDC_EDIT_BAR_PREFIX, std::string(34, '1'));
-     },
-     IDC_BTN_SET_BAR_PREFIX, Zeros(4) + std::string(15, '\x11') + Zeros(17),
-     [] {
-       std::vector<std::string> v;
-       for (int i = 0; i < 15; ++i) v.push_back("data[" + std::to_string(i) + "]:0x11\n");
-       return v;
-     }()},
-    {"bar suffix uses the same format list",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 0);
-       h.Type(IDC_EDIT_BAR_SUFFIX, "7e");
-     },
-     IDC_BTN_SET_BAR_SUFFIX,
-     Zeros(4) + "\x7E" + Zeros(31),
-     {"data[0]:0x7e\n"}},
-    {"card prefix 02 suffix 03",
-     [](DialogHarness& h) {
-       h.Select(IDC_COMBO_CARD_SERIAL_FORMAT, 1);
-       h.Select(IDC_COMBO_CARD_FIX_FORMAT, 0);
-       h.Type(IDC_EDIT_CARD_PREFIX, "02");
-       h.Type(IDC_EDIT_CARD_SUFFIX, "03");
-     },
-     IDC_BTN_SET_CARD_FIX,
-     Bytes({1, 0, 0, 0, 0, 0, 0, 0, 2}) + Zeros(31) + "\x03" + Zeros(31),
-     {"data[0]:0x02\n", "data[0]:0x03\n"}},
-    {"cloud GBK becomes UTF-8",
-     [](DialogHarness& h) {
-       SetHiddenSelection(h, IDC_COMBO_CLOUD_PROVIDER, 0);
-       h.Control(IDC_IP_CLOUD_SERVER)->Send(IPM_SETADDRESS, 0, static_cast<LPARAM>(0xC0A80001));
-       for (int id : {IDC_EDIT_CLOUD_TEXT1, IDC_EDIT_CLOUD_TEXT2, IDC_EDIT_CLOUD_TEXT3,
-                      IDC_EDIT_CLOUD_TEXT4, IDC_EDIT_CLOUD_TEXT5, IDC_EDIT_CLOUD_TEXT6})
-         SetHiddenText(h, id, "");
-       SetHiddenText(h, IDC_EDIT_CLOUD_TEXT1, "\xD6\xD0");    // 中
-       SetHiddenText(h, IDC_EDIT_CLOUD_TEXT4, "x\xCE\xC4y");  // x文y
-     },
-     IDC_BTN_SET_CLOUD,
-     Zeros(4) + Bytes({1, 0, 0xA8, 0xC0}) + "\xE4\xB8\xAD" + Zeros(29) + Zeros(64) +
-         "x\xE6\x96\x87y" + Zeros(27) + Zeros(64),
-     {}},
-    // 11 characters of three UTF-8 bytes make 33 bytes: the 11th does not fit and is left out.
-    {"cloud text cut before a character that does not fit",
-     [](DialogHarness& h) {
-       std::string t;
-       for (int i = 0; i < 11; ++i) t += "\xD6\xD0";
-       SetHiddenText(h, IDC_EDIT_CLOUD_TEXT6, t);
-     },
-     IDC_BTN_SET_CLOUD,
-     [] {
-       std::string s;
-       for (int i = 0; i < 10; ++i) s += "\xE4\xB8\xAD";
-       return s + Zeros(2);
-     }(),
-     {}},
+
 };
 
 class InputDlg : public ::testing::TestWithParam<InputRow> {};
 
 TEST_P(InputDlg, SendsWhatTheControlsHold) {
-  const InputRow& row = GetParam();
-  DialogHarness h;
-  ParamReader reader(h.Segment(), RecordA());
-  SelectReader(h);
-  GetParameters(h);
-  row.input(h);
-  reader.Clear();
-  h.TakeTrace();
-  Press(h, row.button);
-  ASSERT_EQ(reader.Commands().size(), 1u);
-  const ReceivedCommand& c = reader.Commands().front();
-  ExpectHeader(c, c.CmdId());
-  // The cloud row compares its last field only when the expected bytes are shorter.
-  const std::string sent = row.button == IDC_BTN_SET_CLOUD && row.payload.size() < c.payload.size()
-                               ? c.payload.substr(c.payload.size() - row.payload.size())
-                               : c.payload;
-  EXPECT_EQ(Hex(sent), Hex(row.payload));
-  std::vector<std::string> traced;
-  for (const std::string& line : h.TakeTrace()) {
-    if (line.rfind("data[", 0) == 0) traced.push_back(line);
-  }
-  EXPECT_EQ(traced, row.trace);
+  ExpectInputSends(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, InputDlg, ::testing::ValuesIn(kInputRows), [](const auto& info) {
-  std::string n;
-  for (const char* p = info.param.name; *p; ++p)
-    n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-  return n;
-});
-
-TEST(CloudDlg, DefaultsSend200ZeroBytesWithChecksumFF) {
-  DialogHarness h;
-  DEV_PARAM_T record = RecordA();
-  std::memset(reinterpret_cast<char*>(&record) + SECTION_CLOUD.offset, 0, SECTION_CLOUD.len);
-  ParamReader reader(h.Segment(), record);
-  SelectReader(h);
-  GetParameters(h);
-  reader.Clear();
-  Press(h, IDC_BTN_SET_CLOUD);
-  ASSERT_EQ(reader.Commands().size(), 1u);
-  EXPECT_EQ(reader.Commands()[0].payload, Zeros(200));
-  EXPECT_EQ(reader.Commands()[0].Checksum(), 0xFF);
-}
-
-// A cloud text that fills its 32 bytes without a NUL is shown in full; sent back, it keeps the
-// whole characters that fit into 31 bytes and ends with a NUL.
-TEST(CloudDlg, FullWidthTextFromARecordIsSentCutAtACharacterBoundary) {
-  struct Row {
-    const char* name;
-    std::string field;  // 32 bytes, no NUL
-    std::string sent;   // the 32 bytes of the payload field
-  };
-  std::string chinese;
-  for (int i = 0; i < 10; ++i) chinese += "\xE4\xB8\xAD";  // 中, three bytes each
-  const Row rows[] = {
-      {"ASCII", std::string(32, 'k'), std::string(31, 'k') + Zeros(1)},
-      {"ten characters and two letters", chinese + "ab", chinese + "a" + Zeros(1)},
-      {"two letters and ten characters", "ab" + chinese, "ab" + chinese.substr(0, 27) + Zeros(3)},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    ASSERT_EQ(row.field.size(), 32u);
-    DialogHarness h;
-    DEV_PARAM_T record = RecordA0();
-    std::memcpy(record.cloudText5, row.field.data(), 32);
-    ParamReader reader(h.Segment(), record);
-    SelectReader(h);
-    GetParameters(h);
-    EXPECT_EQ(h.Text(IDC_EDIT_CLOUD_TEXT5), platform::Utf8ToAcp(row.field));
-    reader.Clear();
-    Press(h, IDC_BTN_SET_CLOUD);
-    ASSERT_EQ(reader.Commands().size(), 1u);
-    EXPECT_EQ(Hex(reader.Commands()[0].payload.substr(136, 32)), Hex(row.sent));
-  }
-}
+INSTANTIATE_TEST_SUITE_P(Inputs, InputDlg, ::testing::ValuesIn(kInputRows), RowName());
 
 // Without the client version the six QR controls keep what they held before the record, and
 // those values are what Set (QR code parameters) sends.
@@ -609,9 +318,9 @@ TEST(NoReaderDlg, EverySetButtonSendsNothingAndShowsNoReaderSelectedTwice) {
   ParamReader reader(h.Segment(), RecordA());
   h.Dlg().ShowParameters(RecordA());
   platform::Window* bar = h.Control(IDC_STATUS_BAR);
-  for (const SetButton& b : kSetButtons) {
-    if (b.cmdId == CMD_SET_NETWORK) continue;  // goes to the discovery port, not this routine
-    SCOPED_TRACE("cmdId " + std::to_string(b.cmdId));
+  for (const SetCommandRow& b : kSetCommandRows) {
+    if (b.request == CMD_SET_NETWORK) continue;  // goes to the discovery port, not this routine
+    SCOPED_TRACE(b.name);
     const auto before = bar->Version();
     Press(h, b.button);
     EXPECT_EQ(h.Status(0), h.InterfaceText(Text::NoReaderSelected));

@@ -9,7 +9,7 @@
 #include "params/ParamDisplay.h"
 #include "platform/kernel.h"
 #include "tests/app/dialog/ParamReader.h"
-#include "tests/app/dialog/ParamRecords.h"
+#include "tests/app/dialog/ShownRecord.h"
 
 namespace params_test {
 namespace {

@@ -1,20 +1,28 @@
-// Two parameter records whose every value is one its control can show (valid list positions,
-// no output format code 8, zero filler, the barcode suffix format equal to the prefix format,
-// nothing after a text's NUL), with values that differ from field to field and from one record
-// to the other, so that a field shown in or read from the wrong control is caught.
+// Parameter records for the tests of the record, its display and its Set commands: every value
+// is one its control can show (valid list positions, no output format code 8, zero filler, the
+// barcode suffix format equal to the prefix format, nothing after a text's NUL), and values differ
+// from field to field and from one record to the other, so that a field shown in or read from the
+// wrong control, or written to the wrong section, is caught.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstring>
 #include <ostream>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "params/DevParam.h"
-#include "params/ParamDisplay.h"
-#include "platform/kernel.h"
-#include "tests/app/dialog/ParamReader.h"
-#include "tests/support/DialogHarness.h"
+#include "protocol/IpAddress.h"
 
 namespace params_test {
+
+// Copies text into a fixed-width field, the rest zero.
+inline void PutText(char* field, std::size_t width, std::string_view text) {
+  ASSERT_LT(text.size(), width);
+  std::memset(field, 0, width);
+  std::memcpy(field, text.data(), text.size());
+}
 
 struct RecordCase {
   const char* name;
@@ -171,104 +179,34 @@ inline DEV_PARAM_T RecordB3() {
   return WithTwoItemPattern(RecordB(), 3);
 }
 
-inline const RecordCase kRecords[] = {
-    {"RecordA", RecordA0}, {"RecordB", RecordB1}, {"RecordC", RecordA2}, {"RecordD", RecordB3}};
-
-enum class Shows { Selection, Text, Ip };
-
-struct ControlExpectation {
-  int id;
-  Shows kind;
-  int selection;
-  std::string text;
-};
-
-inline ControlExpectation Sel(int id, int index) {
-  return {id, Shows::Selection, index, {}};
-}
-inline ControlExpectation Txt(int id, std::string text) {
-  return {id, Shows::Text, 0, std::move(text)};
-}
-inline ControlExpectation Ip(int id, Ip32 ip) {
-  return {id, Shows::Ip, 0, FormatDotted(ip)};
-}
-
-inline std::string Gbk(const char* utf8) {
-  return platform::Utf8ToAcp(utf8);
+// Every field at the most its control can show and send back: texts of 31 and 47 bytes, 15
+// bytes in hexadecimal form, GBK text in a barcode fix, bytes above 0x7F; the barcode fixes in
+// hexadecimal form, the card fixes as text.
+inline DEV_PARAM_T RecordLongest() {
+  DEV_PARAM_T r = RecordB();
+  PutText(r.serverAddr, sizeof r.serverAddr, std::string(47, 'a'));
+  PutText(r.cloudText1, sizeof r.cloudText1, std::string(31, 'c'));
+  PutText(r.cloudText6, sizeof r.cloudText6,
+          "\xE4\xB8\xAD\xE6\x96\x87\xE4\xB8\xAD\xE6\x96\x87\xE4\xB8\xAD\xE6\x96\x87"
+          "\xE4\xB8\xAD\xE6\x96\x87\xE4\xB8\xAD\xE6\x96\x87+");  // ten Chinese characters and +
+  r.outputFormat = 11;                                           // item 9, the last
+  r.cardInputFormat = 1;
+  r.barPrefixFmt = 0;
+  PutText(r.barPrefix, sizeof r.barPrefix, std::string(15, '\xA5'));
+  r.barSuffixFmt = 0;
+  PutText(r.barSuffix, sizeof r.barSuffix, "\x1B\x7F\x10\x80");
+  PutText(r.ntpAddr, sizeof r.ntpAddr, std::string(47, 'n'));
+  PutText(r.backupAddr, sizeof r.backupAddr, std::string(47, 'b'));
+  r.cardFixFmt = 1;
+  PutText(r.cardPrefix, sizeof r.cardPrefix, "<<\xD6\xD0");  // <<中 in GBK
+  PutText(r.cardSuffix, sizeof r.cardSuffix, std::string(31, 's'));
+  return r;
 }
 
-// What every control shows for a record read with the client version flag set, as the user
-// sees it: list positions, edit texts, dotted addresses.
-inline std::vector<ControlExpectation> Expected(const DEV_PARAM_T& r) {
-  return {
-      Ip(IDC_IP_ADDRESS, r.ipAddr),
-      Ip(IDC_IP_NETMASK, r.netMask),
-      Ip(IDC_IP_GATEWAY, r.gateway),
-      Ip(IDC_IP_DNS1, r.dns1),
-      Ip(IDC_IP_DNS2, r.dns2),
-      Txt(IDC_EDIT_SERVER_ADDR, r.serverAddr),
-      Txt(IDC_EDIT_SERVER_PORT, std::to_string(r.serverPort)),
-      Sel(IDC_COMBO_HTTP_LANG, r.httpLang),
-      Sel(IDC_COMBO_NET_MODE, r.netMode),
-      Sel(IDC_COMBO_LIGHT, r.light),
-      Sel(IDC_COMBO_HID_ENTER, r.hidEnter),
-      Sel(IDC_COMBO_HID_NEWLINE, r.hidNewline),
-      Sel(IDC_COMBO_SPEAKER, r.speaker),
-      Sel(IDC_COMBO_HIDDEN_CHOICE, r.hiddenChoice),
-      Sel(IDC_COMBO_CLOUD_PROVIDER, r.cloudProvider),
-      Sel(IDC_COMBO_WORK_MODE, r.workMode),
-      Sel(IDC_COMBO_OUTPUT_FORMAT, r.outputFormat <= 7 ? r.outputFormat - 1 : r.outputFormat - 2),
-      Sel(IDC_COMBO_CARD_INPUT_FORMAT, r.cardInputFormat - 1),
-      Sel(IDC_COMBO_PARITY, r.parity),
-      Sel(IDC_COMBO_QR_SERIAL_FORMAT, r.qrSerialFormat),
-      Sel(IDC_COMBO_BAR_FIX_FORMAT, r.barPrefixFmt),
-      Sel(IDC_COMBO_QR_PROTOCOL, r.qrProtocol),
-      Sel(IDC_COMBO_QR_START_DIGIT, r.qrStartDigit),
-      Sel(IDC_COMBO_CARD_SERIAL_FORMAT, r.cardSerialFormat),
-      Sel(IDC_COMBO_CARD_FIX_FORMAT, r.cardFixFmt),
-      Txt(IDC_EDIT_CARD_PREFIX,
-          r.cardFixFmt ? std::string(r.cardPrefix) : HexDisplay(r.cardPrefix, sizeof r.cardPrefix)),
-      Txt(IDC_EDIT_CARD_SUFFIX,
-          r.cardFixFmt ? std::string(r.cardSuffix) : HexDisplay(r.cardSuffix, sizeof r.cardSuffix)),
-      Txt(IDC_EDIT_BAR_PREFIX,
-          r.barPrefixFmt ? std::string(r.barPrefix) : HexDisplay(r.barPrefix, sizeof r.barPrefix)),
-      Txt(IDC_EDIT_BAR_SUFFIX,
-          r.barSuffixFmt ? std::string(r.barSuffix) : HexDisplay(r.barSuffix, sizeof r.barSuffix)),
-      Txt(IDC_EDIT_WG_LOW, std::to_string(r.wgLowPulse * 100)),
-      Txt(IDC_EDIT_WG_HIGH, std::to_string(r.wgHighPulse * 100)),
-      Txt(IDC_EDIT_CLOUD_TEXT1, Gbk(r.cloudText1)),
-      Txt(IDC_EDIT_CLOUD_TEXT2, Gbk(r.cloudText2)),
-      Txt(IDC_EDIT_CLOUD_TEXT3, Gbk(r.cloudText3)),
-      Txt(IDC_EDIT_CLOUD_TEXT4, Gbk(r.cloudText4)),
-      Txt(IDC_EDIT_CLOUD_TEXT5, Gbk(r.cloudText5)),
-      Txt(IDC_EDIT_CLOUD_TEXT6, Gbk(r.cloudText6)),
-      Sel(IDC_COMBO_QR_CARD_FORMAT, r.qrCardFormat),
-      Sel(IDC_COMBO_QR_ENCRYPTED, r.qrEncrypted),
-      Sel(IDC_COMBO_QR_USE_COUNT, r.qrUseCount),
-      Sel(IDC_COMBO_QR_WORK_MODE, r.qrWorkMode),
-      Txt(IDC_EDIT_QR_NTP, r.ntpAddr),
-      Txt(IDC_EDIT_QR_BACKUP, r.backupAddr),
-      Ip(IDC_IP_CLOUD_SERVER, r.cloudServerIp),
-      Sel(IDC_COMBO_RESTART, r.restartSetting),
-  };
-}
-
-inline void ExpectShown(const testing_support::DialogHarness& h,
-                        const std::vector<ControlExpectation>& expected) {
-  for (const ControlExpectation& e : expected) {
-    SCOPED_TRACE("control " + std::to_string(e.id));
-    switch (e.kind) {
-      case Shows::Selection:
-        EXPECT_EQ(h.Selection(e.id), e.selection);
-        break;
-      case Shows::Text:
-        EXPECT_EQ(h.Text(e.id), e.text);
-        break;
-      case Shows::Ip:
-        EXPECT_EQ(h.IpText(e.id), e.text);
-        break;
-    }
-  }
-}
+inline const RecordCase kRecords[] = {{"RecordA", RecordA0},
+                                      {"RecordB", RecordB1},
+                                      {"RecordC", RecordA2},
+                                      {"RecordD", RecordB3},
+                                      {"RecordLongest", RecordLongest}};
 
 }  // namespace params_test
