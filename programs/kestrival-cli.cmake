@@ -1,0 +1,10 @@
+# kestrival-cli: batch work on the real main dialog without a window: search, save a reader's
+# configuration as a profile, apply a profile to many readers and read them back.
+# The profile is JSON; nlohmann-json (Debian's nlohmann-json3-dev, header-only) reads and writes it.
+find_package(nlohmann_json 3 REQUIRED)
+add_library(kestrival_cli STATIC ${CMAKE_CURRENT_LIST_DIR}/Profile.cpp)
+target_include_directories(kestrival_cli PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(kestrival_cli PUBLIC kestrival_app kestrival_sim kestrival_protocol
+                                           kestrival_params kestrival_i18n kestrival_platform
+                                           nlohmann_json::nlohmann_json)
+kestrival_target_options(kestrival_cli)
