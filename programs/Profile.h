@@ -46,9 +46,15 @@ struct FieldSpec {
   int multipleOf = 1;                 // Integer
 };
 
+// A Set button and the command its handler sends.
+struct SetButton {
+  int control;
+  int command;
+};
+
 struct GroupSpec {
   const char* name;
-  std::vector<int> setButtons;  // pressed in this order
+  std::vector<SetButton> setButtons;  // pressed in this order
   std::vector<FieldSpec> fields;
 };
 
