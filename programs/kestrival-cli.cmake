@@ -20,3 +20,11 @@ kestrival_target_options(kestrival-cli)
 if(TARGET kestrival_language_csv)
   add_dependencies(kestrival-cli kestrival_language_csv)
 endif()
+
+# The lab test starts kestrival-cli and kestrival-sim; its target is made later (tests/).
+function(kestrival_cli_for_tests)
+  if(TARGET Cli_netlab_test)
+    add_dependencies(Cli_netlab_test kestrival-cli kestrival-sim)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL kestrival_cli_for_tests)
