@@ -80,6 +80,10 @@ std::string Describe(const FoundReader& r) {
   return FormatDotted(r.from) + " " + Utf8FromCp936(r.label);
 }
 
+std::string GroupCount(int n) {
+  return std::to_string(n) + (n == 1 ? " group" : " groups");
+}
+
 std::string Show(const Value& v) {
   return v.null ? "null" : "\"" + v.text + "\"";
 }
@@ -289,14 +293,22 @@ struct TargetResult {
   std::vector<Captured> datagrams;  // dry run: what would have been sent
 };
 
+// The target as the results name it. A dry run knows no label for a target given by address (its
+// stand-in carries the profile's), so it names the address alone.
+std::string Who(const TargetResult& r, const Options& o) {
+  if (!r.reader || (o.dryRun && ParseDottedIpv4(r.target))) return r.target;
+  return Describe(*r.reader);
+}
+
 void Report(const TargetResult& r, const Options& o, std::ostream& out) {
-  const std::string who = r.reader ? Describe(*r.reader) : r.target;
+  const std::string who = Who(r, o);
   if (o.json) {
     Json j;
     j["target"] = r.target;
     if (r.reader) {
       j["address"] = FormatDotted(r.reader->from);
-      j["label"] = Utf8FromCp936(r.reader->label);
+      if (who != r.target || !ParseDottedIpv4(r.target))
+        j["label"] = Utf8FromCp936(r.reader->label);
     }
     if (!r.newAddress.empty()) j["new_address"] = r.newAddress;
     j["status"] =
@@ -331,7 +343,7 @@ void Report(const TargetResult& r, const Options& o, std::ostream& out) {
   std::string line = who;
   if (!r.newAddress.empty()) line += " -> " + r.newAddress;
   if (o.dryRun && r.errors.empty()) {
-    line += ": dry run, would set " + std::to_string(r.groupsSet) + " groups in " +
+    line += ": dry run, would set " + GroupCount(r.groupsSet) + " in " +
             std::to_string(r.datagrams.size()) + " datagrams";
     out << line << "\n";
     for (const Captured& c : r.datagrams) {
@@ -343,7 +355,7 @@ void Report(const TargetResult& r, const Options& o, std::ostream& out) {
     return;
   }
   if (r.verified) {
-    out << line << ": verified, " << r.groupsSet << " groups set\n";
+    out << line << ": verified, " << GroupCount(r.groupsSet) << " set\n";
     return;
   }
   line += ": FAILED";
@@ -460,9 +472,9 @@ int Apply(DialogSession& s, const ApplyPlan& plan, const Options& o, TapBackend&
     const bool good = o.dryRun ? r.errors.empty() : r.verified;
     allGood = allGood && good;
     std::string progress = "[" + std::to_string(i + 1) + "/" + std::to_string(targets.size()) +
-                           "] " + (r.reader ? Describe(*r.reader) : targets[i]) + ": ";
+                           "] " + Who(r, o) + ": ";
     if (good) {
-      progress += (o.dryRun ? "would set " : "set ") + std::to_string(r.groupsSet) + " groups" +
+      progress += (o.dryRun ? "would set " : "set ") + GroupCount(r.groupsSet) +
                   (o.dryRun ? ", nothing sent" : ", verified");
     } else {
       progress += "failed";

@@ -204,9 +204,9 @@ TEST_F(CliLab, IpFromGivesThreeFactoryReadersConsecutiveAddressesAndReadsThemThe
   EXPECT_EQ(status, 0) << Err() << Out();
   EXPECT_EQ(
       Out(),
-      readers_[0].host.addressText + " Factory f1 -> 10.201.0.5: verified, 1 groups set\n" +
-          readers_[1].host.addressText + " Factory f2 -> 10.201.0.6: verified, 1 groups set\n" +
-          readers_[2].host.addressText + " Factory f3 -> 10.201.0.7: verified, 1 groups set\n");
+      readers_[0].host.addressText + " Factory f1 -> 10.201.0.5: verified, 1 group set\n" +
+          readers_[1].host.addressText + " Factory f2 -> 10.201.0.6: verified, 1 group set\n" +
+          readers_[2].host.addressText + " Factory f3 -> 10.201.0.7: verified, 1 group set\n");
   for (std::size_t i = 0; i < 3; ++i)
     EXPECT_EQ(StateOf(i).ipAddr, MakeIp32(10, 201, 0, static_cast<std::uint8_t>(5 + i)));
 }

@@ -393,7 +393,7 @@ TEST_F(CliOnSegment, ADryRunPrintsTheDatagramsAndSendsNothing) {
   EXPECT_EQ(DatagramsAtReaders(), before);
   // Restart (40, item 1) then Wiegand (28, 2000 and 400 us), header and data each.
   EXPECT_EQ(out_.str(),
-            "192.168.0.102 Source: dry run, would set 2 groups in 4 datagrams\n"
+            "192.168.0.102: dry run, would set 2 groups in 4 datagrams\n"
             "  192.168.0.102:24680 58585858000000002800000004000000fe\n"
             "  192.168.0.102:24680 01000000\n"
             "  192.168.0.102:24680 58585858000000001c00000008000000e7\n"
