@@ -368,14 +368,33 @@ void Report(const TargetResult& r, const Options& o, std::ostream& out) {
   out << line << "\n";
 }
 
-// The next address from *next on that no reader answered from and no target was given yet.
-std::string NextFreeAddress(std::uint32_t* next, const std::set<std::uint32_t>& taken) {
-  while (taken.count(*next)) ++*next;
-  return FormatDotted(Ip32{(*next)++});
+// The next address from *next on that no reader answered from, that no target was given yet and
+// that is neither the network's nor the broadcast address of the subnet (mask); nothing once the
+// addresses run out.
+std::optional<std::string> NextFreeAddress(std::uint64_t* next, std::uint32_t mask,
+                                           const std::set<std::uint32_t>& taken) {
+  for (; *next < 0xFFFFFFFFu; ++*next) {
+    const auto address = static_cast<std::uint32_t>(*next);
+    const std::uint32_t host = address & ~mask;
+    if (taken.count(address) || (~mask > 1 && (host == 0 || host == ~mask))) continue;
+    ++*next;
+    return FormatDotted(Ip32{address});
+  }
+  return std::nullopt;
+}
+
+std::uint32_t ProfileMask(const Profile& profile) {
+  const auto octets = ParseDottedIpv4(profile.groups.at(kNetworkGroup).at("subnet_mask").text);
+  return octets
+             ? MakeIp32(
+                   static_cast<std::uint8_t>((*octets)[0]), static_cast<std::uint8_t>((*octets)[1]),
+                   static_cast<std::uint8_t>((*octets)[2]), static_cast<std::uint8_t>((*octets)[3]))
+                   .value
+             : 0xFFFFFFFFu;
 }
 
 TargetResult ApplyOne(DialogSession& s, const ApplyPlan& plan, const std::string& target,
-                      std::vector<FoundReader>& found, std::uint32_t* nextAddress,
+                      std::vector<FoundReader>& found, std::uint64_t* nextAddress,
                       const std::set<std::uint32_t>& taken, const Options& o, TapBackend& tap) {
   TargetResult result;
   result.target = target;
@@ -401,7 +420,14 @@ TargetResult ApplyOne(DialogSession& s, const ApplyPlan& plan, const std::string
     GroupValues values = plan.profile.groups.at(g->name);
     if (g->name == std::string(kNetworkGroup)) {
       network = true;
-      if (plan.ipFrom) values["ip_address"].text = NextFreeAddress(nextAddress, taken);
+      if (plan.ipFrom) {
+        const auto address = NextFreeAddress(nextAddress, ProfileMask(plan.profile), taken);
+        if (!address) {
+          result.errors.push_back("--ip-from: no address left for it");
+          return result;
+        }
+        values["ip_address"].text = *address;
+      }
       result.newAddress = values["ip_address"].text;
     }
     wanted[g->name] = values;
@@ -464,7 +490,7 @@ int Apply(DialogSession& s, const ApplyPlan& plan, const Options& o, TapBackend&
   auto found = s.Search(milliseconds(o.waitMs));
   std::set<std::uint32_t> taken;
   for (const FoundReader& r : found) taken.insert(ToIp32(r.from).value);
-  std::uint32_t next = plan.ipFrom.value_or(0);
+  std::uint64_t next = plan.ipFrom.value_or(0);
   const std::vector<std::string> targets(o.positional.begin() + 1, o.positional.end());
   bool allGood = true;
   for (std::size_t i = 0; i < targets.size(); ++i) {
@@ -490,7 +516,8 @@ int Apply(DialogSession& s, const ApplyPlan& plan, const Options& o, TapBackend&
 
 // Stand-ins for the targets of a dry run on a segment of its own: each holds the profile's record,
 // so the dialog reads the profile back and sends for each group exactly what it would send to a
-// real reader. A target given by label stands at a documentation address (192.0.2.0/24).
+// real reader (the network settings carry the stand-in's label). A target given by label stands
+// at a documentation address (192.0.2.0/24).
 struct DryRunSegment {
   platform::net::VirtualSegment segment;
   std::vector<std::unique_ptr<sim::VirtualReader>> readers;
@@ -509,7 +536,9 @@ std::unique_ptr<DryRunSegment> MakeDryRunSegment(const Profile& profile,
   std::set<std::uint32_t> used;
   for (const std::string& t : targets) {
     std::uint32_t address;
-    std::string label = Cp936FromUtf8(profile.label);
+    // A target given by address has no known label: its address stands in for it (at most 15
+    // characters, and one stand-in's differs from every other's, as the dialog needs).
+    std::string label = t;
     if (auto octets = ParseDottedIpv4(t)) {
       address =
           MakeIp32(static_cast<std::uint8_t>((*octets)[0]), static_cast<std::uint8_t>((*octets)[1]),
@@ -744,8 +773,8 @@ int RunCli(const std::vector<std::string>& args, const Environment& env, std::os
   if (o.dryRun) {
     dry = MakeDryRunSegment(plan->profile,
                             std::vector<std::string>(o.positional.begin() + 1, o.positional.end()));
-    err << "dry run: nothing is sent; the targets are stood in for by simulated readers that "
-           "hold the profile's record\n";
+    err << "dry run: nothing is sent; simulated readers that hold the profile's record stand in "
+           "for the targets (one given by address carries its address as its label)\n";
   }
   DialogRun run(env, dry ? static_cast<platform::net::Backend&>(*dry->tool) : *env.network, english,
                 timeout);

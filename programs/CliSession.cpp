@@ -84,7 +84,8 @@ std::string DialogSession::StatusText() const {
 std::optional<std::vector<std::uint8_t>> DialogSession::Reply(std::size_t from, int cmdId) const {
   for (const Captured& c : tap_.Since(from)) {
     auto reply = Accepted(c);
-    if (reply && reply->first == cmdId) return reply->second;
+    if (reply && reply->first == cmdId && ToNetAddr(Ip32{c.peer.addr}) == selected_)
+      return reply->second;
   }
   return std::nullopt;
 }
@@ -141,6 +142,7 @@ bool DialogSession::Select(const FoundReader& reader, std::string* error) {
         std::string("the device list refused the selection (") + platform::InputResultName(r) + ")";
     return false;
   }
+  selected_ = reader.from;
   return true;
 }
 

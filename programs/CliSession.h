@@ -50,7 +50,9 @@ class DialogSession {
   // Selects the reader's line in the device list. The dialog finds a reader by its label, so a
   // reader whose label an earlier answer carries too cannot be addressed: refused with a reason.
   bool Select(const FoundReader& reader, std::string* error);
-  // Get current parameters; nothing when the record does not come within the reply timeout.
+  // Get current parameters; nothing when the selected reader's record does not come within the
+  // reply timeout. Another reader's record, such as a late answer to an earlier request, is not
+  // taken for it.
   std::optional<ReadResult> Read();
   // The group's values into its controls; a control that refuses (disabled) is named.
   bool Put(const GroupSpec& group, const GroupValues& values, std::string* error);
@@ -59,7 +61,8 @@ class DialogSession {
 
  private:
   GroupValues ReadGroup(const GroupSpec& group) const;
-  // The data of the first accepted reply `cmdId` captured from position `from` on.
+  // The data of the first accepted reply `cmdId` from the selected reader captured from position
+  // `from` on.
   std::optional<std::vector<std::uint8_t>> Reply(std::size_t from, int cmdId) const;
 
   CKestrivalDlg& dialog_;
@@ -67,6 +70,7 @@ class DialogSession {
   TapBackend& tap_;
   TextResolver english_;
   std::chrono::milliseconds replyTimeout_;
+  NetAddr selected_{};  // the reader whose line was selected last
 };
 
 // Display helpers shared with the program's output.

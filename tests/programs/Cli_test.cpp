@@ -284,6 +284,50 @@ TEST_F(CliOnSegment, AReaderThatStopsAnsweringIsNamedAndTheOthersGoOn) {
   EXPECT_TRUE(Has(err_.str(), "no answer to Get current parameters")) << err_.str();
 }
 
+TEST_F(CliOnSegment, ALateRecordOfAnotherReaderIsNotTakenForTheTargets) {
+  AddReader(kA, "Source");
+  // Gate 1's record comes after the reply timeout, while Gate 2, which answers no read, is read.
+  AddReader(kB, "Gate 1")
+      .Engine()
+      .SetMisbehaviour(
+          {sim::MisbehaviourRule{sim::MisbehaviourKind::Delay, 350, CMD_READ_PARAMS, -1}});
+  AddReader(kC, "Gate 2")
+      .Engine()
+      .SetMisbehaviour(
+          {sim::MisbehaviourRule{sim::MisbehaviourKind::NoReply, 0, CMD_READ_PARAMS, -1}});
+  const std::string profile = WriteProfile("a.json", ProfileOf("Source"));
+  EXPECT_EQ(Run({"apply", profile, "Gate 1", "Gate 2"}), 1);
+  EXPECT_TRUE(Has(err_.str(),
+                  "[1/2] 192.168.0.102 Gate 1: failed; no answer to Get current "
+                  "parameters"))
+      << err_.str();
+  EXPECT_TRUE(Has(err_.str(),
+                  "[2/2] 192.168.0.103 Gate 2: failed; no answer to Get current "
+                  "parameters"))
+      << err_.str();
+  // Nothing was set on either: a target is written only after its own record was read.
+  for (std::size_t i : {1u, 2u}) EXPECT_EQ(readers_[i]->Engine().Stats().setsApplied, 0u) << i;
+}
+
+TEST_F(CliOnSegment, IpFromSkipsAnsweringAddressesAndTheSubnetsOwnAddresses) {
+  AddReader(kA, "Source");
+  const std::string profile = WriteProfile("a.json", ProfileOf("Source"));
+  // The stand-ins of a dry run answer from the targets' addresses; the mask is 255.255.255.0.
+  ASSERT_EQ(Run({"apply", profile, "192.168.0.253", "192.168.1.1", "192.168.1.3", "--groups",
+                 "network", "--ip-from", "192.168.0.253", "--dry-run"}),
+            0)
+      << err_.str();
+  EXPECT_TRUE(Has(out_.str(), "192.168.0.253 -> 192.168.0.254: dry run")) << out_.str();
+  EXPECT_TRUE(Has(out_.str(), "192.168.1.1 -> 192.168.1.2: dry run")) << out_.str();
+  EXPECT_TRUE(Has(out_.str(), "192.168.1.3 -> 192.168.1.4: dry run")) << out_.str();
+  // The network settings go to the discovery port with the new address at offset 20 (ip32).
+  // The stand-in's label is its address.
+  EXPECT_TRUE(Has(out_.str(),
+                  "  192.168.0.253:24582 3139322e3136382e302e323533000000"
+                  "00000000fe00a8c0"))
+      << out_.str();
+}
+
 TEST_F(CliOnSegment, AValueTheDialogCannotSendIsReportedAsADifference) {
   AddReader(kA, "Source");
   AddReader(kB, "Gate 1");
