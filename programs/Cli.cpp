@@ -567,7 +567,8 @@ std::optional<ApplyPlan> PlanApply(const Options& o, const TextResolver& english
                                    std::ostream& err) {
   const std::string& file = o.positional[0];
   std::ifstream in(file, std::ios::binary);
-  if (!in) {
+  std::error_code ec;
+  if (!in || fs::is_directory(file, ec)) {
     Usage(err, "cannot read " + file);
     return std::nullopt;
   }

@@ -208,6 +208,25 @@ TEST_F(CliOnSegment, AppliedToItsOwnReaderItSendsWhatTheDialogsOwnRoundTripSends
   EXPECT_EQ(fromCli, fromWindow);
 }
 
+TEST_F(CliOnSegment, TheProfileNamesItemsInEnglishWhateverTheDialogsLanguage) {
+  AddReader(kA, "Source").Engine().SetRecord(DistinctRecord(Ip32{kA}));
+  AddReader(kB, "Gate 1");
+  folder_.Write("config.ini", "[themes]\r\nlanguage=1\r\n");  // Chinese
+  const std::string json = ProfileOf("Source");
+  EXPECT_TRUE(Has(json, "\"work_mode\": \"Card and QR code\"")) << json;
+  EXPECT_TRUE(Has(json, "\"light\": \"Always on\"")) << json;
+  const std::string profile = WriteProfile("a.json", json);
+  EXPECT_EQ(Run({"apply", profile, "Gate 1", "--groups", "work_mode,light"}), 0) << err_.str();
+  EXPECT_EQ(readers_[1]->Engine().Record().workMode, 2);
+  EXPECT_EQ(readers_[1]->Engine().Record().light, 1);
+  // get -o writes the same profile into a file.
+  ASSERT_EQ(Run({"get", "Source", "-o", (folder_.Path() / "o.json").string()}), 0) << err_.str();
+  EXPECT_EQ(folder_.Read("o.json"), json);
+  EXPECT_EQ(out_.str(), "");
+  EXPECT_EQ(Run({"get", "Source", "-o", folder_.Path().string()}), 1);
+  EXPECT_TRUE(Has(err_.str(), "cannot write")) << err_.str();
+}
+
 TEST_F(CliOnSegment, SearchMarksSharedLabelsSharedAddressesAndRecordsReportingAnother) {
   AddReader(kA, "Twin");
   AddReader(kB, "Twin");
@@ -465,6 +484,7 @@ TEST_F(CliOnSegment, UsageHelpAndVersion) {
       {{"get", "a", "b"}, 2, "get needs one target"},
       {{"apply", "p.json"}, 2, "apply needs a profile and at least one target"},
       {{"apply", "missing.json", "x"}, 2, "cannot read missing.json"},
+      {{"apply", "/", "x"}, 2, "cannot read /"},
       {{"get", "x", "--dry-run"}, 2, "belong to apply"},
       {{"search", "-o", "f"}, 2, "-o belongs to get"},
   };
