@@ -1,0 +1,244 @@
+#include "programs/CliSession.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "app/KestrivalDlg.h"
+#include "params/CodePage.h"
+#include "params/DevParam.h"
+#include "platform/MessageLoop.h"
+#include "platform/UserInput.h"
+#include "protocol/CommandCatalog.h"
+#include "protocol/DiscoverDev.h"
+#include "protocol/HexDump.h"
+#include "protocol/MspPacket.h"
+
+namespace cli {
+
+namespace {
+
+using platform::InputResult;
+using platform::Window;
+
+// The reply a captured datagram carries if the dialog's reply handling accepts it: its data,
+// zero-filled as far as the receive buffer reaches.
+std::optional<std::pair<int, std::vector<std::uint8_t>>> Accepted(const Captured& c) {
+  if (c.sent || c.bytes.empty() || c.bytes.size() > static_cast<std::size_t>(RECV_BUFFER_LEN))
+    return std::nullopt;
+  std::vector<std::uint8_t> buffer(RECV_BUFFER_LEN, 0);
+  std::copy(c.bytes.begin(), c.bytes.end(), buffer.begin());
+  const ReplyCheck check =
+      ParseReply(buffer.data(), buffer.size(), static_cast<int>(c.bytes.size()));
+  if (check.status != ReplyStatus::Ok) return std::nullopt;
+  return std::make_pair(
+      static_cast<int>(check.cmdId),
+      std::vector<std::uint8_t>(buffer.begin() + PACKAGE_HEADER_LEN, buffer.end()));
+}
+
+std::string LowerHex(const std::uint8_t* data, std::size_t len) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (std::size_t i = 0; i < len; ++i) {
+    out += kDigits[data[i] >> 4];
+    out += kDigits[data[i] & 15];
+  }
+  return out;
+}
+
+std::string Dotted(const Window::IpFields& fields) {
+  std::string out;
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    out += (i ? "." : "") + std::to_string(fields[i].value_or(0));
+  return out;
+}
+
+}  // namespace
+
+std::string Utf8FromCp936(const std::string& cp936) {
+  std::unique_ptr<char[]> utf8(AnsiToUtf8(cp936.c_str()));
+  return utf8 ? std::string(utf8.get()) : std::string();
+}
+
+std::string Cp936FromUtf8(const std::string& utf8) {
+  std::unique_ptr<char[]> ansi(Utf8ToAnsi(utf8.c_str()));
+  return ansi ? std::string(ansi.get()) : std::string();
+}
+
+DialogSession::DialogSession(CKestrivalDlg& dialog, platform::MessageLoop& loop, TapBackend& tap,
+                             TextResolver english, std::chrono::milliseconds replyTimeout)
+    : dialog_(dialog),
+      loop_(loop),
+      tap_(tap),
+      english_(std::move(english)),
+      replyTimeout_(replyTimeout) {}
+
+bool DialogSession::NetworkReady() const {
+  return dialog_.SocketReady() != 0;
+}
+
+std::string DialogSession::StatusText() const {
+  Window* bar = dialog_.m_hWnd->Child(IDC_STATUS_BAR);
+  return bar ? Utf8FromCp936(bar->PartText(0)) : std::string();
+}
+
+std::optional<std::vector<std::uint8_t>> DialogSession::Reply(std::size_t from, int cmdId) const {
+  for (const Captured& c : tap_.Since(from)) {
+    auto reply = Accepted(c);
+    if (reply && reply->first == cmdId && ToNetAddr(Ip32{c.peer.addr}) == selected_)
+      return reply->second;
+  }
+  return std::nullopt;
+}
+
+std::vector<FoundReader> DialogSession::Search(std::chrono::milliseconds wait) {
+  const std::size_t before = tap_.Count();
+  platform::UserClick(dialog_.m_hWnd, IDC_BTN_SEARCH);
+  loop_.RunFor(wait);
+  loop_.RunUntilIdle();
+  std::vector<FoundReader> found;
+  for (const Captured& c : tap_.Since(before)) {
+    auto reply = Accepted(c);
+    if (!reply || reply->first != CMD_SEARCH_REPLY) continue;
+    const std::uint8_t* data = reply->second.data();
+    const NetAddr from = ToNetAddr(Ip32{c.peer.addr});
+    const DiscoveredRecord record = RecordFromDiscoveryReply(data, DISCOVER_DEV_LEN, from);
+    const NetworkBlock block = DecodeNetworkBlock(data + NETWORK_BLOCK_OFFSET);
+    found.push_back(
+        FoundReader{LabelText(record.record), from, block.ipAddr, block.netMask, block.gateway});
+  }
+  return found;
+}
+
+bool DialogSession::Select(const FoundReader& reader, std::string* error) {
+  const DISCOVER_DEV_T* first = nullptr;
+  for (const auto& record : dialog_.Devices()) {
+    if (LabelText(*record) == reader.label) {
+      first = record.get();
+      break;
+    }
+  }
+  if (!first) {
+    *error = "it is not in the device list";
+    return false;
+  }
+  if (!(first->ipAddr == reader.from)) {
+    *error = "it shares its label \"" + Utf8FromCp936(reader.label) + "\" with " +
+             FormatDotted(first->ipAddr) +
+             ", and the dialog addresses a reader by its label: it would reach that one";
+    return false;
+  }
+  Window* list = dialog_.m_hWnd->Child(IDC_LIST_DEVICES);
+  const std::vector<std::string> lines = list ? list->Items() : std::vector<std::string>{};
+  const auto line = std::find(lines.begin(), lines.end(), reader.label);
+  if (line == lines.end()) {
+    *error = "its line is not in the device list";
+    return false;
+  }
+  const InputResult r = platform::UserSelect(dialog_.m_hWnd, IDC_LIST_DEVICES,
+                                             static_cast<int>(line - lines.begin()));
+  loop_.RunUntilIdle();
+  if (r != InputResult::Ok) {
+    *error =
+        std::string("the device list refused the selection (") + platform::InputResultName(r) + ")";
+    return false;
+  }
+  selected_ = reader.from;
+  return true;
+}
+
+std::optional<ReadResult> DialogSession::Read() {
+  const std::size_t before = tap_.Count();
+  if (platform::UserClick(dialog_.m_hWnd, IDC_BTN_GET_PARAMS) != InputResult::Ok)
+    return std::nullopt;
+  const bool shown = loop_.RunUntil(
+      [&] { return Reply(before, CMD_READ_PARAMS_REPLY) && dialog_.ParametersReceived() != 0; },
+      replyTimeout_);
+  loop_.RunUntilIdle();
+  if (!shown) return std::nullopt;
+  ReadResult result;
+  const auto data = Reply(before, CMD_READ_PARAMS_REPLY);
+  result.recordHex = LowerHex(data->data(), DEV_PARAM_LEN);
+  for (const GroupSpec& g : Groups()) result.groups[g.name] = ReadGroup(g);
+  return result;
+}
+
+GroupValues DialogSession::ReadGroup(const GroupSpec& group) const {
+  GroupValues values;
+  for (const FieldSpec& f : group.fields) {
+    Window* w = dialog_.m_hWnd->Child(f.control);
+    Value v;
+    if (!w) {
+      v.null = true;
+    } else if (f.kind == FieldKind::List) {
+      const auto items = ItemTexts(f, english_);
+      const int sel = w->Selection();
+      v.null = sel < 0 || sel >= static_cast<int>(items.size());
+      if (!v.null) v.text = items[static_cast<std::size_t>(sel)];
+    } else if (f.kind == FieldKind::Address) {
+      v.text = Dotted(w->Ip());
+    } else {
+      v.text = Utf8FromCp936(w->Text());
+    }
+    values[f.name] = v;
+  }
+  return values;
+}
+
+bool DialogSession::Put(const GroupSpec& group, const GroupValues& values, std::string* error) {
+  HWND hwnd = dialog_.m_hWnd;
+  for (const FieldSpec& f : group.fields) {
+    auto it = values.find(f.name);
+    Window* w = hwnd->Child(f.control);
+    if (it == values.end() || !w) continue;
+    const Value& v = it->second;
+    InputResult r = InputResult::Ok;
+    // Only what differs is changed, as a user would: an untouched edit is not checked again
+    // when the focus leaves it.
+    if (f.kind == FieldKind::List) {
+      const auto items = ItemTexts(f, english_);
+      const auto at = std::find(items.begin(), items.end(), v.text);
+      const int pos = v.null || at == items.end() ? -1 : static_cast<int>(at - items.begin());
+      if (w->Selection() != pos) r = platform::UserSelect(hwnd, f.control, pos);
+    } else if (f.kind == FieldKind::Address) {
+      const auto octets = ParseDottedIpv4(v.text);
+      if (!octets) continue;
+      Window::IpFields fields;
+      for (std::size_t i = 0; i < 4; ++i) fields[i] = (*octets)[i];
+      if (w->Ip() != fields) r = platform::UserSetIp(hwnd, f.control, fields);
+    } else {
+      const std::string text = Cp936FromUtf8(v.text);
+      if (w->Text() != text) r = platform::UserType(hwnd, f.control, text);
+    }
+    loop_.RunUntilIdle();
+    if (r != InputResult::Ok) {
+      *error = std::string(group.name) + "." + f.name + " cannot be changed (the control is " +
+               platform::InputResultName(r) + ")";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool DialogSession::Press(const GroupSpec& group, std::string* error) {
+  for (const SetButton& b : group.setButtons) {
+    const std::size_t before = tap_.Count();
+    const InputResult r = platform::UserClick(dialog_.m_hWnd, b.control);
+    if (r != InputResult::Ok) {
+      loop_.RunUntilIdle();
+      *error =
+          std::string("the Set button of ") + group.name + " is " + platform::InputResultName(r);
+      return false;
+    }
+    const bool answered =
+        loop_.RunUntil([&] { return Reply(before, b.command + 1).has_value(); }, replyTimeout_);
+    loop_.RunUntilIdle();
+    if (!answered) {
+      *error =
+          std::string("no reply to ") + group.name + " (command " + std::to_string(b.command) + ")";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace cli
