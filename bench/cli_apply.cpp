@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "app/SetCommandTable.h"
 #include "platform/net/VirtualSegment.h"
 #include "programs/Cli.h"
 #include "programs/Profile.h"
-#include "protocol/CommandCatalog.h"
 #include "sim/VirtualReader.h"
 #include "tests/support/DialogHarness.h"
 
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     if (g.name == std::string(cli::kNetworkGroup)) continue;
     for (const cli::SetButton& b : g.setButtons) {
       ++sets;
-      if (const CommandInfo* c = FindCommand(b.command)) pausedMs += c->pauseMs;
+      if (const SetCommand* c = FindSetCommand(b.command)) pausedMs += c->pauseMs;
     }
   }
   const double perReader = (totalMs - kWaitMs) / readers;
