@@ -97,7 +97,9 @@ TEST(DiscoveryDlg, SearchWritesNoDumpAndNoTrace) {
   EXPECT_TRUE(h.TakeTrace().empty());
 }
 
-TEST(DiscoveryDlg, TwoReadersWithOneLabelCommandsGoToTheFirstToAnswer) {
+// Two readers with one label (as every reader fresh from the factory has): each line reaches
+// its own reader, for commands, the network settings command and the double click alike.
+TEST(DiscoveryDlg, TwoReadersWithOneLabelEachLineReachesItsOwnReader) {
   DialogHarness h;
   ScriptedReader late(h.Segment(), Addr(192, 168, 0, 31));
   ScriptedReader first(h.Segment(), Addr(192, 168, 0, 32));
@@ -106,18 +108,52 @@ TEST(DiscoveryDlg, TwoReadersWithOneLabelCommandsGoToTheFirstToAnswer) {
   late.SendToTool(Reply(3, DiscoveryRecord("Twin")), kToolAddress);
   h.Pump();
   ASSERT_EQ(h.Items(IDC_LIST_DEVICES), (std::vector<std::string>{"Twin", "Twin"}));
-  first.Clear();
-  late.Clear();
+  h.Control(IDC_BTN_SET_NETWORK)->SetEnabled(true);
 
-  for (int line = 0; line < 2; ++line) {
-    h.Select(IDC_LIST_DEVICES, line);
+  // The sorted list puts the later line before the earlier one of equal text.
+  struct Line {
+    int line;
+    ScriptedReader* reader;
+    ScriptedReader* other;
+    int lastOctet;
+  };
+  const Line lines[] = {{0, &late, &first, 31}, {1, &first, &late, 32}, {0, &late, &first, 31}};
+  for (const Line& l : lines) {
+    first.Clear();
+    late.Clear();
+    h.Select(IDC_LIST_DEVICES, l.line);
     EXPECT_EQ(DialogAccess::Send(h.Dlg(), std::string(17, 'X')), 0);
+    ASSERT_EQ(l.reader->Datagrams().size(), 1u) << l.line;
+    EXPECT_EQ(l.reader->Datagrams()[0].port, 24680);
+
+    ASSERT_EQ(h.Click(IDC_BTN_SET_NETWORK), platform::InputResult::Ok);
+    ASSERT_EQ(l.reader->Datagrams().size(), 3u) << l.line;
+    EXPECT_EQ(l.reader->Datagrams()[2].port, 24582);
+    EXPECT_EQ(l.reader->Datagrams()[2].bytes.substr(0, 5), std::string("Twin", 5));
+    EXPECT_TRUE(l.other->Datagrams().empty()) << l.line;
+
     h.DoubleClick(IDC_LIST_DEVICES);
-    EXPECT_EQ(h.Status(0), FormatInterfaceText(h.InterfaceText(Text::ReaderAddressLine).c_str(),
-                                               {"Twin", 192, 168, 0, 32}));
+    const std::string shown = FormatInterfaceText(h.InterfaceText(Text::ReaderAddressLine).c_str(),
+                                                  {"Twin", 192, 168, 0, l.lastOctet});
+    EXPECT_EQ(h.Status(0), shown);
+    EXPECT_EQ(h.Title(), shown);
+    EXPECT_EQ(h.Dlg().SelectedDevice().ipAddr,
+              MakeNetAddr(192, 168, 0, static_cast<std::uint8_t>(l.lastOctet)));
   }
-  EXPECT_EQ(first.Datagrams().size(), 2u);
-  EXPECT_TRUE(late.Datagrams().empty());
+}
+
+// A line put into the list without a record of the array is still found by its label.
+TEST(DiscoveryDlg, ALineWithoutItsRecordIsFoundByItsLabel) {
+  DialogHarness h;
+  ScriptedReader reader(h.Segment(), Addr(192, 168, 0, 40));
+  AnswerSearches(reader, DiscoveryRecord("Gate"));
+  h.Click(IDC_BTN_SEARCH);
+  ASSERT_EQ(h.Dlg().Devices().size(), 1u);
+  h.Control(IDC_LIST_DEVICES)->Send(LB_SETITEMDATA, 0, 0);
+  h.Select(IDC_LIST_DEVICES, 0);
+  reader.Clear();
+  EXPECT_EQ(DialogAccess::Send(h.Dlg(), std::string(17, 'X')), 0);
+  EXPECT_EQ(reader.Datagrams().size(), 1u);
 }
 
 TEST(DiscoveryDlg, ReaderIsAddressedWhereItAnsweredFromNotWhereItsRecordSays) {
