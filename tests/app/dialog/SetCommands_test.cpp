@@ -256,6 +256,12 @@ std::string Zeros(std::size_t n) {
   return std::string(n, '\0');
 }
 
+std::string Repeat(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 const InputRow kInputRows[] = {
     {"output format item 6",
      [](DialogHarness& h) { h.Select(IDC_COMBO_OUTPUT_FORMAT, 6); },
@@ -325,6 +331,16 @@ const InputRow kInputRows[] = {
      IDC_BTN_SET_QR,
      Bytes({2, 1, 1, 1, 37, 0, 0, 0, 1, 0, 0, 0}) + std::string(47, 'n') + Zeros(1) + "bk" +
          Zeros(46),
+     {}},
+    // 24 characters of two GBK bytes make 48: 23 of them fit in the 47 bytes.
+    {"ntp of 24 chinese characters keeps 23",
+     [](DialogHarness& h) {
+       h.Type(IDC_EDIT_QR_NTP, Repeat("\xD6\xD0", 24));
+       h.Type(IDC_EDIT_QR_BACKUP, "b" + Repeat("\xD6\xD0", 24));
+     },
+     IDC_BTN_SET_QR,
+     Bytes({2, 1, 1, 1, 37, 0, 0, 0, 1, 0, 0, 0}) + Repeat("\xD6\xD0", 23) + Zeros(2) + "b" +
+         Repeat("\xD6\xD0", 23) + Zeros(1),
      {}},
     {"bar prefix hex 0d0a",
      [](DialogHarness& h) {
@@ -401,6 +417,26 @@ const InputRow kInputRows[] = {
        for (int i = 0; i < 15; ++i) v.push_back("data[" + std::to_string(i) + "]:0x11\n");
        return v;
      }()},
+    // 16 characters of two GBK bytes make 32: the 16th does not fit and is left out whole.
+    {"bar prefix text of 16 chinese characters keeps 15",
+     [](DialogHarness& h) {
+       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 1);
+       h.Type(IDC_EDIT_BAR_PREFIX, Repeat("\xBA\xC3", 16));
+     },
+     IDC_BTN_SET_BAR_PREFIX,
+     Bytes({1, 0, 0, 0}) + Repeat("\xBA\xC3", 15) + Zeros(2),
+     {}},
+    {"card suffix text of an ascii byte and 16 chinese characters fills 31",
+     [](DialogHarness& h) {
+       h.Select(IDC_COMBO_CARD_SERIAL_FORMAT, 0);
+       h.Select(IDC_COMBO_CARD_FIX_FORMAT, 1);
+       h.Type(IDC_EDIT_CARD_PREFIX, "A" + Repeat("\xBA\xC3", 15) + "B");
+       h.Type(IDC_EDIT_CARD_SUFFIX, "x" + Repeat("\xD6\xD0", 16));
+     },
+     IDC_BTN_SET_CARD_FIX,
+     Bytes({0, 0, 0, 0, 1, 0, 0, 0}) + "A" + Repeat("\xBA\xC3", 15) + Zeros(1) + "x" +
+         Repeat("\xD6\xD0", 15) + Zeros(1),
+     {}},
     {"bar suffix uses the same format list",
      [](DialogHarness& h) {
        h.Select(IDC_COMBO_BAR_FIX_FORMAT, 0);
