@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <iosfwd>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +32,42 @@ class DriverHost : public platform::HeadlessHost {
   Chooser chooser_;
 };
 
+// The trace lines not yet handed out by a "trace" command: at most `keep` of them, the oldest
+// dropped first and counted, so that a driver that is never asked keeps a bounded store.
+class TraceStore {
+ public:
+  static constexpr std::size_t kDefaultKeep = 10000;
+  explicit TraceStore(std::size_t keep = kDefaultKeep) : keep_(keep) {}
+
+  void Add(const std::string& text) {
+    if (keep_ == 0) {
+      ++dropped_;
+      return;
+    }
+    if (lines_.size() == keep_) {
+      lines_.pop_front();
+      ++dropped_;
+    }
+    lines_.push_back(text);
+  }
+  // The kept lines, oldest first, and how many were dropped since the last call; both are
+  // forgotten.
+  std::vector<std::string> Take(std::size_t* dropped) {
+    std::vector<std::string> out(std::make_move_iterator(lines_.begin()),
+                                 std::make_move_iterator(lines_.end()));
+    lines_.clear();
+    if (dropped) *dropped = dropped_;
+    dropped_ = 0;
+    return out;
+  }
+  std::size_t Size() const { return lines_.size(); }
+
+ private:
+  std::size_t keep_;
+  std::deque<std::string> lines_;
+  std::size_t dropped_ = 0;
+};
+
 class Driver {
  public:
   Driver(platform::MessageLoop& loop, DriverHost& host, std::istream& in, std::ostream& out);
@@ -39,8 +77,8 @@ class Driver {
   bool Step(CDialog& dialog);
   // True once the dialog's modal loop has asked for a command.
   bool Started() const { return started_; }
-  // Every OutputDebugStringA text goes here.
-  void AddTrace(const std::string& text) { trace_.push_back(text); }
+  // Every OutputDebugStringA text goes here; "trace" hands the kept ones out once.
+  void AddTrace(const std::string& text) { trace_.Add(text); }
 
  private:
   std::string Execute(CDialog& dialog, const std::string& line, bool* stop);
@@ -53,8 +91,7 @@ class Driver {
   std::ostream& out_;
   bool started_ = false;
   bool inputEnded_ = false;
-  std::vector<std::string> trace_;
-  std::size_t traceTaken_ = 0;
+  TraceStore trace_;
   std::size_t boxesTaken_ = 0;
   bool popupShown_ = false;
   // The reply of the "menu" line that closed a popup, written once the loop is idle again.

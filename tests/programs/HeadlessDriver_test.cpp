@@ -1,6 +1,8 @@
 // kestrival-headless --demo: the real dialog on a virtual segment with the three demo readers,
 // driven through its line protocol exactly as the network-namespace tests drive it. Each test
 // runs the program from a folder of its own (its config.ini and language.csv).
+#include "programs/HeadlessDriver.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -118,9 +120,55 @@ INSTANTIATE_TEST_SUITE_P(
         CommandRow{"QuitStopsReading", {"quit", "status"}, {"{\"ok\":true}"}},
         CommandRow{"TraceAndMessageBoxesSinceTheLastCall",
                    {"trace", "trace", "type 1039 abc", "click 1000", "msgbox", "msgbox"},
-                   {"\"lines\":[\"path:", "\"lines\":[]", "{\"ok\":true}", "{\"ok\":true}",
-                    "\"boxes\":[\"Please enter an integer.\"]", "\"boxes\":[]"}}),
+                   {"\"lines\":[\"path:", "\"lines_hex\":[],\"dropped\":0", "{\"ok\":true}",
+                    "{\"ok\":true}", "\"boxes\":[\"Please enter an integer.\"]", "\"boxes\":[]"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The driver's trace store keeps at most its bound of lines not yet handed out: the oldest go
+// first and are counted, and a "trace" hands the kept ones out once.
+struct TraceRow {
+  const char* name;
+  std::size_t keep;
+  int added;
+  std::vector<std::string> lines;
+  std::size_t dropped;
+};
+
+class TraceStoreRows : public ::testing::TestWithParam<TraceRow> {};
+
+TEST_P(TraceStoreRows, KeepsTheNewestWithinItsBound) {
+  headless::TraceStore store(GetParam().keep);
+  for (int i = 1; i <= GetParam().added; ++i) store.Add("line " + std::to_string(i));
+  EXPECT_LE(store.Size(), GetParam().keep);
+  std::size_t dropped = 99;
+  EXPECT_EQ(store.Take(&dropped), GetParam().lines);
+  EXPECT_EQ(dropped, GetParam().dropped);
+  EXPECT_TRUE(store.Take(&dropped).empty()) << "handed out once";
+  EXPECT_EQ(dropped, 0u);
+  store.Add("again");
+  EXPECT_EQ(store.Take(nullptr),
+            GetParam().keep > 0 ? std::vector<std::string>{"again"} : std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TraceStoreRows,
+    ::testing::Values(TraceRow{"Empty", 3, 0, {}, 0},
+                      TraceRow{"UnderTheBound", 3, 2, {"line 1", "line 2"}, 0},
+                      TraceRow{"AtTheBound", 3, 3, {"line 1", "line 2", "line 3"}, 0},
+                      TraceRow{"PastTheBound", 3, 7, {"line 5", "line 6", "line 7"}, 4},
+                      TraceRow{"KeepsNothing", 0, 2, {}, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TraceStore, AFloodStaysAtTheDefaultBound) {
+  headless::TraceStore store;
+  const int flood = static_cast<int>(headless::TraceStore::kDefaultKeep) * 3 + 5;
+  for (int i = 0; i < flood; ++i) store.Add("rejected datagram " + std::to_string(i));
+  EXPECT_EQ(store.Size(), headless::TraceStore::kDefaultKeep);
+  std::size_t dropped = 0;
+  const auto lines = store.Take(&dropped);
+  EXPECT_EQ(dropped, static_cast<std::size_t>(flood) - headless::TraceStore::kDefaultKeep);
+  EXPECT_EQ(lines.back(), "rejected datagram " + std::to_string(flood - 1));
+}
 
 TEST(HeadlessDemo, SearchReadWriteAndReadBackAReader) {
   Headless h;
