@@ -336,4 +336,65 @@ TEST_F(NetworkSettings, ReplyThirtyThreeConfirms) {
   EXPECT_EQ(h_.Status(0), h_.InterfaceText(Text::SetSuccessfully));
 }
 
+// --- Sends that fail, and a port that is no number --------------------------------------------
+
+// A search whose datagram cannot be sent still empties the list and the array first, then says
+// the send failed.
+TEST(DiscoveryDlg, SearchWhoseSendFailsShowsSendFailedAfterEmptyingTheList) {
+  DialogHarness h;
+  ScriptedReader reader(h.Segment(), Addr(192, 168, 0, 21));
+  AnswerSearches(reader, DiscoveryRecord("Lobby"));
+  h.Click(IDC_BTN_SEARCH);
+  ASSERT_EQ(h.Items(IDC_LIST_DEVICES), std::vector<std::string>{"Lobby"});
+  reader.Clear();
+  ASSERT_EQ(closesocket(h.Dlg().UdpSocket()), 0);
+
+  StatusRecorder status(h);
+  h.Click(IDC_BTN_SEARCH);
+  EXPECT_EQ(status.Part(0), std::vector<std::string>{h.InterfaceText(Text::SendFailed)});
+  EXPECT_TRUE(h.Items(IDC_LIST_DEVICES).empty());
+  EXPECT_TRUE(h.Dlg().Devices().empty());
+  EXPECT_TRUE(reader.Datagrams().empty());
+}
+
+// Both datagrams of the network settings command report their failure; nothing arrives.
+TEST_F(NetworkSettings, SendsThatFailShowSendFailedTwice) {
+  ASSERT_EQ(closesocket(h_.Dlg().UdpSocket()), 0);
+  h_.TakeTrace();
+  StatusRecorder status(h_);
+  ASSERT_EQ(h_.Click(IDC_BTN_SET_NETWORK), platform::InputResult::Ok);
+  EXPECT_EQ(status.Part(0), (std::vector<std::string>{h_.InterfaceText(Text::SendFailed),
+                                                      h_.InterfaceText(Text::SendFailed)}));
+  EXPECT_TRUE(reader_.Datagrams().empty());
+  EXPECT_EQ(h_.TakeTrace(), (std::vector<std::string>{"MspSendCmd_t:17", "DISCOVER_DEV_T:96"}));
+  EXPECT_EQ(h_.Dlg().SelectedDevice().ipAddr, MakeNetAddr(192, 168, 0, 21));
+}
+
+// A Server port edit that holds no number: the framework's prompt appears, the exchange's result
+// is ignored, and the record carries the port the member kept from the last exchange.
+TEST_F(NetworkSettings, PortThatIsNoNumberPromptsAndSendsThePortKept) {
+  struct Row {
+    const char* typed;
+    bool prompt;
+    const char* portBytes;
+  };
+  const Row rows[] = {{"9000", false, "28 23 00 00"},
+                      {"x9", true, "28 23 00 00"},
+                      {"", true, "28 23 00 00"},
+                      {"70000", false, "70 11 01 00"},
+                      {"ab12", true, "70 11 01 00"},
+                      // Trailing text after a number is ignored.
+                      {"12ab", false, "0C 00 00 00"}};
+  for (const Row& row : rows) {
+    h_.Host().ClearRecords();
+    reader_.Clear();
+    h_.Type(IDC_EDIT_SERVER_PORT, row.typed);
+    ASSERT_EQ(h_.Click(IDC_BTN_SET_NETWORK), platform::InputResult::Ok) << row.typed;
+    EXPECT_EQ(h_.Host().MessageBoxes().empty(), !row.prompt) << row.typed;
+    ASSERT_EQ(reader_.Datagrams().size(), 2u) << row.typed;
+    EXPECT_EQ(Hex(reader_.Datagrams()[1].bytes.substr(88, 4)), row.portBytes) << row.typed;
+    EXPECT_EQ(h_.Status(0), h_.InterfaceText(Text::Sent)) << row.typed;
+  }
+}
+
 }  // namespace
