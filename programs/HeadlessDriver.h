@@ -32,23 +32,29 @@ class DriverHost : public platform::HeadlessHost {
   Chooser chooser_;
 };
 
-// The trace lines not yet handed out by a "trace" command: at most `keep` of them, the oldest
-// dropped first and counted, so that a driver that is never asked keeps a bounded store.
+// The trace lines not yet handed out by a "trace" command: at most `keepLines` of them holding at
+// most `keepBytes` of text, the oldest dropped first and counted, so that a driver that is never
+// asked (a long soak, a flood of rejected datagrams) keeps a small, bounded store.
 class TraceStore {
  public:
-  static constexpr std::size_t kDefaultKeep = 10000;
-  explicit TraceStore(std::size_t keep = kDefaultKeep) : keep_(keep) {}
+  static constexpr std::size_t kDefaultKeepLines = 10000;
+  static constexpr std::size_t kDefaultKeepBytes = 128 * 1024;
+  explicit TraceStore(std::size_t keepLines = kDefaultKeepLines,
+                      std::size_t keepBytes = kDefaultKeepBytes)
+      : keepLines_(keepLines), keepBytes_(keepBytes) {}
 
   void Add(const std::string& text) {
-    if (keep_ == 0) {
+    if (keepLines_ == 0 || text.size() > keepBytes_) {
       ++dropped_;
       return;
     }
-    if (lines_.size() == keep_) {
+    while (!lines_.empty() && (lines_.size() == keepLines_ || bytes_ + text.size() > keepBytes_)) {
+      bytes_ -= lines_.front().size();
       lines_.pop_front();
       ++dropped_;
     }
     lines_.push_back(text);
+    bytes_ += text.size();
   }
   // The kept lines, oldest first, and how many were dropped since the last call; both are
   // forgotten.
@@ -56,15 +62,20 @@ class TraceStore {
     std::vector<std::string> out(std::make_move_iterator(lines_.begin()),
                                  std::make_move_iterator(lines_.end()));
     lines_.clear();
+    lines_.shrink_to_fit();
+    bytes_ = 0;
     if (dropped) *dropped = dropped_;
     dropped_ = 0;
     return out;
   }
   std::size_t Size() const { return lines_.size(); }
+  std::size_t Bytes() const { return bytes_; }
 
  private:
-  std::size_t keep_;
+  std::size_t keepLines_;
+  std::size_t keepBytes_;
   std::deque<std::string> lines_;
+  std::size_t bytes_ = 0;
   std::size_t dropped_ = 0;
 };
 
