@@ -137,9 +137,7 @@ BOOL CKestrivalDlg::OnInitDialog() {
   font->Attach(
       CreateFontA(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, 0, ANSI_CHARSET, 0, 0, 0, FF_SWISS, "Arial"));
 
-  for (const SetCommand& command : SET_COMMANDS) {
-    if (CWnd* w = GetDlgItem(command.button)) w->EnableWindow(FALSE);
-  }
+  DisableSetButtons();
   HFONT handle = font ? font->GetSafeHandle() : nullptr;
   for (int id : kBoldControls) {
     if (CWnd* w = GetDlgItem(id))
@@ -163,6 +161,12 @@ BOOL CKestrivalDlg::OnInitDialog() {
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
   return TRUE;
+}
+
+void CKestrivalDlg::DisableSetButtons() {
+  for (const SetCommand& command : SET_COMMANDS) {
+    if (CWnd* w = GetDlgItem(command.button)) w->EnableWindow(FALSE);
+  }
 }
 
 void CKestrivalDlg::SetStatusText(int part, const char* text) {

@@ -58,6 +58,8 @@ class CKestrivalDlg : public CDialogEx {
   void OnPaint();
   HCURSOR OnQueryDragIcon();
   void ApplyInterfaceTexts();
+  // The Set buttons as before any parameter record was shown: all disabled.
+  void DisableSetButtons();
   // Refills an option list position by position and selects its default.
   void FillOptionList(CComboBox& list, std::initializer_list<const char*> items, int defaultPos);
   void SetStatusText(int part, const char* text);
@@ -69,6 +71,9 @@ class CKestrivalDlg : public CDialogEx {
   void OnSearchDevices();
   void AddDiscoveredDevice(const char* data, int available, const NetAddr& sender);
   int FindDeviceByLabel(const char* label);
+  // Copies the record of the device list's selected line into the selected device record; false
+  // when no line is selected.
+  bool SelectDeviceOfSelectedLine();
   void OnDeviceListDblClk();
   void OnSetNetworkParams();
 

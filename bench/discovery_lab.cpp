@@ -5,6 +5,10 @@
 // namespace's limits. Needs root.
 //
 //   bench_discovery [--runs R] [--pump MS] N...      (default: --runs 5 --pump 3000 100 1000 5000)
+//
+// With --soak S, one kestrival-headless instead searches S times (each search followed by a pump
+// of MS, default 100 with --soak) and the program prints the tool's resident memory after the
+// first search and after the last, and the size of the trace answer at the end.
 #include <unistd.h>
 
 #include <algorithm>
@@ -64,7 +68,8 @@ std::string ReceiveBufferOf(const std::string& ss) {
 
 int main(int argc, char** argv) {
   int runs = 5;
-  int pumpMs = 3000;
+  int pumpMs = -1;
+  int soak = 0;
   std::vector<std::size_t> sizes;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -72,11 +77,15 @@ int main(int argc, char** argv) {
       runs = std::atoi(argv[++i]);
     } else if (a == "--pump" && i + 1 < argc) {
       pumpMs = std::atoi(argv[++i]);
+    } else if (a == "--soak" && i + 1 < argc) {
+      soak = std::max(1, std::atoi(argv[++i]));
     } else {
       sizes.push_back(static_cast<std::size_t>(std::strtoul(a.c_str(), nullptr, 10)));
     }
   }
-  if (sizes.empty()) sizes = {100, 1000, 5000};
+  if (sizes.empty())
+    sizes = soak > 0 ? std::vector<std::size_t>{200} : std::vector<std::size_t>{100, 1000, 5000};
+  if (pumpMs < 0) pumpMs = soak > 0 ? 100 : 3000;
   std::string why;
   if (!NetLab::Available(&why)) {
     std::fprintf(stderr, "bench_discovery: no network-namespace lab here: %s\n", why.c_str());
@@ -115,6 +124,36 @@ int main(int argc, char** argv) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::printf("N=%zu (tool namespace rmem_default rmem_max: %s)\n", n, limits.c_str());
+    if (soak > 0) {
+      // One tool process fed through a pipe: its memory is read between the commands, once
+      // the answers to all commands sent so far have arrived.
+      const std::string pump = std::to_string(pumpMs);
+      const std::string script =
+          "d=$(mktemp -d); mkfifo $d/in; " + bin +
+          "/kestrival-headless < $d/in > $d/out 2>/dev/null & pid=$!; exec 3>$d/in; "
+          "upto() { while [ $(wc -l < $d/out) -lt $1 ]; do sleep 0.2; done; }; "
+          "rss() { awk '/VmRSS/{print $2}' /proc/$pid/status; }; "
+          "printf 'click 1000\\npump " +
+          pump +
+          "\\n' >&3; upto 2; echo rss_first_kb $(rss); "
+          "i=1; while [ $i -lt " +
+          std::to_string(soak) + " ]; do printf 'click 1000\\npump " + pump +
+          "\\n' >&3; i=$((i+1)); done; printf 'get 1004\\n' >&3; upto " +
+          std::to_string(2 * soak + 1) +
+          "; echo rss_last_kb $(rss); tail -1 $d/out | "
+          "head -c 300; echo; printf 'trace\\nquit\\n' >&3; exec 3>&-; wait $pid; "
+          "echo trace_reply_bytes $(tail -2 $d/out | head -1 | wc -c); "
+          "tail -2 $d/out | head -1 | grep -o '\"dropped\":[0-9]*'; rm -rf $d";
+      std::string out;
+      const auto began = std::chrono::steady_clock::now();
+      lab.Exec(tool, script, &out, std::chrono::seconds(1800));
+      const double took =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+      std::printf("  soak of %d searches, pump %d ms, %.0f s:\n%s\n", soak, pumpMs, took,
+                  out.c_str());
+      lab.Stop(sim);
+      continue;
+    }
     std::vector<long> listed;
     for (int run = 0; run < runs; ++run) {
       // The search, the replies taken for pumpMs, the socket's memory looked at meanwhile, then

@@ -5,11 +5,7 @@
 
 #include "platform/kernel.h"
 
-namespace {
-
-// The length of the longest prefix of text made of whole GBK characters (a lead byte 0x81 to 0xFE
-// and the byte after it, or any other single byte) that is at most limit bytes long.
-std::size_t WholeCharacterPrefix(const std::string& text, std::size_t limit) {
+std::size_t WholeCharacterPrefix(std::string_view text, std::size_t limit) {
   if (text.size() <= limit) return text.size();
   std::size_t length = 0;
   while (length < text.size()) {
@@ -20,8 +16,6 @@ std::size_t WholeCharacterPrefix(const std::string& text, std::size_t limit) {
   }
   return length;
 }
-
-}  // namespace
 
 void CopyLanguageColumn(const TranslationTable& table, std::uint32_t language,
                         char (&slots)[kInterfaceTextCount][kInterfaceTextSize]) {

@@ -2,9 +2,16 @@
 // NUL-terminated 8-bit (GBK) string of at most 255 bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "i18n/TranslationTable.h"
+
+// The length of the longest prefix of a GBK text made of whole characters (a lead byte 0x81 to
+// 0xFE with the byte after it, or any other single byte) that is at most limit bytes long, so
+// that a text cut there never ends in a lone lead byte.
+std::size_t WholeCharacterPrefix(std::string_view text, std::size_t limit);
 
 constexpr int kInterfaceTextCount = 512;
 constexpr int kInterfaceTextSize = 256;

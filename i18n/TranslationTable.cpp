@@ -1,5 +1,6 @@
 #include "i18n/TranslationTable.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "platform/kernel.h"
@@ -22,33 +23,46 @@ std::size_t SplitFields(std::string line, char separator, std::vector<std::strin
   return fields.size();
 }
 
-bool TranslationTable::Load(const char* path) {
+bool TranslationTable::Load(const char* path, std::uint32_t lastLine) {
   rows_.clear();
   platform::TextModeFile file;
   if (!file.Open(path)) return false;
 
-  // The whole file at once, NUL-terminated after the bytes that text mode actually delivers.
-  long size = file.Size();
-  std::vector<char> buffer(static_cast<std::size_t>(size > 0 ? size : 0) + 1, '\0');
-  std::size_t got = file.Read(buffer.data(), buffer.size() - 1);
-  buffer[got] = '\0';
-  file.Close();
-
-  // Lines before each line feed, numbered from 1; the first NUL ends the data, an empty line
-  // counts but gives no row, and bytes after the last line feed are no line.
-  std::string_view data(buffer.data());
+  // The file is read piece by piece and only lines up to lastLine are kept, so a large file costs
+  // no more memory than the lines that are used. Lines are the bytes before each line feed,
+  // numbered from 1; the first NUL ends the data, an empty line counts but gives no row, and
+  // bytes after the last line feed are no line.
+  std::vector<char> chunk(64 * 1024);
+  std::string pending;  // bytes after the last line feed seen so far
   std::uint32_t number = 1;
-  for (std::size_t lf; (lf = data.find('\n')) != std::string_view::npos; ++number) {
-    if (lf > 0) {
-      std::vector<std::string> fields;
-      SplitFields(std::string(data.substr(0, lf)), ',', fields);
-      Row& row = rows_[number];
-      for (std::size_t i = 0; i < fields.size(); ++i) {
-        row[static_cast<std::uint32_t>(i + 1)] = std::move(fields[i]);
-      }
+  bool ended = false;
+  while (!ended && number <= lastLine) {
+    const std::size_t got = file.Read(chunk.data(), chunk.size());
+    if (got == 0) break;
+    std::string_view piece(chunk.data(), got);
+    if (const std::size_t nul = piece.find('\0'); nul != std::string_view::npos) {
+      piece = piece.substr(0, nul);
+      ended = true;
     }
-    data.remove_prefix(lf + 1);
+    const std::size_t scanned = pending.size();  // holds no line feed
+    pending.append(piece);
+    std::size_t start = 0;
+    for (std::size_t lf; number <= lastLine &&
+                         (lf = pending.find('\n', std::max(start, scanned))) != std::string::npos;
+         ++number) {
+      if (lf > start) {
+        std::vector<std::string> fields;
+        SplitFields(pending.substr(start, lf - start), ',', fields);
+        Row& row = rows_[number];
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+          row[static_cast<std::uint32_t>(i + 1)] = std::move(fields[i]);
+        }
+      }
+      start = lf + 1;
+    }
+    pending.erase(0, start);
   }
+  file.Close();
   return true;
 }
 

@@ -17,10 +17,11 @@ class TranslationTable {
   // Field number (from 1) -> the field's bytes.
   using Row = std::map<std::uint32_t, std::string>;
 
-  // Parses the file at path, read in text mode. False, with no rows, when it cannot be opened; true
-  // otherwise, even when no line gives a row. Line N (from 1) becomes row N when it is not empty;
-  // bytes after the last line feed and everything from the first NUL on are not read.
-  bool Load(const char* path);
+  // Parses the file at path, read in text mode. False, with no rows, when it cannot be opened (a
+  // folder or a named pipe cannot); true otherwise, even when no line gives a row. Line N (from
+  // 1) becomes row N when it is not empty; bytes after the last line feed and everything from the
+  // first NUL on are not read. Reading stops after line lastLine: later lines are never kept.
+  bool Load(const char* path, std::uint32_t lastLine = UINT32_MAX);
 
   // Line number (from 1) -> row; a line that holds only commas gives a row without fields.
   const std::map<std::uint32_t, Row>& Rows() const { return rows_; }

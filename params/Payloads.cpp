@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "i18n/InterfaceTexts.h"
 #include "protocol/ByteOrder.h"
 
 using kestrival::PutLeI32;
@@ -21,6 +22,13 @@ std::uint8_t Low8(int v) {
 std::string_view ReadLimited(std::string_view text, std::size_t limit) {
   text = text.substr(0, text.find('\0'));
   return text.substr(0, std::min(text.size(), limit - 1));
+}
+
+// A text for a field of `limit` bytes: up to a NUL, cut to the whole GBK characters that fit in
+// limit - 1 bytes, so the reader never receives half a character.
+std::string_view FitText(std::string_view text, std::size_t limit) {
+  text = text.substr(0, text.find('\0'));
+  return text.substr(0, WholeCharacterPrefix(text, limit - 1));
 }
 
 void PutBytes(std::uint8_t* field, std::string_view text) {
@@ -85,8 +93,8 @@ QrPayload BuildQrPayload(const QrInput& in) {
   p[3] = Low8(in.useCountIndex);
   PutLeI32(p.data() + 4, in.startDigitIndex);
   PutLeI32(p.data() + 8, in.workModeIndex);
-  PutBytes(p.data() + 12, ReadLimited(in.ntpAddr, QR_TEXT_LEN));
-  PutBytes(p.data() + 12 + QR_TEXT_LEN, ReadLimited(in.backupAddr, QR_TEXT_LEN));
+  PutBytes(p.data() + 12, FitText(in.ntpAddr, QR_TEXT_LEN));
+  PutBytes(p.data() + 12 + QR_TEXT_LEN, FitText(in.backupAddr, QR_TEXT_LEN));
   return p;
 }
 
@@ -94,11 +102,11 @@ std::array<std::uint8_t, FIX_FIELD_LEN> BuildFixField(int format, std::string_vi
                                                       const HexByteTrace& trace) {
   std::array<std::uint8_t, FIX_FIELD_LEN> field{};
   char buffer[FIX_FIELD_LEN] = {};
-  const std::string_view text = ReadLimited(editText, sizeof buffer);
   if (format != 0) {
-    PutBytes(field.data(), text);
+    PutBytes(field.data(), FitText(editText, FIX_FIELD_LEN));
     return field;
   }
+  const std::string_view text = ReadLimited(editText, sizeof buffer);
   if (!text.empty()) std::memcpy(buffer, text.data(), text.size());  // an empty view may be null
   const std::size_t pairs = text.size() / 2;
   for (std::size_t i = 0; i < pairs; ++i) {

@@ -77,7 +77,8 @@ struct SerialInput {
 SerialPayload BuildSerialPayload(const SerialInput& in);
 
 // Command 42: four positions as uint8 (low 8 bits), two as int32, and the two edit texts, each
-// cut to 47 bytes and NUL-terminated in its 48-byte field.
+// cut at the last whole GBK character that fits in 47 bytes and NUL-terminated in its 48-byte
+// field.
 struct QrInput {
   int protocolIndex;
   int cardFormatIndex;
@@ -94,13 +95,17 @@ QrPayload BuildQrPayload(const QrInput& in);
 // trace "data[%d]:0x%02x\n".
 using HexByteTrace = std::function<void(int i, int byte)>;
 
-// One 32-byte prefix or suffix field from its edit text under input format `format`.
-// The edit is read with a 32-byte limit: only its first 31 bytes (up to a NUL) count.
-// - format != 0 (text, -1 included): those bytes, then zeros.
-// - format == 0 (hexadecimal): n = length / 2 pairs; pair i is read with sscanf "%2x" at
-//   position 2i and its low 8 bits stored at byte i; a last single digit is ignored. "1g" gives
-//   0x01. A pair whose first character is no hexadecimal digit converts nothing: its byte is
-//   0x00 (the integer is zeroed before sscanf), and it is reported like every other pair.
+// One 32-byte prefix or suffix field from its edit text (up to a NUL) under input format
+// `format`.
+// - format != 0 (text, -1 included): the text cut at the last whole GBK character that fits in
+//   31 bytes, then zeros. ASCII texts are simply cut to 31 bytes.
+// - format == 0 (hexadecimal): only the first 31 bytes count; n = length / 2 pairs; pair i is
+//   read with sscanf "%2x" from position 2i onwards and its low 8 bits stored at byte i; a last
+//   single digit is ignored. "1g" gives 0x01. sscanf takes what "%x" takes there: leading white
+//   space is skipped without counting towards the two characters (" 1A" gives 0x1A, reaching into
+//   the next pair), a sign counts as one of them ("-1" gives 0xFF, "+1" 0x01). A pair that
+//   converts nothing ("g1", "-g", "  " at the end) gives 0x00 (the integer is zeroed before
+//   sscanf). Every pair is reported.
 std::array<std::uint8_t, FIX_FIELD_LEN> BuildFixField(int format, std::string_view editText,
                                                       const HexByteTrace& trace = {});
 

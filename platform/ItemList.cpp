@@ -15,7 +15,19 @@ std::pair<std::size_t, std::size_t> ItemList::Locate(std::size_t index) const {
 const std::string& ItemList::operator[](std::size_t index) const {
   if (index >= size_) throw std::out_of_range("ItemList index");
   auto [c, o] = Locate(index);
-  return chunks_[c][o];
+  return chunks_[c][o].text;
+}
+
+std::intptr_t ItemList::data(std::size_t index) const {
+  if (index >= size_) throw std::out_of_range("ItemList index");
+  auto [c, o] = Locate(index);
+  return chunks_[c][o].data;
+}
+
+void ItemList::set_data(std::size_t index, std::intptr_t value) {
+  if (index >= size_) throw std::out_of_range("ItemList index");
+  auto [c, o] = Locate(index);
+  chunks_[c][o].data = value;
 }
 
 void ItemList::insert(std::size_t index, std::string text) {
@@ -26,12 +38,12 @@ void ItemList::insert(std::size_t index, std::string text) {
   }
   auto [c, o] = Locate(index);
   auto& chunk = chunks_[c];
-  chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(o), std::move(text));
+  chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(o), Entry{std::move(text), 0});
   ++size_;
   for (std::size_t k = c + 1; k < starts_.size(); ++k) ++starts_[k];
   if (chunk.size() > 2 * kChunk) {
-    std::vector<std::string> tail(std::make_move_iterator(chunk.begin() + kChunk),
-                                  std::make_move_iterator(chunk.end()));
+    std::vector<Entry> tail(std::make_move_iterator(chunk.begin() + kChunk),
+                            std::make_move_iterator(chunk.end()));
     chunk.resize(kChunk);
     chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c) + 1, std::move(tail));
     starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(c) + 1, starts_[c] + kChunk);
@@ -59,7 +71,9 @@ void ItemList::clear() {
 std::vector<std::string> ItemList::ToVector() const {
   std::vector<std::string> out;
   out.reserve(size_);
-  for (const auto& chunk : chunks_) out.insert(out.end(), chunk.begin(), chunk.end());
+  for (const auto& chunk : chunks_) {
+    for (const Entry& e : chunk) out.push_back(e.text);
+  }
   return out;
 }
 

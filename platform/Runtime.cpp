@@ -37,10 +37,17 @@ ScopedRuntime::~ScopedRuntime() {
 }
 
 std::string ExecutablePath() {
-  char buf[4096];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return {};
-  return std::string(buf, static_cast<std::size_t>(n));
+  // readlink cuts silently: a result that fills the buffer may have been cut, so grow and retry.
+  for (std::size_t size = 4096; size <= (std::size_t{1} << 24); size *= 2) {
+    std::string buf(size, '\0');
+    const ssize_t n = readlink("/proc/self/exe", buf.data(), size);
+    if (n <= 0) return {};
+    if (static_cast<std::size_t>(n) < size) {
+      buf.resize(static_cast<std::size_t>(n));
+      return buf;
+    }
+  }
+  return {};
 }
 
 }  // namespace platform

@@ -399,6 +399,18 @@ LRESULT Window::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case LB_GETTEXTLEN:
       if (index < 0 || index >= count) return LB_ERR;
       return static_cast<LRESULT>(items_[static_cast<std::size_t>(index)].size());
+    case LB_SETITEMDATA:
+      // The value stays with its item when sorted inserts move it; -1 sets every item.
+      if (index == -1) {
+        for (std::size_t i = 0; i < items_.size(); ++i) items_.set_data(i, lParam);
+        return TRUE;
+      }
+      if (index < 0 || index >= count) return LB_ERR;
+      items_.set_data(static_cast<std::size_t>(index), lParam);
+      return TRUE;
+    case LB_GETITEMDATA:
+      if (index < 0 || index >= count) return LB_ERR;
+      return items_.data(static_cast<std::size_t>(index));
     default:
       return 0;
   }

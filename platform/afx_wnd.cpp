@@ -297,6 +297,17 @@ int CListBox::AddString(LPCSTR text) {
 void CListBox::ResetContent() {
   if (m_hWnd) m_hWnd->Send(LB_RESETCONTENT, 0, 0);
 }
+int CListBox::SetItemData(int index, DWORD_PTR data) {
+  return static_cast<int>(m_hWnd ? m_hWnd->Send(LB_SETITEMDATA,
+                                                static_cast<WPARAM>(static_cast<INT_PTR>(index)),
+                                                static_cast<LPARAM>(data))
+                                 : LB_ERR);
+}
+DWORD_PTR CListBox::GetItemData(int index) const {
+  return static_cast<DWORD_PTR>(
+      m_hWnd ? m_hWnd->Send(LB_GETITEMDATA, static_cast<WPARAM>(static_cast<INT_PTR>(index)), 0)
+             : LB_ERR);
+}
 
 void CIPAddressCtrl::SetAddress(DWORD address) {
   if (m_hWnd) m_hWnd->Send(IPM_SETADDRESS, 0, static_cast<LPARAM>(address));

@@ -225,6 +225,8 @@ class CListBox : public CWnd {
   int GetTextLen(int index) const;
   int AddString(LPCSTR text);
   void ResetContent();
+  int SetItemData(int index, DWORD_PTR data);
+  DWORD_PTR GetItemData(int index) const;
 };
 
 class CIPAddressCtrl : public CWnd {

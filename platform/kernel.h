@@ -43,6 +43,10 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
 
 namespace platform {
 
+// Opens path for reading in binary mode when it is a regular file; anything else (a folder, a
+// named pipe, a device) is nullptr, as for a missing file, and opening never waits for a writer.
+std::FILE* OpenRegularFile(const char* path);
+
 // A file opened in the C runtime's text mode ("r"): CR LF reads as LF (also across reads), a lone
 // CR is kept, the first 0x1A ends the data. Size() is the size on disk, as fseek/ftell give it.
 class TextModeFile {

@@ -10,10 +10,13 @@
 DWORD GetModuleFileNameA(HINSTANCE /*module*/, LPSTR filename, DWORD size) {
   if (filename == nullptr || size == 0) return 0;
   const std::string& path = platform::CurrentRuntime().modulePath;
-  std::size_t n = path.size() < size - 1 ? path.size() : size - 1;
+  // As Windows does: a path that does not fit is cut to size - 1 characters and the result is
+  // size, so that the caller can tell it was cut and try a larger buffer.
+  const bool fits = path.size() < size;
+  std::size_t n = fits ? path.size() : size - 1;
   std::memcpy(filename, path.data(), n);
   filename[n] = '\0';
-  return static_cast<DWORD>(n);
+  return fits ? static_cast<DWORD>(n) : size;
 }
 
 void Sleep(DWORD milliseconds) {

@@ -112,7 +112,7 @@ void IndexLines(Profile& profile) {
 // Reads the whole file; a missing or unreadable file is an empty profile that does not exist.
 Profile LoadProfile(const char* path) {
   Profile profile;
-  std::FILE* f = std::fopen(path, "rb");
+  std::FILE* f = platform::OpenRegularFile(path);  // a folder or a pipe counts as missing
   if (f == nullptr) return profile;
   profile.exists = true;
   char chunk[65536];

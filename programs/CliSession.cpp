@@ -110,32 +110,23 @@ std::vector<FoundReader> DialogSession::Search(std::chrono::milliseconds wait) {
 }
 
 bool DialogSession::Select(const FoundReader& reader, std::string* error) {
-  const DISCOVER_DEV_T* first = nullptr;
-  for (const auto& record : dialog_.Devices()) {
-    if (LabelText(*record) == reader.label) {
-      first = record.get();
-      break;
-    }
-  }
-  if (!first) {
-    *error = "it is not in the device list";
-    return false;
-  }
-  if (!(first->ipAddr == reader.from)) {
-    *error = "it shares its label \"" + Utf8FromCp936(reader.label) + "\" with " +
-             FormatDotted(first->ipAddr) +
-             ", and the dialog addresses a reader by its label: it would reach that one";
-    return false;
-  }
+  // Each line of the device list carries its record (its position in the device array, from 1):
+  // the line to select is the one whose record holds the address the reader answered from.
   Window* list = dialog_.m_hWnd->Child(IDC_LIST_DEVICES);
-  const std::vector<std::string> lines = list ? list->Items() : std::vector<std::string>{};
-  const auto line = std::find(lines.begin(), lines.end(), reader.label);
-  if (line == lines.end()) {
+  const auto& devices = dialog_.Devices();
+  int line = -1;
+  const int lines = list ? static_cast<int>(list->Items().size()) : 0;
+  for (int n = 0; n < lines && line < 0; ++n) {
+    const LRESULT position = list->Send(LB_GETITEMDATA, static_cast<WPARAM>(n), 0);
+    if (position < 1 || static_cast<std::size_t>(position) > devices.size()) continue;
+    const DISCOVER_DEV_T& record = *devices[static_cast<std::size_t>(position) - 1];
+    if (record.ipAddr == reader.from && LabelText(record) == reader.label) line = n;
+  }
+  if (line < 0) {
     *error = "its line is not in the device list";
     return false;
   }
-  const InputResult r = platform::UserSelect(dialog_.m_hWnd, IDC_LIST_DEVICES,
-                                             static_cast<int>(line - lines.begin()));
+  const InputResult r = platform::UserSelect(dialog_.m_hWnd, IDC_LIST_DEVICES, line);
   loop_.RunUntilIdle();
   if (r != InputResult::Ok) {
     *error =

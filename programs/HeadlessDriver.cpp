@@ -350,10 +350,9 @@ std::string Driver::Execute(CDialog& dialog, const std::string& line, bool* stop
   }
   if (verb == "title") return Ok(JsonText("title", hwnd->Text()));
   if (verb == "trace") {
-    std::vector<std::string> lines(trace_.begin() + static_cast<std::ptrdiff_t>(traceTaken_),
-                                   trace_.end());
-    traceTaken_ = trace_.size();
-    return Ok(JsonTexts("lines", lines));
+    std::size_t dropped = 0;
+    const std::vector<std::string> lines = trace_.Take(&dropped);
+    return Ok(JsonTexts("lines", lines) + ",\"dropped\":" + std::to_string(dropped));
   }
   if (verb == "msgbox") {
     const auto& all = host_.MessageBoxes();

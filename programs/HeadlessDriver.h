@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <iosfwd>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +32,53 @@ class DriverHost : public platform::HeadlessHost {
   Chooser chooser_;
 };
 
+// The trace lines not yet handed out by a "trace" command: at most `keepLines` of them holding at
+// most `keepBytes` of text, the oldest dropped first and counted, so that a driver that is never
+// asked (a long soak, a flood of rejected datagrams) keeps a small, bounded store.
+class TraceStore {
+ public:
+  static constexpr std::size_t kDefaultKeepLines = 10000;
+  static constexpr std::size_t kDefaultKeepBytes = 128 * 1024;
+  explicit TraceStore(std::size_t keepLines = kDefaultKeepLines,
+                      std::size_t keepBytes = kDefaultKeepBytes)
+      : keepLines_(keepLines), keepBytes_(keepBytes) {}
+
+  void Add(const std::string& text) {
+    if (keepLines_ == 0 || text.size() > keepBytes_) {
+      ++dropped_;
+      return;
+    }
+    while (!lines_.empty() && (lines_.size() == keepLines_ || bytes_ + text.size() > keepBytes_)) {
+      bytes_ -= lines_.front().size();
+      lines_.pop_front();
+      ++dropped_;
+    }
+    lines_.push_back(text);
+    bytes_ += text.size();
+  }
+  // The kept lines, oldest first, and how many were dropped since the last call; both are
+  // forgotten.
+  std::vector<std::string> Take(std::size_t* dropped) {
+    std::vector<std::string> out(std::make_move_iterator(lines_.begin()),
+                                 std::make_move_iterator(lines_.end()));
+    lines_.clear();
+    lines_.shrink_to_fit();
+    bytes_ = 0;
+    if (dropped) *dropped = dropped_;
+    dropped_ = 0;
+    return out;
+  }
+  std::size_t Size() const { return lines_.size(); }
+  std::size_t Bytes() const { return bytes_; }
+
+ private:
+  std::size_t keepLines_;
+  std::size_t keepBytes_;
+  std::deque<std::string> lines_;
+  std::size_t bytes_ = 0;
+  std::size_t dropped_ = 0;
+};
+
 class Driver {
  public:
   Driver(platform::MessageLoop& loop, DriverHost& host, std::istream& in, std::ostream& out);
@@ -39,8 +88,8 @@ class Driver {
   bool Step(CDialog& dialog);
   // True once the dialog's modal loop has asked for a command.
   bool Started() const { return started_; }
-  // Every OutputDebugStringA text goes here.
-  void AddTrace(const std::string& text) { trace_.push_back(text); }
+  // Every OutputDebugStringA text goes here; "trace" hands the kept ones out once.
+  void AddTrace(const std::string& text) { trace_.Add(text); }
 
  private:
   std::string Execute(CDialog& dialog, const std::string& line, bool* stop);
@@ -53,8 +102,7 @@ class Driver {
   std::ostream& out_;
   bool started_ = false;
   bool inputEnded_ = false;
-  std::vector<std::string> trace_;
-  std::size_t traceTaken_ = 0;
+  TraceStore trace_;
   std::size_t boxesTaken_ = 0;
   bool popupShown_ = false;
   // The reply of the "menu" line that closed a popup, written once the loop is idle again.

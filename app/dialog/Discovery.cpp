@@ -41,7 +41,10 @@ void CKestrivalDlg::AddDiscoveredDevice(const char* data, int available, const N
       RecordFromDiscoveryReply(reinterpret_cast<const std::uint8_t*>(data),
                                available > 0 ? static_cast<std::size_t>(available) : 0, sender);
   m_devices.push_back(std::make_unique<DISCOVER_DEV_T>(found.record));
-  m_deviceList.AddString(m_devices.back()->devLabel);
+  // The line carries its record (its position in the array, from 1), so that readers sharing a
+  // label, as every reader fresh from the factory does, are each reached from their own line.
+  const int line = m_deviceList.AddString(m_devices.back()->devLabel);
+  if (line >= 0) m_deviceList.SetItemData(line, static_cast<DWORD_PTR>(m_devices.size()));
 }
 
 int CKestrivalDlg::FindDeviceByLabel(const char* label) {
@@ -55,10 +58,23 @@ int CKestrivalDlg::FindDeviceByLabel(const char* label) {
   return 0;
 }
 
-void CKestrivalDlg::OnDeviceListDblClk() {
-  if (m_deviceList.GetCurSel() < 0) return;
+bool CKestrivalDlg::SelectDeviceOfSelectedLine() {
+  const int line = m_deviceList.GetCurSel();
+  if (line < 0) return false;
+  const DWORD_PTR position = m_deviceList.GetItemData(line);
+  if (position >= 1 && position <= m_devices.size()) {
+    m_selectedDevice = *m_devices[position - 1];
+    return true;
+  }
+  // A line that carries no record of the array is found by its label.
   const std::string label = SelectedDeviceLabel(m_deviceList);
   FindDeviceByLabel(label.c_str());
+  return true;
+}
+
+void CKestrivalDlg::OnDeviceListDblClk() {
+  if (!SelectDeviceOfSelectedLine()) return;
+  const std::string label = SelectedDeviceLabel(m_deviceList);
 
   const NetAddr& addr = m_selectedDevice.ipAddr;
   // Text::ReaderAddressLine comes from the editable language.csv: formatted safely, never as a
@@ -95,12 +111,11 @@ void CKestrivalDlg::OnSetNetworkParams() {
   block.serverPort = m_serverPortValue;
   block.httpLang = m_httpLang.GetCurSel();
 
-  if (m_deviceList.GetCurSel() < 0) {
+  if (!SelectDeviceOfSelectedLine()) {
     SetStatusText(0, InterfaceText(Text::NoReaderSelected));
     return;
   }
   const std::string label = SelectedDeviceLabel(m_deviceList);
-  FindDeviceByLabel(label.c_str());
 
   const auto record = BuildDeviceRecord(label, block);
   BuildCmdHeader(CMD_SET_NETWORK, record.data(), static_cast<int>(record.size()), &header);

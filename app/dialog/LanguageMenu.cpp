@@ -24,9 +24,15 @@ void CKestrivalDlg::OnRightButtonDown(UINT, CPoint point) {
 void CKestrivalDlg::OnLanguageChinese() {
   SaveLanguage(1);
   ApplyInterfaceTexts();
+  // The controls are back at their defaults: a Set button left enabled would write those
+  // defaults to the reader. The next parameter record shown enables them again.
+  DisableSetButtons();
 }
 
 void CKestrivalDlg::OnLanguageEnglish() {
   SaveLanguage(2);
   ApplyInterfaceTexts();
+  // The controls are back at their defaults: a Set button left enabled would write those
+  // defaults to the reader. The next parameter record shown enables them again.
+  DisableSetButtons();
 }

@@ -7,12 +7,12 @@
 
 namespace {
 
-// An edit read into a 32-byte buffer: at most its first 31 characters count.
+// The whole text of an edit: the payload builder cuts it to its field, a text at a whole
+// character, hexadecimal digits at 31 bytes.
 std::string ReadFixEdit(const CWnd& edit) {
-  char buffer[FIX_FIELD_LEN] = {};
-  edit.GetWindowText(buffer, static_cast<int>(sizeof buffer));
-  buffer[sizeof buffer - 1] = '\0';
-  return std::string(buffer);
+  CString text;
+  edit.GetWindowText(text);
+  return text.str();
 }
 
 // Every hexadecimal pair converted is traced with its position and byte.

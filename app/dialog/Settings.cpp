@@ -19,7 +19,8 @@ void CKestrivalDlg::LoadLanguageTexts() {
   DebugTrace("path:%s language:%d\n", static_cast<const char*>(m_settingsPath),
              static_cast<int>(language));
   TranslationTable table;
-  table.Load(tablePath);  // a file that cannot be read leaves every text as it was
+  // A file that cannot be read leaves every text as it was; lines past the last slot are not read.
+  table.Load(tablePath, kInterfaceTextCount - 1);
   CopyLanguageColumn(table, m_textLanguage, m_interfaceText);
 }
 

@@ -100,12 +100,10 @@ LRESULT CKestrivalDlg::OnUdpNotify(WPARAM, LPARAM lParam) {
 }
 
 int CKestrivalDlg::SendToSelectedDevice(const char* data, int len) {
-  if (m_deviceList.GetCurSel() < 0) {
+  if (!SelectDeviceOfSelectedLine()) {
     SetStatusText(0, InterfaceText(Text::NoReaderSelected));
     return -1;
   }
-  const std::string label = SelectedDeviceLabel(m_deviceList);
-  FindDeviceByLabel(label.c_str());
 
   m_commandAddr = SocketAddress(m_selectedDevice.ipAddr, COMMAND_PORT);
 

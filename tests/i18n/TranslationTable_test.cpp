@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "tests/i18n/TranslationFile.h"
+#include "tests/support/SpecialFiles.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -17,6 +20,14 @@ using i18n_test::FileRow;
 using i18n_test::Slots;
 using i18n_test::TempDir;
 using i18n_test::TranslationFileRows;
+namespace fs = std::filesystem;
+
+// Lines 1..count of a two-language file, "zhN,enN".
+std::string Lines(int count) {
+  std::string s;
+  for (int n = 1; n <= count; ++n) s += "zh" + std::to_string(n) + ",en" + std::to_string(n) + "\n";
+  return s;
+}
 
 // --- SplitFields -------------------------------------------------------------------------------
 
@@ -121,6 +132,68 @@ TEST_F(TempDir, ASecondLoadReplacesTheRows) {
   ASSERT_TRUE(table.Load(path_.c_str()));
   EXPECT_FALSE(table.Load((dir_ / "missing.csv").c_str()));
   EXPECT_TRUE(table.Rows().empty());
+}
+
+// A folder or a named pipe named language.csv cannot be opened, as a missing file cannot, and
+// nothing waits for a writer.
+class SpecialTranslationFile : public ::testing::TestWithParam<testing_support::SpecialFile> {};
+
+TEST_P(SpecialTranslationFile, CannotBeLoaded) {
+  testing_support::TempFolder folder;
+  const fs::path path = folder.Path() / "language.csv";
+  ASSERT_TRUE(testing_support::MakeSpecialFile(path, GetParam()));
+  TranslationTable table;
+  bool loaded = true;
+  EXPECT_TRUE(testing_support::WithoutWriter(path, [&] { loaded = table.Load(path.c_str()); }));
+  EXPECT_FALSE(loaded);
+  EXPECT_TRUE(table.Rows().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SpecialTranslationFile,
+                         ::testing::Values(testing_support::SpecialFile::kFolder,
+                                           testing_support::SpecialFile::kNamedPipe),
+                         [](const auto& info) { return SpecialFileName(info.param); });
+
+// Only lines up to the last one asked for become rows; the file is not read further.
+TEST_F(TempDir, RowsStopAtTheLastLineAskedFor) {
+  Put(Lines(520) + std::string("tail\0,x\n", 9));
+  struct Row {
+    std::uint32_t lastLine;
+    std::size_t rows;
+  };
+  for (const Row& row : {Row{511, 511}, Row{3, 3}, Row{1, 1}, Row{0, 0}, Row{600, 520}}) {
+    TranslationTable table;
+    ASSERT_TRUE(table.Load(path_.c_str(), row.lastLine));
+    EXPECT_EQ(table.Rows().size(), row.rows) << row.lastLine;
+    if (row.rows > 0) {
+      EXPECT_EQ(table.Rows().rbegin()->first, row.rows) << row.lastLine;
+    }
+  }
+}
+
+// Lines longer than the pieces the file is read in, and line feeds on either side of a piece's
+// end, give the rows a whole-file parse gives.
+TEST_F(TempDir, LinesAcrossReadPiecesAreWhole) {
+  const std::size_t lengths[] = {65535, 65536, 0, 1, 131073, 65534, 2, 200000};
+  std::string contents;
+  std::map<std::uint32_t, std::string> expected;
+  std::uint32_t number = 1;
+  for (std::size_t length : lengths) {
+    std::string line(length, static_cast<char>('a' + number % 26));
+    if (length > 1) line[length / 2] = ',';
+    contents += line + "\n";
+    if (length > 0) expected[number] = line.substr(0, length > 1 ? length / 2 : 1);
+    ++number;
+  }
+  contents += "no line feed";
+  Put(contents);
+  TranslationTable table;
+  ASSERT_TRUE(table.Load(path_.c_str()));
+  ASSERT_EQ(table.Rows().size(), expected.size());
+  for (const auto& [line, field] : expected) {
+    ASSERT_NE(table.Field(line, 1), nullptr) << line;
+    EXPECT_EQ(*table.Field(line, 1), field) << line;
+  }
 }
 
 }  // namespace

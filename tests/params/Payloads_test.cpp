@@ -124,6 +124,17 @@ TEST(SerialPayloadTest, ListTextValueIsAtoi) {
   for (const auto& [text, value] : rows) EXPECT_EQ(ListTextValue(text), value) << text;
 }
 
+// n times the GBK character 好 (BA C3), as text and as bytes.
+std::string GbkRepeat(int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += "\xBA\xC3";
+  return out;
+}
+Bytes GbkBytes(int n) {
+  const std::string text = GbkRepeat(n);
+  return Bytes(text.begin(), text.end());
+}
+
 TEST(QrPayloadTest, LayoutAndTextLimits) {
   const std::string ntp(60, 'n');
   const auto p = BuildQrPayload({.protocolIndex = 2,
@@ -142,6 +153,15 @@ TEST(QrPayloadTest, LayoutAndTextLimits) {
                               Text("10.1.2.3"),
                               Zeros(40)});
   EXPECT_EQ(B(p), expected);
+}
+
+// 24 GBK characters make 48 bytes: 23 fit in 47; after one ASCII byte, 23 fill the 47.
+TEST(QrPayloadTest, GbkTextsAreCutAtAWholeCharacter) {
+  const std::string ntp = GbkRepeat(24);
+  const std::string backup = "b" + GbkRepeat(24);
+  const auto p = BuildQrPayload({0, 0, 0, 0, 0, 0, ntp, backup});
+  EXPECT_EQ(Bytes(p.begin() + 12, p.begin() + 60), Cat({GbkBytes(23), {0, 0}}));
+  EXPECT_EQ(Bytes(p.begin() + 60, p.end()), Cat({{'b'}, GbkBytes(23), {0}}));
 }
 
 TEST(QrPayloadTest, TextOf47BytesFitsExactly) {
@@ -185,6 +205,13 @@ INSTANTIATE_TEST_SUITE_P(
                "41zz42",
                {0x41, 0x00, 0x42},
                {{0, 0x41}, {1, 0x00}, {2, 0x42}}},
+        // sscanf "%2x" takes a sign as one of its two characters and skips leading white
+        // space without counting it, reaching into the next pair.
+        FixRow{"hex_minus_one", 0, "-1", {0xFF}, {{0, 0xFF}}},
+        FixRow{"hex_plus_f", 0, "+f", {0x0F}, {{0, 0x0F}}},
+        FixRow{"hex_minus_not_digit", 0, "-g41", {0x00, 0x41}, {{0, 0x00}, {1, 0x41}}},
+        FixRow{"hex_space_reads_on", 0, " 1A2", {0x1A, 0xA2}, {{0, 0x1A}, {1, 0xA2}}},
+        FixRow{"hex_spaces_at_end", 0, "41  ", {0x41, 0x00}, {{0, 0x41}, {1, 0x00}}},
         FixRow{"hex_empty", 0, "", {}, {}}, FixRow{"hex_single_digit", 0, "7", {}, {}},
         FixRow{"hex_zero_pair_kept", 0, "00ff", {0x00, 0xFF}, {{0, 0x00}, {1, 0xFF}}},
         FixRow{"hex_31_digits_15_bytes", 0, std::string(40, 'e'), Bytes(15, 0xEE),
@@ -198,6 +225,18 @@ INSTANTIATE_TEST_SUITE_P(
         FixRow{"text_hex_looking", 1, "0d0a", {'0', 'd', '0', 'a'}, {}},
         FixRow{"text_cut_to_31", 1, std::string(40, 't'), Bytes(31, 't'), {}},
         FixRow{"text_8bit_unconverted", 1, "\xD6\xD0", {0xD6, 0xD0}, {}},
+        // 16 GBK characters make 32 bytes: the last whole one that fits in 31 is the 15th.
+        FixRow{"text_gbk_cut_at_a_whole_character", 1, GbkRepeat(16), GbkBytes(15), {}},
+        FixRow{"text_gbk_after_ascii_fills_31",
+               1,
+               "a" + GbkRepeat(16),
+               Cat({{'a'}, GbkBytes(15)}),
+               {}},
+        FixRow{"text_gbk_exactly_31",
+               1,
+               std::string(29, 'a') + GbkRepeat(2),
+               Cat({Bytes(29, 'a'), GbkBytes(1)}),
+               {}},
         FixRow{"text_empty", 1, "", {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 

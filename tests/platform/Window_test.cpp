@@ -147,6 +147,39 @@ TEST(SortedListBox, TakesAHundredThousandLines) {
   EXPECT_EQ(w.Item(99999), "R099999");
 }
 
+// Item data belongs to its line: sorted inserts before it (enough to split the storage) move
+// the line and its value together; equal texts keep their own values.
+TEST(SortedListBox, ItemDataFollowsItsLine) {
+  Window w(WindowKind::ListBox, 1004, LBS_SORT, RECT{0, 0, 10, 10}, "", nullptr);
+  auto add = [&](const std::string& text, LPARAM data) {
+    const LRESULT at = w.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    EXPECT_EQ(w.Send(LB_GETITEMDATA, static_cast<WPARAM>(at), 0), 0) << "a new line holds 0";
+    EXPECT_EQ(w.Send(LB_SETITEMDATA, static_cast<WPARAM>(at), data), TRUE);
+  };
+  add("Twin", 1);
+  add("Twin", 2);
+  for (int i = 0; i < 300; ++i) add("A" + std::to_string(1000 + i), 100 + i);
+  ASSERT_EQ(w.Send(LB_GETCOUNT, 0, 0), 302);
+  for (int i = 0; i < 300; ++i)
+    EXPECT_EQ(w.Send(LB_GETITEMDATA, static_cast<WPARAM>(i), 0), 100 + i) << i;
+  // The later "Twin" went before the earlier one.
+  EXPECT_EQ(w.Send(LB_GETITEMDATA, 300, 0), 2);
+  EXPECT_EQ(w.Send(LB_GETITEMDATA, 301, 0), 1);
+
+  const WPARAM outside[] = {302, static_cast<WPARAM>(INT_PTR{-2})};
+  for (WPARAM index : outside) {
+    EXPECT_EQ(w.Send(LB_GETITEMDATA, index, 0), LB_ERR);
+    EXPECT_EQ(w.Send(LB_SETITEMDATA, index, 5), LB_ERR);
+  }
+  EXPECT_EQ(w.Send(LB_SETITEMDATA, static_cast<WPARAM>(INT_PTR{-1}), 7), TRUE);
+  EXPECT_EQ(w.Send(LB_GETITEMDATA, 0, 0), 7);
+  EXPECT_EQ(w.Send(LB_GETITEMDATA, 301, 0), 7);
+  w.Send(LB_RESETCONTENT, 0, 0);
+  EXPECT_EQ(w.Send(LB_GETITEMDATA, 0, 0), LB_ERR);
+  add("Again", 9);
+  EXPECT_EQ(w.Send(LB_GETITEMDATA, 0, 0), 9);
+}
+
 TEST(IpAddressControl, FieldsAndAddress) {
   Window w(WindowKind::IpAddress, 1007, WS_TABSTOP, RECT{0, 0, 10, 10}, "", nullptr);
   DWORD v = 0xFFFFFFFF;

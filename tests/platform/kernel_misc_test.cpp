@@ -17,9 +17,15 @@ TEST(ModuleFileName, CopiesTheRuntimePathCutToTheBuffer) {
   char buffer[MAX_PATH + 1];
   EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, sizeof buffer), runtime.modulePath.size());
   EXPECT_EQ(std::string(buffer), runtime.modulePath);
-  EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, 5), 4u);
+  // A path that does not fit is cut to size - 1 characters and the result is size, so that the
+  // caller can tell; a path of exactly size - 1 characters fits.
+  EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, 5), 5u);
   EXPECT_EQ(std::string(buffer), "/opt");
-  EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, 1), 0u);
+  const DWORD exact = static_cast<DWORD>(runtime.modulePath.size());
+  EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, exact + 1), exact);
+  EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, exact), exact);
+  EXPECT_EQ(std::string(buffer), runtime.modulePath.substr(0, exact - 1));
+  EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, 1), 1u);
   EXPECT_EQ(buffer[0], '\0');
   EXPECT_EQ(GetModuleFileNameA(nullptr, buffer, 0), 0u);
 }

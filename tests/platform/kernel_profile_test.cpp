@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/kernel.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -86,6 +87,28 @@ TEST_F(ProfileTest, MissingFileSectionKeyOrEqualsGiveTheDefault) {
   EXPECT_EQ(Int("themes", "nokey", 7), 7u);
   EXPECT_EQ(Int("themes", "language", 7), 7u);  // a key line without '='
 }
+
+// A folder or a named pipe named config.ini reads as a missing file: every key gives its default,
+// at once.
+class ProfileSpecialFile : public ProfileTest,
+                           public ::testing::WithParamInterface<testing_support::SpecialFile> {};
+
+TEST_P(ProfileSpecialFile, ReadsAsAMissingFile) {
+  ASSERT_TRUE(testing_support::MakeSpecialFile(path_, GetParam()));
+  UINT value = 0;
+  std::string text;
+  EXPECT_TRUE(testing_support::WithoutWriter(path_, [&] {
+    value = Int("themes", "language", 7);
+    text = String("Version_Info", "Version", "none");
+  }));
+  EXPECT_EQ(value, 7u);
+  EXPECT_EQ(text, "none");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ProfileSpecialFile,
+                         ::testing::Values(testing_support::SpecialFile::kFolder,
+                                           testing_support::SpecialFile::kNamedPipe),
+                         [](const auto& info) { return SpecialFileName(info.param); });
 
 TEST_F(ProfileTest, NamesMatchInAnyCase) {
   Put("[themes]\r\nlanguage=2\r\n");

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/kernel.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -123,6 +124,26 @@ TEST_F(TextModeFileTest, MissingFileAndClosedFile) {
   file.Close();
   EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
 }
+
+// A folder or a named pipe is no file: it cannot be opened, at once, as a missing file cannot.
+class TextModeSpecialFile : public ::testing::TestWithParam<testing_support::SpecialFile> {};
+
+TEST_P(TextModeSpecialFile, CannotBeOpenedAndNothingWaits) {
+  testing_support::TempFolder folder;
+  const std::filesystem::path path = folder.Path() / "language.csv";
+  ASSERT_TRUE(testing_support::MakeSpecialFile(path, GetParam()));
+  bool opened = true;
+  EXPECT_TRUE(testing_support::WithoutWriter(path, [&] {
+    platform::TextModeFile file;
+    opened = file.Open(path.c_str());
+  }));
+  EXPECT_FALSE(opened);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, TextModeSpecialFile,
+                         ::testing::Values(testing_support::SpecialFile::kFolder,
+                                           testing_support::SpecialFile::kNamedPipe),
+                         [](const auto& info) { return SpecialFileName(info.param); });
 
 TEST_F(TextModeFileTest, ReopenStartsAfresh) {
   Put("a\x1a");

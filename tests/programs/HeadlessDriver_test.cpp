@@ -1,6 +1,8 @@
 // kestrival-headless --demo: the real dialog on a virtual segment with the three demo readers,
 // driven through its line protocol exactly as the network-namespace tests drive it. Each test
 // runs the program from a folder of its own (its config.ini and language.csv).
+#include "programs/HeadlessDriver.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -118,9 +120,70 @@ INSTANTIATE_TEST_SUITE_P(
         CommandRow{"QuitStopsReading", {"quit", "status"}, {"{\"ok\":true}"}},
         CommandRow{"TraceAndMessageBoxesSinceTheLastCall",
                    {"trace", "trace", "type 1039 abc", "click 1000", "msgbox", "msgbox"},
-                   {"\"lines\":[\"path:", "\"lines\":[]", "{\"ok\":true}", "{\"ok\":true}",
-                    "\"boxes\":[\"Please enter an integer.\"]", "\"boxes\":[]"}}),
+                   {"\"lines\":[\"path:", "\"lines_hex\":[],\"dropped\":0", "{\"ok\":true}",
+                    "{\"ok\":true}", "\"boxes\":[\"Please enter an integer.\"]", "\"boxes\":[]"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The driver's trace store keeps at most its bound of lines and bytes not yet handed out: the
+// oldest go first and are counted, and a "trace" hands the kept ones out once.
+struct TraceRow {
+  const char* name;
+  std::size_t keepLines;
+  std::size_t keepBytes;
+  int added;  // "line 1" ... "line N", 6 bytes each below 10
+  std::vector<std::string> lines;
+  std::size_t dropped;
+};
+
+class TraceStoreRows : public ::testing::TestWithParam<TraceRow> {};
+
+TEST_P(TraceStoreRows, KeepsTheNewestWithinItsBounds) {
+  const TraceRow& row = GetParam();
+  headless::TraceStore store(row.keepLines, row.keepBytes);
+  for (int i = 1; i <= row.added; ++i) store.Add("line " + std::to_string(i));
+  EXPECT_LE(store.Size(), row.keepLines);
+  EXPECT_LE(store.Bytes(), row.keepBytes);
+  std::size_t dropped = 99;
+  EXPECT_EQ(store.Take(&dropped), row.lines);
+  EXPECT_EQ(dropped, row.dropped);
+  EXPECT_TRUE(store.Take(&dropped).empty()) << "handed out once";
+  EXPECT_EQ(dropped, 0u);
+  EXPECT_EQ(store.Bytes(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TraceStoreRows,
+    ::testing::Values(TraceRow{"Empty", 3, 100, 0, {}, 0},
+                      TraceRow{"UnderTheBounds", 3, 100, 2, {"line 1", "line 2"}, 0},
+                      TraceRow{"AtTheLineBound", 3, 100, 3, {"line 1", "line 2", "line 3"}, 0},
+                      TraceRow{"PastTheLineBound", 3, 100, 7, {"line 5", "line 6", "line 7"}, 4},
+                      TraceRow{"PastTheByteBound", 10, 13, 5, {"line 4", "line 5"}, 3},
+                      TraceRow{"ALineLargerThanTheStore", 10, 5, 2, {}, 2},
+                      TraceRow{"KeepsNothing", 0, 100, 2, {}, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A flood of long lines and a soak of short ones both stay within the default bounds.
+TEST(TraceStore, FloodsStayWithinTheDefaultBounds) {
+  struct Flood {
+    std::size_t length;
+    int count;
+  };
+  for (const Flood& f : {Flood{2047, 5000}, Flood{60, 30000}}) {
+    headless::TraceStore store;
+    for (int i = 0; i < f.count; ++i) {
+      std::string line = std::to_string(i) + ":";
+      line.resize(f.length, 'x');
+      store.Add(line);
+    }
+    EXPECT_LE(store.Size(), headless::TraceStore::kDefaultKeepLines) << f.length;
+    EXPECT_LE(store.Bytes(), headless::TraceStore::kDefaultKeepBytes) << f.length;
+    std::size_t dropped = 0;
+    const auto lines = store.Take(&dropped);
+    EXPECT_EQ(lines.size() + dropped, static_cast<std::size_t>(f.count)) << f.length;
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().substr(0, lines.back().find(':')), std::to_string(f.count - 1));
+  }
+}
 
 TEST(HeadlessDemo, SearchReadWriteAndReadBackAReader) {
   Headless h;

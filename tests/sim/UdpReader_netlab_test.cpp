@@ -282,19 +282,32 @@ TEST_F(ReaderLab, AReaderAnsweringFromAnotherAddressThanItsRecordSays) {
   EXPECT_TRUE(Has(lines[8], "\"address\":\"172.16.5.5\"")) << lines[8];
 }
 
-TEST_F(ReaderLab, TwoReadersWithOneLabelCommandsGoToTheFirstThatAnswered) {
+// Two readers with one label: each line of the list reads and sets its own reader, and the
+// double click shows that reader's address. The later answer sorts before the earlier one.
+TEST_F(ReaderLab, TwoReadersWithOneLabelEachLineReachesItsOwnReader) {
   AddReader("r1", {"--label", "Twin", "--address", "10.201.7.1"});
   AddReader("r2", {"--label", "Twin", "--address", "10.201.7.2", "--misbehave", "delay=300@2"});
   Start();
-  const auto lines =
-      RunTool({"click 1000", "pump 800", "get 1004", "select 1004 1", "click 1014", "pump 300",
-               "get 1007", "select 1004 0", "click 1014", "pump 300", "get 1007"});
-  ASSERT_EQ(lines.size(), 11u) << folder_.Read("out.txt");
+  const auto lines = RunTool({"click 1000", "pump 800", "get 1004",
+                              // line 1: the first to answer
+                              "select 1004 1", "dblclick 1004", "title", "click 1014", "pump 300",
+                              "get 1007", "type 1013 one.server", "click 1006", "pump 300",
+                              // line 0: the later one
+                              "select 1004 0", "dblclick 1004", "title", "click 1014", "pump 300",
+                              "get 1007", "type 1013 two.server", "click 1006", "pump 300"});
+  ASSERT_EQ(lines.size(), 21u) << folder_.Read("out.txt");
   EXPECT_TRUE(Has(lines[2], "\"items\":[\"Twin\",\"Twin\"]")) << lines[2];
-  EXPECT_TRUE(Has(lines[6], "\"address\":\"10.201.7.1\"")) << lines[6];
-  EXPECT_TRUE(Has(lines[10], "\"address\":\"10.201.7.1\"")) << lines[10];
-  EXPECT_TRUE(Has(Read(readers_[0].log), "request 30 on 24680"));
-  EXPECT_FALSE(Has(Read(readers_[1].log), "request 30")) << Read(readers_[1].log);
+  EXPECT_TRUE(Has(lines[5], Address(0))) << lines[5];
+  EXPECT_TRUE(Has(lines[8], "\"address\":\"10.201.7.1\"")) << lines[8];
+  EXPECT_TRUE(Has(lines[14], Address(1))) << lines[14];
+  EXPECT_TRUE(Has(lines[17], "\"address\":\"10.201.7.2\"")) << lines[17];
+  for (std::size_t r = 0; r < 2; ++r) {
+    const std::string log = Read(readers_[r].log);
+    EXPECT_TRUE(Has(log, "request 30 on 24680")) << r << "\n" << log;
+    EXPECT_TRUE(Has(log, "request 32 on 24582: 96 bytes")) << r << "\n" << log;
+  }
+  EXPECT_EQ(std::string(StateOf(0).serverAddr), "one.server");
+  EXPECT_EQ(std::string(StateOf(1).serverAddr), "two.server");
 }
 
 TEST_F(ReaderLab, StartUpWithTheCommandPortTaken) {

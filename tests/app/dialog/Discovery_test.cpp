@@ -97,7 +97,9 @@ TEST(DiscoveryDlg, SearchWritesNoDumpAndNoTrace) {
   EXPECT_TRUE(h.TakeTrace().empty());
 }
 
-TEST(DiscoveryDlg, TwoReadersWithOneLabelCommandsGoToTheFirstToAnswer) {
+// Two readers with one label (as every reader fresh from the factory has): each line reaches
+// its own reader, for commands, the network settings command and the double click alike.
+TEST(DiscoveryDlg, TwoReadersWithOneLabelEachLineReachesItsOwnReader) {
   DialogHarness h;
   ScriptedReader late(h.Segment(), Addr(192, 168, 0, 31));
   ScriptedReader first(h.Segment(), Addr(192, 168, 0, 32));
@@ -106,18 +108,52 @@ TEST(DiscoveryDlg, TwoReadersWithOneLabelCommandsGoToTheFirstToAnswer) {
   late.SendToTool(Reply(3, DiscoveryRecord("Twin")), kToolAddress);
   h.Pump();
   ASSERT_EQ(h.Items(IDC_LIST_DEVICES), (std::vector<std::string>{"Twin", "Twin"}));
-  first.Clear();
-  late.Clear();
+  h.Control(IDC_BTN_SET_NETWORK)->SetEnabled(true);
 
-  for (int line = 0; line < 2; ++line) {
-    h.Select(IDC_LIST_DEVICES, line);
+  // The sorted list puts the later line before the earlier one of equal text.
+  struct Line {
+    int line;
+    ScriptedReader* reader;
+    ScriptedReader* other;
+    int lastOctet;
+  };
+  const Line lines[] = {{0, &late, &first, 31}, {1, &first, &late, 32}, {0, &late, &first, 31}};
+  for (const Line& l : lines) {
+    first.Clear();
+    late.Clear();
+    h.Select(IDC_LIST_DEVICES, l.line);
     EXPECT_EQ(DialogAccess::Send(h.Dlg(), std::string(17, 'X')), 0);
+    ASSERT_EQ(l.reader->Datagrams().size(), 1u) << l.line;
+    EXPECT_EQ(l.reader->Datagrams()[0].port, 24680);
+
+    ASSERT_EQ(h.Click(IDC_BTN_SET_NETWORK), platform::InputResult::Ok);
+    ASSERT_EQ(l.reader->Datagrams().size(), 3u) << l.line;
+    EXPECT_EQ(l.reader->Datagrams()[2].port, 24582);
+    EXPECT_EQ(l.reader->Datagrams()[2].bytes.substr(0, 5), std::string("Twin", 5));
+    EXPECT_TRUE(l.other->Datagrams().empty()) << l.line;
+
     h.DoubleClick(IDC_LIST_DEVICES);
-    EXPECT_EQ(h.Status(0), FormatInterfaceText(h.InterfaceText(Text::ReaderAddressLine).c_str(),
-                                               {"Twin", 192, 168, 0, 32}));
+    const std::string shown = FormatInterfaceText(h.InterfaceText(Text::ReaderAddressLine).c_str(),
+                                                  {"Twin", 192, 168, 0, l.lastOctet});
+    EXPECT_EQ(h.Status(0), shown);
+    EXPECT_EQ(h.Title(), shown);
+    EXPECT_EQ(h.Dlg().SelectedDevice().ipAddr,
+              MakeNetAddr(192, 168, 0, static_cast<std::uint8_t>(l.lastOctet)));
   }
-  EXPECT_EQ(first.Datagrams().size(), 2u);
-  EXPECT_TRUE(late.Datagrams().empty());
+}
+
+// A line put into the list without a record of the array is still found by its label.
+TEST(DiscoveryDlg, ALineWithoutItsRecordIsFoundByItsLabel) {
+  DialogHarness h;
+  ScriptedReader reader(h.Segment(), Addr(192, 168, 0, 40));
+  AnswerSearches(reader, DiscoveryRecord("Gate"));
+  h.Click(IDC_BTN_SEARCH);
+  ASSERT_EQ(h.Dlg().Devices().size(), 1u);
+  h.Control(IDC_LIST_DEVICES)->Send(LB_SETITEMDATA, 0, 0);
+  h.Select(IDC_LIST_DEVICES, 0);
+  reader.Clear();
+  EXPECT_EQ(DialogAccess::Send(h.Dlg(), std::string(17, 'X')), 0);
+  EXPECT_EQ(reader.Datagrams().size(), 1u);
 }
 
 TEST(DiscoveryDlg, ReaderIsAddressedWhereItAnsweredFromNotWhereItsRecordSays) {
@@ -298,6 +334,67 @@ TEST_F(NetworkSettings, ReplyThirtyThreeConfirms) {
   });
   h_.Click(IDC_BTN_SET_NETWORK);
   EXPECT_EQ(h_.Status(0), h_.InterfaceText(Text::SetSuccessfully));
+}
+
+// --- Sends that fail, and a port that is no number --------------------------------------------
+
+// A search whose datagram cannot be sent still empties the list and the array first, then says
+// the send failed.
+TEST(DiscoveryDlg, SearchWhoseSendFailsShowsSendFailedAfterEmptyingTheList) {
+  DialogHarness h;
+  ScriptedReader reader(h.Segment(), Addr(192, 168, 0, 21));
+  AnswerSearches(reader, DiscoveryRecord("Lobby"));
+  h.Click(IDC_BTN_SEARCH);
+  ASSERT_EQ(h.Items(IDC_LIST_DEVICES), std::vector<std::string>{"Lobby"});
+  reader.Clear();
+  ASSERT_EQ(closesocket(h.Dlg().UdpSocket()), 0);
+
+  StatusRecorder status(h);
+  h.Click(IDC_BTN_SEARCH);
+  EXPECT_EQ(status.Part(0), std::vector<std::string>{h.InterfaceText(Text::SendFailed)});
+  EXPECT_TRUE(h.Items(IDC_LIST_DEVICES).empty());
+  EXPECT_TRUE(h.Dlg().Devices().empty());
+  EXPECT_TRUE(reader.Datagrams().empty());
+}
+
+// Both datagrams of the network settings command report their failure; nothing arrives.
+TEST_F(NetworkSettings, SendsThatFailShowSendFailedTwice) {
+  ASSERT_EQ(closesocket(h_.Dlg().UdpSocket()), 0);
+  h_.TakeTrace();
+  StatusRecorder status(h_);
+  ASSERT_EQ(h_.Click(IDC_BTN_SET_NETWORK), platform::InputResult::Ok);
+  EXPECT_EQ(status.Part(0), (std::vector<std::string>{h_.InterfaceText(Text::SendFailed),
+                                                      h_.InterfaceText(Text::SendFailed)}));
+  EXPECT_TRUE(reader_.Datagrams().empty());
+  EXPECT_EQ(h_.TakeTrace(), (std::vector<std::string>{"MspSendCmd_t:17", "DISCOVER_DEV_T:96"}));
+  EXPECT_EQ(h_.Dlg().SelectedDevice().ipAddr, MakeNetAddr(192, 168, 0, 21));
+}
+
+// A Server port edit that holds no number: the framework's prompt appears, the exchange's result
+// is ignored, and the record carries the port the member kept from the last exchange.
+TEST_F(NetworkSettings, PortThatIsNoNumberPromptsAndSendsThePortKept) {
+  struct Row {
+    const char* typed;
+    bool prompt;
+    const char* portBytes;
+  };
+  const Row rows[] = {{"9000", false, "28 23 00 00"},
+                      {"x9", true, "28 23 00 00"},
+                      {"", true, "28 23 00 00"},
+                      {"70000", false, "70 11 01 00"},
+                      {"ab12", true, "70 11 01 00"},
+                      // Trailing text after a number is ignored.
+                      {"12ab", false, "0C 00 00 00"}};
+  for (const Row& row : rows) {
+    h_.Host().ClearRecords();
+    reader_.Clear();
+    h_.Type(IDC_EDIT_SERVER_PORT, row.typed);
+    ASSERT_EQ(h_.Click(IDC_BTN_SET_NETWORK), platform::InputResult::Ok) << row.typed;
+    EXPECT_EQ(h_.Host().MessageBoxes().empty(), !row.prompt) << row.typed;
+    ASSERT_EQ(reader_.Datagrams().size(), 2u) << row.typed;
+    EXPECT_EQ(Hex(reader_.Datagrams()[1].bytes.substr(88, 4)), row.portBytes) << row.typed;
+    EXPECT_EQ(h_.Status(0), h_.InterfaceText(Text::Sent)) << row.typed;
+  }
 }
 
 }  // namespace

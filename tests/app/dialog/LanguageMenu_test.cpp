@@ -13,6 +13,8 @@
 #include "app/Captions.h"
 #include "i18n/TranslationTable.h"
 #include "tests/app/CaptionTable.h"
+#include "tests/app/dialog/ParamReader.h"
+#include "tests/params/ParamRecords.h"
 #include "tests/support/DialogHarness.h"
 
 using testing_support::DialogHarness;
@@ -300,5 +302,56 @@ TEST(LanguageSwitchUnreadable, NoTranslationTableNoNewText) {
   EXPECT_EQ(h.Text(IDC_BTN_SEARCH), "");
   EXPECT_EQ(h.Items(1016)[2], "HTTP");
 }
+
+// A switch while a reader's parameters are shown puts every value back at its default; the Set
+// buttons go back to their start-up state, so no click can write those defaults to the reader.
+// Reading the reader again arms them again.
+class LanguageSwitchWithRecord : public ::testing::TestWithParam<UINT> {};
+
+TEST_P(LanguageSwitchWithRecord, SetButtonsAreDisabledUntilTheNextRecord) {
+  constexpr int kSetButtons[] = {IDC_BTN_SET_NETWORK,
+                                 IDC_BTN_SET_CLOUD,
+                                 IDC_BTN_SET_OUTPUT_FORMAT,
+                                 IDC_BTN_SET_HID,
+                                 IDC_BTN_SET_CARD_INPUT_FORMAT,
+                                 IDC_BTN_SET_BAR_PREFIX,
+                                 IDC_BTN_SET_BAR_SUFFIX,
+                                 IDC_BTN_SET_LIGHT,
+                                 IDC_BTN_SET_WORK_MODE,
+                                 IDC_BTN_SET_HIDDEN_CHOICE,
+                                 IDC_BTN_SET_SPEAKER,
+                                 IDC_BTN_SET_WIEGAND,
+                                 IDC_BTN_SET_SERIAL,
+                                 IDC_BTN_SET_RESTART,
+                                 IDC_BTN_SET_QR,
+                                 IDC_BTN_SET_CARD_FIX};
+  DialogHarness h;
+  params_test::ParamReader reader(h.Segment(), params_test::RecordA());
+  params_test::SelectReader(h);
+  ASSERT_EQ(h.Click(IDC_BTN_GET_PARAMS), platform::InputResult::Ok);
+  h.Pump(5);
+  ASSERT_EQ(h.Status(0), h.InterfaceText(Text::ParametersRead));
+  for (int id : kSetButtons) ASSERT_TRUE(h.Enabled(id)) << id;
+  const DEV_PARAM_T before = reader.state;
+
+  ASSERT_EQ(h.RightClick(kSurface, GetParam()), platform::InputResult::Ok);
+  for (int id : kSetButtons) EXPECT_FALSE(h.Enabled(id)) << id;
+  EXPECT_TRUE(h.Enabled(IDC_BTN_GET_PARAMS));
+  EXPECT_TRUE(h.Enabled(IDC_BTN_SEARCH));
+
+  reader.Clear();
+  EXPECT_EQ(h.Click(IDC_BTN_SET_NETWORK), platform::InputResult::Disabled);
+  h.Pump(5);
+  EXPECT_EQ(reader.DatagramCount(), 0u);
+  EXPECT_EQ(EncodeDevParam(reader.state), EncodeDevParam(before));
+
+  ASSERT_EQ(h.Click(IDC_BTN_GET_PARAMS), platform::InputResult::Ok);
+  h.Pump(5);
+  for (int id : kSetButtons) EXPECT_TRUE(h.Enabled(id)) << id;
+  EXPECT_EQ(h.IpText(IDC_IP_ADDRESS), FormatDotted(params_test::RecordA().ipAddr));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, LanguageSwitchWithRecord,
+                         ::testing::Values(ID_LANGUAGE_ENGLISH, ID_LANGUAGE_CHINESE));
 
 }  // namespace

@@ -33,6 +33,12 @@ TEST_P(PrefixSuffixNoSelectionDlg, SendsWhatPositionMinusOneGives) {
 INSTANTIATE_TEST_SUITE_P(Lists, PrefixSuffixNoSelectionDlg,
                          ::testing::ValuesIn(kPrefixSuffixNoSelectionRows), RowName());
 
+std::string Repeat(const std::string& text, int times) {
+  std::string out;
+  for (int n = 0; n < times; ++n) out += text;
+  return out;
+}
+
 const InputRow kPrefixSuffixInputRows[] = {
     {"bar prefix hex 0d0a",
      [](DialogHarness& h) {
@@ -127,6 +133,26 @@ const InputRow kPrefixSuffixInputRows[] = {
      IDC_BTN_SET_CARD_FIX,
      Bytes({1, 0, 0, 0, 0, 0, 0, 0, 2}) + Zeros(31) + "\x03" + Zeros(31),
      {"data[0]:0x02\n", "data[0]:0x03\n"}},
+    // 16 characters of two GBK bytes make 32: the 16th does not fit and is left out whole.
+    {"bar prefix text of 16 chinese characters keeps 15",
+     [](DialogHarness& h) {
+       h.Select(IDC_COMBO_BAR_FIX_FORMAT, 1);
+       h.Type(IDC_EDIT_BAR_PREFIX, Repeat("\xBA\xC3", 16));
+     },
+     IDC_BTN_SET_BAR_PREFIX,
+     Bytes({1, 0, 0, 0}) + Repeat("\xBA\xC3", 15) + Zeros(2),
+     {}},
+    {"card suffix text of an ascii byte and 16 chinese characters fills 31",
+     [](DialogHarness& h) {
+       h.Select(IDC_COMBO_CARD_SERIAL_FORMAT, 0);
+       h.Select(IDC_COMBO_CARD_FIX_FORMAT, 1);
+       h.Type(IDC_EDIT_CARD_PREFIX, "A" + Repeat("\xBA\xC3", 15) + "B");
+       h.Type(IDC_EDIT_CARD_SUFFIX, "x" + Repeat("\xD6\xD0", 16));
+     },
+     IDC_BTN_SET_CARD_FIX,
+     Bytes({0, 0, 0, 0, 1, 0, 0, 0}) + "A" + Repeat("\xBA\xC3", 15) + Zeros(1) + "x" +
+         Repeat("\xD6\xD0", 15) + Zeros(1),
+     {}},
 };
 
 class PrefixSuffixInputDlg : public ::testing::TestWithParam<InputRow> {};

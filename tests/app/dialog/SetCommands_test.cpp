@@ -157,6 +157,12 @@ TEST_P(NoSelectionDlg, SendsWhatPositionMinusOneGives) {
 
 INSTANTIATE_TEST_SUITE_P(Lists, NoSelectionDlg, ::testing::ValuesIn(kNoSelectionRows), RowName());
 
+std::string Repeat(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 const InputRow kInputRows[] = {
     {"output format item 6",
      [](DialogHarness& h) { h.Select(IDC_COMBO_OUTPUT_FORMAT, 6); },
@@ -227,7 +233,16 @@ const InputRow kInputRows[] = {
      Bytes({2, 1, 1, 1, 37, 0, 0, 0, 1, 0, 0, 0}) + std::string(47, 'n') + Zeros(1) + "bk" +
          Zeros(46),
      {}},
-
+    // 24 characters of two GBK bytes make 48: 23 of them fit in the 47 bytes.
+    {"ntp of 24 chinese characters keeps 23",
+     [](DialogHarness& h) {
+       h.Type(IDC_EDIT_QR_NTP, Repeat("\xD6\xD0", 24));
+       h.Type(IDC_EDIT_QR_BACKUP, "b" + Repeat("\xD6\xD0", 24));
+     },
+     IDC_BTN_SET_QR,
+     Bytes({2, 1, 1, 1, 37, 0, 0, 0, 1, 0, 0, 0}) + Repeat("\xD6\xD0", 23) + Zeros(2) + "b" +
+         Repeat("\xD6\xD0", 23) + Zeros(1),
+     {}},
 };
 
 class InputDlg : public ::testing::TestWithParam<InputRow> {};

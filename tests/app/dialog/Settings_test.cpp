@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/support/DialogHarness.h"
+#include "tests/support/SpecialFiles.h"
 
 using testing_support::DialogHarness;
 
@@ -124,6 +125,44 @@ TEST(BadFilesDlg, ConfigThatIsAFolderKeepsChinese) {
   EXPECT_EQ(h.Title(), "zh93");
   EXPECT_TRUE(std::filesystem::is_directory(h.Folder().Path() / "config.ini"));
 }
+
+// A folder or a named pipe where language.csv or config.ini belongs is a file that cannot be
+// opened: the dialog starts at once and shows what it shows for a missing file. (A folder named
+// language.csv aborted the start-up; a pipe made it wait for ever.)
+struct SpecialFileCase {
+  const char* file;
+  testing_support::SpecialFile kind;
+  std::string expectedTitle;  // Text::WindowTitle of NumberedCsv, or none
+};
+
+class SpecialFileDlg : public ::testing::TestWithParam<SpecialFileCase> {};
+
+TEST_P(SpecialFileDlg, StartsAsWithAMissingFile) {
+  const SpecialFileCase& c = GetParam();
+  DialogHarness h(WithoutLanguageCsv());
+  if (std::string(c.file) != "language.csv") h.Folder().Write("language.csv", NumberedCsv(1, 100));
+  const std::filesystem::path path = h.Folder().Path() / c.file;
+  ASSERT_TRUE(testing_support::MakeSpecialFile(path, c.kind));
+  EXPECT_TRUE(testing_support::WithoutWriter(path, [&] { h.Start(); }));
+  ASSERT_NE(h.Window(), nullptr);
+  EXPECT_EQ(h.Title(), c.expectedTitle);
+  EXPECT_EQ(h.Dlg().TextLanguage(), 1u);
+  EXPECT_EQ(h.SelectedText(IDC_COMBO_BAUD_RATE), "9600");
+  EXPECT_TRUE(testing_support::WithoutWriter(
+      path, [&] { h.RightClick(kDialogSurface, ID_LANGUAGE_ENGLISH); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, SpecialFileDlg,
+    ::testing::Values(SpecialFileCase{"language.csv", testing_support::SpecialFile::kFolder, ""},
+                      SpecialFileCase{"language.csv", testing_support::SpecialFile::kNamedPipe, ""},
+                      SpecialFileCase{"config.ini", testing_support::SpecialFile::kFolder, "zh93"},
+                      SpecialFileCase{"config.ini", testing_support::SpecialFile::kNamedPipe,
+                                      "zh93"}),
+    [](const auto& info) {
+      return std::string(info.param.file[0] == 'l' ? "LanguageCsv" : "ConfigIni") +
+             SpecialFileName(info.param.kind);
+    });
 
 struct ConfigCase {
   const char* name;

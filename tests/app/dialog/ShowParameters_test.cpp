@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,50 @@ TEST(QrVersionDlg, VersionReplyAfterTheRecord) {
   EXPECT_TRUE(h.Enabled(IDC_EDIT_QR_NTP));
 }
 
+// A record shown while the version flag is set, then one while it is clear: the versioned QR
+// controls keep the values of the earlier record (neither the defaults nor the new record's),
+// and the others follow the new record. The earlier values differ from the defaults, so that a
+// reset to the defaults would show.
+TEST(QrVersionDlg, AFlagClearedLaterKeepsTheEarlierRecordsQrValues) {
+  DialogHarness h;
+  const int combos[] = {IDC_COMBO_QR_CARD_FORMAT, IDC_COMBO_QR_ENCRYPTED, IDC_COMBO_QR_USE_COUNT,
+                        IDC_COMBO_QR_WORK_MODE};
+  auto put = [](DEV_PARAM_T& r, int id, int v) {
+    const auto byte = static_cast<std::uint8_t>(v);
+    if (id == IDC_COMBO_QR_CARD_FORMAT) r.qrCardFormat = byte;
+    if (id == IDC_COMBO_QR_ENCRYPTED) r.qrEncrypted = byte;
+    if (id == IDC_COMBO_QR_USE_COUNT) r.qrUseCount = byte;
+    if (id == IDC_COMBO_QR_WORK_MODE) r.qrWorkMode = v;
+  };
+  DEV_PARAM_T first = RecordA();
+  DEV_PARAM_T second = RecordB();
+  std::map<int, int> shownFirst;
+  for (int id : combos) {
+    const int count = static_cast<int>(h.Items(id).size());
+    ASSERT_GE(count, 2) << id;
+    shownFirst[id] = (h.Selection(id) + 1) % count;
+    put(first, id, shownFirst[id]);
+    put(second, id, (shownFirst[id] + 1) % count);
+  }
+  ASSERT_NE(std::string(first.ntpAddr), h.Text(IDC_EDIT_QR_NTP));
+  ParamReader reader(h.Segment(), first);
+  SelectReader(h);
+  GetParameters(h);
+  ASSERT_EQ(h.Dlg().ClientVersion(), 1);
+
+  reader.state = second;
+  reader.versionText = "ver_common_1.0";
+  GetParameters(h);
+  ASSERT_EQ(h.Dlg().ClientVersion(), 0);
+  ASSERT_EQ(h.Status(0), h.InterfaceText(Text::ParametersRead));
+  for (int id : combos) EXPECT_EQ(h.Selection(id), shownFirst[id]) << id;
+  EXPECT_EQ(h.Text(IDC_EDIT_QR_NTP), std::string(first.ntpAddr));
+  EXPECT_EQ(h.Text(IDC_EDIT_QR_BACKUP), std::string(first.backupAddr));
+  for (int id : kVersionedQr) EXPECT_FALSE(h.Enabled(id)) << id;
+  EXPECT_EQ(h.Selection(IDC_COMBO_QR_PROTOCOL), second.qrProtocol);
+  EXPECT_EQ(h.Selection(IDC_COMBO_QR_START_DIGIT), second.qrStartDigit);
+}
+
 // Single-field variations of a shown record and what the control then shows.
 struct FieldRow {
   const char* name;
@@ -158,7 +203,8 @@ struct FieldRow {
   ControlExpectation expected;
 };
 
-// The selection before the record arrives: the default of the list (or of a previous record).
+// The selection before the record arrives, which the test makes a position other than the
+// list's default, so that a reset to the default shows.
 constexpr int kKeep = -100;
 
 const FieldRow kFieldRows[] = {
@@ -284,7 +330,13 @@ TEST_P(FieldDisplayDlg, ShowsTheFieldAsItsControlCan) {
   row.change(record);
   ParamReader reader(h.Segment(), record);
   SelectReader(h);
-  const int before = h.Selection(row.expected.id);
+  int before = h.Selection(row.expected.id);
+  if (row.expected.kind == Shows::Selection && row.expected.selection == kKeep) {
+    const int count = static_cast<int>(h.Items(row.expected.id).size());
+    ASSERT_GE(count, 2);
+    before = (before + 1) % count;
+    ASSERT_EQ(h.Select(row.expected.id, before), platform::InputResult::Ok);
+  }
   GetParameters(h);
   ASSERT_EQ(h.Status(0), h.InterfaceText(Text::ParametersRead));
   switch (row.expected.kind) {
