@@ -231,10 +231,15 @@ void Window::SetFocusTo(Window* target) {
   // The focus is already on the new window while the old one is told.
   top->focus_ = target;
   top->Touch();
+  // Handlers that keep moving the focus from their notifications would nest without end: past
+  // a depth no real dialog reaches, the focus still moves but nobody is told.
+  if (top->focusDepth_ >= kMaxFocusNesting) return;
+  ++top->focusDepth_;
   if (old && !old->destroyed_ && old->kind_ == WindowKind::Edit) old->NotifyParent(EN_KILLFOCUS);
   // A kill-focus handler that moved the focus elsewhere has had its own change told in full.
-  if (top->focus_ != target) return;
-  if (target && target->kind_ == WindowKind::Edit) target->NotifyParent(EN_SETFOCUS);
+  if (top->focus_ == target && target && target->kind_ == WindowKind::Edit)
+    target->NotifyParent(EN_SETFOCUS);
+  --top->focusDepth_;
 }
 
 void Window::Destroy() {

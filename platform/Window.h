@@ -175,6 +175,8 @@ class Window {
   std::vector<std::string> partTexts_;
   std::pair<int, int> editSel_{0, 0};
   Window* focus_ = nullptr;
+  static constexpr int kMaxFocusNesting = 64;
+  int focusDepth_ = 0;  // focus changes in progress, nested through notification handlers
   std::vector<IconDraw> iconDraws_;
   unsigned long long version_ = 0;
 };

@@ -288,6 +288,35 @@ TEST(Focus, NotificationsAreSentInTheObservedOrder) {
   }
 }
 
+// Two edits that each take the focus back when they lose it would nest without end; the
+// nesting stops at a fixed depth and the focus stays on one of them.
+TEST(Focus, HandlersThatBounceForeverStillEnd) {
+  FocusLog f;
+  int calls = 0;
+  f.top.SetProcedure([&](UINT msg, WPARAM wp, LPARAM) -> LRESULT {
+    if (msg == WM_COMMAND && HIWORD(wp) == EN_KILLFOCUS) {
+      ++calls;
+      Window* self = f.top.Child(LOWORD(wp));
+      self->SetFocusTo(self);
+    }
+    return 0;
+  });
+  f.top.SetFocusTo(f.e1);
+  f.top.SetFocusTo(f.e2);
+  EXPECT_GT(calls, 1);
+  EXPECT_LE(calls, 64);
+  ASSERT_NE(f.top.Focus(), nullptr);
+  EXPECT_TRUE(f.top.Focus() == f.e1 || f.top.Focus() == f.e2);
+  // Afterwards the focus changes and notifies as before.
+  calls = 0;
+  f.top.SetProcedure([&](UINT msg, WPARAM, LPARAM) -> LRESULT {
+    calls += msg == WM_COMMAND;
+    return 0;
+  });
+  f.top.SetFocusTo(f.bt);
+  EXPECT_EQ(calls, 1);
+}
+
 TEST(SortedListBox, TakesAHundredThousandLines) {
   Window w(WindowKind::ListBox, 1004, LBS_SORT, RECT{0, 0, 10, 10}, "", nullptr);
   char buf[16];
