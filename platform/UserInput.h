@@ -1,6 +1,7 @@
 // What a user can do to the window model, as hosts (Qt widgets, the headless driver, tests) report
-// it: each action changes the model as the control would and posts the notifications it causes.
-// Run the message loop afterwards to let the dialog handle them.
+// it: each action changes the model as the control would and sends the notifications it causes,
+// so the dialog's handlers have run when the call returns. Messages the handlers post (and the
+// keys below, which arrive as input) wait for the message loop.
 #pragma once
 
 #include <array>

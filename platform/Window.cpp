@@ -31,6 +31,23 @@ int CharClass(unsigned char c) {
   return 0;  // space, underscore and other punctuation
 }
 
+// Order among punctuation: the word sort puts the plus, less-than, equals and greater-than
+// signs after the other punctuation (after the tilde, before the digits); the rest in byte order.
+int PunctuationRank(unsigned char c) {
+  switch (c) {
+    case '+':
+      return 0x80;
+    case '<':
+      return 0x81;
+    case '=':
+      return 0x82;
+    case '>':
+      return 0x83;
+    default:
+      return c;
+  }
+}
+
 // Lower case of ASCII letters only: list texts are 8-bit code page 936 bytes, whose lead and trail
 // bytes must never be changed by a locale's idea of case.
 int AsciiLower(unsigned char c) {
@@ -73,7 +90,8 @@ int CompareListText(const std::string& a, const std::string& b) {
     unsigned char p = static_cast<unsigned char>(a[i]), q = static_cast<unsigned char>(b[j]);
     int cp = CharClass(p), cq = CharClass(q);
     if (cp != cq) return cp < cq ? -1 : 1;
-    int lp = AsciiLower(p), lq = AsciiLower(q);
+    int lp = cp == 0 ? PunctuationRank(p) : AsciiLower(p);
+    int lq = cq == 0 ? PunctuationRank(q) : AsciiLower(q);
     if (lp != lq) return lp < lq ? -1 : 1;
     i = skip(a, i + 1);
     j = skip(b, j + 1);
@@ -189,32 +207,39 @@ std::string Window::PartText(int part) const {
 }
 
 std::string Window::IpText() const {
+  // A blank field reads as 0, as the control's text does.
   std::string s;
   for (int i = 0; i < 4; ++i) {
     if (i) s += '.';
-    if (ip_[i]) s += std::to_string(*ip_[i]);
+    s += std::to_string(ip_[i].value_or(0));
   }
   return s;
 }
 
 void Window::NotifyParent(UINT code) {
-  if (!parent_) return;
+  // Sent, as the controls of the target platform do: the parent's handler runs before the input
+  // or focus change that caused it has finished.
+  if (!parent_ || destroyed_) return;
   WPARAM w = MAKEWPARAM(static_cast<WORD>(id_), static_cast<WORD>(code));
-  LPARAM l = reinterpret_cast<LPARAM>(this);
-  if (MessageLoop* loop = CurrentRuntime().loop)
-    loop->Post(parent_, WM_COMMAND, w, l);
-  else
-    parent_->Send(WM_COMMAND, w, l);
+  parent_->Send(WM_COMMAND, w, reinterpret_cast<LPARAM>(this));
 }
 
 void Window::SetFocusTo(Window* target) {
   Window* top = TopLevel();
   Window* old = top->focus_;
   if (old == target) return;
+  // The focus is already on the new window while the old one is told.
   top->focus_ = target;
   top->Touch();
+  // Handlers that keep moving the focus from their notifications would nest without end: past
+  // a depth no real dialog reaches, the focus still moves but nobody is told.
+  if (top->focusDepth_ >= kMaxFocusNesting) return;
+  ++top->focusDepth_;
   if (old && !old->destroyed_ && old->kind_ == WindowKind::Edit) old->NotifyParent(EN_KILLFOCUS);
-  if (target && target->kind_ == WindowKind::Edit) target->NotifyParent(EN_SETFOCUS);
+  // A kill-focus handler that moved the focus elsewhere has had its own change told in full.
+  if (top->focus_ == target && target && target->kind_ == WindowKind::Edit)
+    target->NotifyParent(EN_SETFOCUS);
+  --top->focusDepth_;
 }
 
 void Window::Destroy() {
@@ -292,11 +317,7 @@ LRESULT Window::ComboMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case CB_ADDSTRING: {
       std::string s = AsText(lParam);
-      int at = count;
-      if (style_ & CBS_SORT) {
-        at = 0;
-        while (at < count && CompareListText(items_[static_cast<std::size_t>(at)], s) <= 0) ++at;
-      }
+      int at = (style_ & CBS_SORT) ? SortedPosition(s) : count;
       items_.insert(static_cast<std::size_t>(at), std::move(s));
       if (selection_ >= at) ++selection_;
       Touch();
@@ -340,9 +361,37 @@ LRESULT Window::ComboMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return CB_ERR;
     }
+    case CB_FINDSTRINGEXACT: {
+      // The whole text, case ignored; same start and wrap-around as CB_FINDSTRING.
+      std::string text = AsText(lParam);
+      if (count == 0) return CB_ERR;
+      int start = (index < 0 || index >= count) ? -1 : index;
+      for (int k = 1; k <= count; ++k) {
+        int i = (start + k) % count;
+        const std::string& item = items_[static_cast<std::size_t>(i)];
+        if (item.size() == text.size() && StartsWithNoCase(item, text)) return i;
+      }
+      return CB_ERR;
+    }
     default:
       return 0;
   }
+}
+
+int Window::SortedPosition(const std::string& text) const {
+  // Binary search over [lo, hi] with the midpoint rounded down; an equal text goes before the
+  // equal item it lands on (which of several equal items that is depends on this midpoint).
+  int lo = 0, hi = static_cast<int>(items_.size()) - 1;
+  while (lo <= hi) {
+    int mid = (lo + hi) / 2;
+    int c = CompareListText(items_[static_cast<std::size_t>(mid)], text);
+    if (c == 0) return mid;
+    if (c > 0)
+      hi = mid - 1;
+    else
+      lo = mid + 1;
+  }
+  return lo;
 }
 
 LRESULT Window::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -358,37 +407,22 @@ LRESULT Window::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case LB_ADDSTRING: {
       std::string s = AsText(lParam);
-      int at = count;
-      if (style_ & LBS_SORT) {
-        // Binary search; an equal text goes before the equal item it lands on.
-        int lo = 0, hi = count;
-        at = -1;
-        while (lo < hi) {
-          int mid = (lo + hi) / 2;
-          int c = CompareListText(s, items_[static_cast<std::size_t>(mid)]);
-          if (c == 0) {
-            at = mid;
-            break;
-          }
-          if (c < 0)
-            hi = mid;
-          else
-            lo = mid + 1;
-        }
-        if (at < 0) at = lo;
-      }
+      int at = (style_ & LBS_SORT) ? SortedPosition(s) : count;
       items_.insert(static_cast<std::size_t>(at), std::move(s));
       if (selection_ >= at) ++selection_;
       Touch();
       return at;
     }
     case LB_SETCURSEL:
-      Touch();
-      if (index < 0 || index >= count) {
+      // -1 clears; another index outside the list keeps the selection. Both answer LB_ERR.
+      if (index == -1) {
         selection_ = -1;
-        return index == -1 ? 0 : LB_ERR;
+        Touch();
+        return LB_ERR;
       }
+      if (index < 0 || index >= count) return LB_ERR;
       selection_ = index;
+      Touch();
       return index;
     case LB_GETCURSEL:
       return selection_ < 0 ? LB_ERR : selection_;

@@ -119,7 +119,9 @@ class Window {
     Touch();
   }
 
-  // Focus, kept by the top-level window. Changing it posts EN_KILLFOCUS / EN_SETFOCUS of edits.
+  // Focus, kept by the top-level window. Changing it sends EN_KILLFOCUS / EN_SETFOCUS of edits:
+  // the focus is on the target while the old edit's handler runs, and when that handler moves it
+  // elsewhere the target is not told.
   Window* Focus() { return TopLevel()->focus_; }
   void SetFocusTo(Window* target);
 
@@ -133,7 +135,7 @@ class Window {
   // Change counter of this window and its children, for hosts that redraw.
   unsigned long long Version() const;
 
-  // Posts a notification to the parent as WM_COMMAND(MAKEWPARAM(id, code), this).
+  // Sends a notification to the parent as WM_COMMAND(MAKEWPARAM(id, code), this).
   void NotifyParent(UINT code);
 
   // Called by the framework when the window goes away (destroy children first).
@@ -147,6 +149,8 @@ class Window {
   LRESULT IpMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT StatusMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   std::string IpText() const;
+  // Where a sorted list takes a new text.
+  int SortedPosition(const std::string& text) const;
 
   WindowKind kind_;
   int id_;
@@ -171,6 +175,8 @@ class Window {
   std::vector<std::string> partTexts_;
   std::pair<int, int> editSel_{0, 0};
   Window* focus_ = nullptr;
+  static constexpr int kMaxFocusNesting = 64;
+  int focusDepth_ = 0;  // focus changes in progress, nested through notification handlers
   std::vector<IconDraw> iconDraws_;
   unsigned long long version_ = 0;
 };

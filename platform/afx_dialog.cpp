@@ -10,6 +10,7 @@
 #include "platform/Resources.h"
 #include "platform/Runtime.h"
 #include "platform/afxwin.h"
+#include "platform/kernel.h"
 #include "platform/winsock2.h"
 
 namespace {
@@ -24,16 +25,11 @@ CWinApp*& TheApp() {
   return app;
 }
 
-// MFC's integer scan: leading white space, an optional sign, decimal digits; the value wraps
-// modulo 2^32 instead of overflowing. Returns false when no digit follows.
+// MFC's integer exchange: sscanf with "%d" must convert one value (leading white space and a
+// sign are taken, trailing text ignored, the value wraps modulo 2^32).
 bool ScanInt(const char* s, int& value) {
-  while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r' || *s == '\v' || *s == '\f') ++s;
-  bool negative = false;
-  if (*s == '+' || *s == '-') negative = *s++ == '-';
-  if (*s < '0' || *s > '9') return false;
-  std::uint32_t v = 0;
-  while (*s >= '0' && *s <= '9') v = v * 10u + static_cast<std::uint32_t>(*s++ - '0');
-  if (negative) v = 0u - v;
+  unsigned v = 0;
+  if (platform::CrtScanInteger(s, 10, -1, &v) != 1) return false;
   std::int32_t out;
   std::memcpy(&out, &v, sizeof out);
   value = out;

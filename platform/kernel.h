@@ -47,6 +47,14 @@ namespace platform {
 // named pipe, a device) is nullptr, as for a missing file, and opening never waits for a writer.
 std::FILE* OpenRegularFile(const char* path);
 
+// One integer conversion of the target C library's sscanf ("%d" with base 10, "%x" with base 16,
+// "%2x" with width 2; width -1 for none): white space skipped, an optional sign, for base 16 an
+// optional "0x" (which, like the sign, uses up the width), then digits; the value wraps and a
+// sign negates it. Returns 1 and stores the value, 0 when no digit was read ("0x" alone: the
+// prefix is not a number), or -1 (EOF) when the text ends before anything but white space. The
+// value is left alone unless the result is 1.
+int CrtScanInteger(const char* text, int base, int width, unsigned* value);
+
 // A file opened in the C runtime's text mode ("r"): CR LF reads as LF (also across reads), a lone
 // CR is kept, the first 0x1A ends the data. Size() is the size on disk, as fseek/ftell give it.
 class TextModeFile {

@@ -1,4 +1,6 @@
-// Code-page conversion: code page 936 (GBK) through tables taken once from iconv, UTF-8 by hand.
+// Code-page conversion: code page 936 (GBK) through tables taken once from iconv and completed
+// with what the target platform's table holds beyond it (the euro sign, 0xFF, the user-defined
+// areas); UTF-8 by hand.
 #include <iconv.h>
 
 #include <array>
@@ -11,6 +13,8 @@
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
+// What code page 936 gives for bytes without a character.
+constexpr char16_t kDefaultChar = u'?';
 constexpr UINT kCodePageGbk = 936;
 
 bool IsHighSurrogate(char32_t c) {
@@ -79,6 +83,40 @@ struct GbkTables {
     if (chosen == nullptr) return;  // no GBK in this C library: ASCII only
     FillDecode(chosen);
     FillEncode(chosen);
+    FillPlatformExtras();
+  }
+
+  void Put(std::size_t bytes, char16_t c) {
+    decode[bytes] = c;
+    encode[c] = static_cast<std::uint16_t>(bytes);
+  }
+
+  // The target platform's table beyond the C library's: the euro sign at 0x80, the single byte
+  // 0xFF as U+F8F5, and the three user-defined areas as private-use characters, row by row:
+  // AAA1-AFFE from U+E000, F8A1-FEFE from U+E234, A140-A7A0 from U+E4C6.
+  void FillPlatformExtras() {
+    Put(0x80, 0x20AC);
+    Put(0xFF, 0xF8F5);
+    char16_t c = 0xE000;
+    for (unsigned lead = 0xAA; lead <= 0xAF; ++lead)
+      for (unsigned trail = 0xA1; trail <= 0xFE; ++trail) Put(lead << 8 | trail, c++);
+    for (unsigned lead = 0xF8; lead <= 0xFE; ++lead)
+      for (unsigned trail = 0xA1; trail <= 0xFE; ++trail) Put(lead << 8 | trail, c++);
+    for (unsigned lead = 0xA1; lead <= 0xA7; ++lead)
+      for (unsigned trail = 0x40; trail <= 0xA0; ++trail)
+        if (trail != 0x7F) Put(lead << 8 | trail, c++);
+    // The 255 pairs inside the GBK rows that hold no character, in byte order from U+E766.
+    static constexpr std::uint16_t kUnassigned[][2] = {
+        {0xA2AB, 0xA2B0}, {0xA2E3, 0xA2E4}, {0xA2EF, 0xA2F0}, {0xA2FD, 0xA2FE}, {0xA4F4, 0xA4FE},
+        {0xA5F7, 0xA5FE}, {0xA6B9, 0xA6C0}, {0xA6D9, 0xA6DF}, {0xA6EC, 0xA6ED}, {0xA6F3, 0xA6F3},
+        {0xA6F6, 0xA6FE}, {0xA7C2, 0xA7D0}, {0xA7F2, 0xA7FE}, {0xA896, 0xA8A0}, {0xA8BC, 0xA8BC},
+        {0xA8BF, 0xA8BF}, {0xA8C1, 0xA8C4}, {0xA8EA, 0xA8FE}, {0xA958, 0xA958}, {0xA95B, 0xA95B},
+        {0xA95D, 0xA95F}, {0xA989, 0xA995}, {0xA997, 0xA9A3}, {0xA9F0, 0xA9FE}, {0xD7FA, 0xD7FE},
+        {0xFE50, 0xFE7E}, {0xFE80, 0xFEA0}};
+    c = 0xE766;
+    for (const auto& range : kUnassigned)
+      for (unsigned bytes = range[0]; bytes <= range[1]; ++bytes)
+        if ((bytes & 0xFF) != 0x7F) Put(bytes, c++);
   }
 
   void FillDecode(const char* name) {
@@ -131,8 +169,9 @@ const GbkTables& Gbk() {
   return tables;
 }
 
-// GBK bytes to UTF-16. A byte pair that GBK lacks is one U+FFFD; a lead byte that is not followed
-// by a trail byte, a lone 0xFF and any other byte without a character are one U+FFFD each.
+// GBK bytes to UTF-16 as the target platform converts them: a lead byte takes the next byte
+// with it whatever that is (unless it is the end or a NUL), and a pair without a character is
+// one '?'; a lead byte at the end or before a NUL is one '?' on its own.
 std::u16string DecodeGbk(const unsigned char* p, std::size_t n) {
   const GbkTables& t = Gbk();
   std::u16string out;
@@ -142,13 +181,18 @@ std::u16string DecodeGbk(const unsigned char* p, std::size_t n) {
     if (b < 0x80) {
       out.push_back(b);
       ++i;
-    } else if (IsDBCSLeadByte(b) && i + 1 < n && IsGbkTrail(p[i + 1])) {
-      char16_t c = t.decode[static_cast<std::size_t>(b) << 8 | p[i + 1]];
-      out.push_back(c != 0 ? c : kReplacement);
-      i += 2;
+    } else if (IsDBCSLeadByte(b)) {
+      char16_t c = 0;
+      if (i + 1 < n && p[i + 1] != 0) {
+        if (IsGbkTrail(p[i + 1])) c = t.decode[static_cast<std::size_t>(b) << 8 | p[i + 1]];
+        i += 2;
+      } else {
+        ++i;
+      }
+      out.push_back(c != 0 ? c : kDefaultChar);
     } else {
-      char16_t c = IsDBCSLeadByte(b) ? 0 : t.decode[b];
-      out.push_back(c != 0 ? c : kReplacement);
+      char16_t c = t.decode[b];
+      out.push_back(c != 0 ? c : kDefaultChar);
       ++i;
     }
   }

@@ -1,4 +1,5 @@
-// The small kernel stand-ins: module path, Sleep, debug output, system metrics, common controls.
+// The small kernel stand-ins: module path, Sleep, debug output, system metrics, common controls,
+// and the C library's integer scan.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -46,3 +47,57 @@ int GetSystemMetrics(int index) {
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* /*init*/) {
   return TRUE;
 }
+
+namespace platform {
+namespace {
+
+int DigitValue(unsigned char c, int base) {
+  int d = -1;
+  if (c >= '0' && c <= '9') d = c - '0';
+  if (c >= 'a' && c <= 'z') d = c - 'a' + 10;
+  if (c >= 'A' && c <= 'Z') d = c - 'A' + 10;
+  return d < base ? d : -1;
+}
+
+bool IsCrtSpace(unsigned char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+}  // namespace
+
+int CrtScanInteger(const char* text, int base, int width, unsigned* value) {
+  if (text == nullptr || (base != 10 && base != 16)) return 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(text);
+  while (IsCrtSpace(*p)) ++p;
+  if (*p == 0) return -1;
+  // Each character taken uses up one of the width; a width of -1 never runs out.
+  auto take = [&width, &p] {
+    ++p;
+    if (width > 0) --width;
+  };
+  bool negative = false;
+  if (*p == '-' || *p == '+') {
+    negative = *p == '-';
+    take();
+  }
+  bool digits = false;
+  if (width != 0 && *p == '0') {
+    take();
+    digits = true;
+    if (base == 16 && width != 0 && (*p == 'x' || *p == 'X')) {
+      take();
+      digits = false;  // the prefix alone is not a number
+    }
+  }
+  unsigned long long v = 0;
+  while (width != 0 && *p != 0 && DigitValue(*p, base) >= 0) {
+    v = v * static_cast<unsigned>(base) + static_cast<unsigned>(DigitValue(*p, base));
+    take();
+    digits = true;
+  }
+  if (!digits) return 0;
+  if (value != nullptr) *value = static_cast<unsigned>(negative ? 0ull - v : v);
+  return 1;
+}
+
+}  // namespace platform

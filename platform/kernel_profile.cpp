@@ -19,6 +19,7 @@
 namespace {
 
 constexpr std::string_view kNewLine = "\r\n";
+constexpr std::size_t kIntValueChars = 29;
 
 bool IsBlank(unsigned char c) {
   return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A;
@@ -93,16 +94,22 @@ void Classify(const std::string& bytes, Line& line) {
   line.hasValue = true;
 }
 
+// Lines end at LF, CR LF or a lone CR. A UTF-8 byte-order mark before the first line is skipped
+// (and kept in the bytes, so a rewrite keeps it too).
 void IndexLines(Profile& profile) {
   const std::string& b = profile.bytes;
-  std::size_t pos = 0;
+  std::size_t pos = b.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   while (pos < b.size()) {
     Line line;
     line.begin = pos;
-    std::size_t lf = b.find('\n', pos);
-    line.end = lf == std::string::npos ? b.size() : lf;
-    line.next = lf == std::string::npos ? b.size() : lf + 1;
-    if (line.end > line.begin && b[line.end - 1] == '\r') --line.end;
+    std::size_t stop = b.find_first_of("\r\n", pos);
+    if (stop == std::string::npos) {
+      line.end = line.next = b.size();
+    } else {
+      line.end = stop;
+      line.next = stop + 1;
+      if (b[stop] == '\r' && stop + 1 < b.size() && b[stop + 1] == '\n') ++line.next;
+    }
     Classify(b, line);
     profile.lines.push_back(line);
     pos = line.next;
@@ -269,7 +276,7 @@ std::size_t EndOfSectionText(const Profile& profile, const SectionRange& range) 
 // Inserts whole lines at offset, first ending the line before it if the file stops without one.
 void InsertLines(std::string& bytes, std::size_t offset, std::string_view lines) {
   std::string insert;
-  if (offset > 0 && bytes[offset - 1] != '\n') insert += kNewLine;
+  if (offset > 0 && bytes[offset - 1] != '\n' && bytes[offset - 1] != '\r') insert += kNewLine;
   insert += lines;
   bytes.insert(offset, insert);
 }
@@ -279,6 +286,8 @@ void InsertLines(std::string& bytes, std::size_t offset, std::string_view lines)
 UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName) {
   std::optional<std::string> value = ReadValue(appName, keyName, fileName);
   if (!value || value->empty()) return static_cast<UINT>(defaultValue);
+  // The value is read into a buffer of 30 characters: only its first 29 count.
+  if (value->size() > kIntValueChars) value->resize(kIntValueChars);
   const auto* p = reinterpret_cast<const unsigned char*>(value->c_str());
   while (*p != 0 && *p <= ' ') ++p;
   bool negative = false;
@@ -331,6 +340,9 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LP
   }
 
   std::string_view key = Trim(keyName);
+  // A value is written without its leading white space; trailing white space stays.
+  if (value != nullptr)
+    while (*value != '\0' && IsBlank(static_cast<unsigned char>(*value))) ++value;
   std::optional<std::size_t> index;
   if (range) index = FindKey(profile, *range, key);
 

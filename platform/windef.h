@@ -145,6 +145,7 @@ constexpr UINT CB_INSERTSTRING = 0x014A;
 constexpr UINT CB_RESETCONTENT = 0x014B;
 constexpr UINT CB_FINDSTRING = 0x014C;
 constexpr UINT CB_SETCURSEL = 0x014E;
+constexpr UINT CB_FINDSTRINGEXACT = 0x0158;
 constexpr LRESULT CB_ERR = -1;
 
 // List box messages.

@@ -212,6 +212,12 @@ INSTANTIATE_TEST_SUITE_P(
         FixRow{"hex_minus_not_digit", 0, "-g41", {0x00, 0x41}, {{0, 0x00}, {1, 0x41}}},
         FixRow{"hex_space_reads_on", 0, " 1A2", {0x1A, 0xA2}, {{0, 0x1A}, {1, 0xA2}}},
         FixRow{"hex_spaces_at_end", 0, "41  ", {0x41, 0x00}, {{0, 0x41}, {1, 0x00}}},
+        // A 0x prefix: the target C library converts nothing under "%2x" (the prefix uses up
+        // the width), so the pair stores 0x00 there as here; the pair after it is read as usual.
+        FixRow{"hex_0x_prefix", 0, "0x1F", {0x00, 0x1F}, {{0, 0x00}, {1, 0x1F}}},
+        FixRow{"hex_0x_alone", 0, "0x", {0x00}, {{0, 0x00}}},
+        FixRow{"hex_0X_twice", 0, "0X0x", {0x00, 0x00}, {{0, 0x00}, {1, 0x00}}},
+        FixRow{"hex_sign", 0, "-1+f", {0xFF, 0x0F}, {{0, 0xFF}, {1, 0x0F}}},
         FixRow{"hex_empty", 0, "", {}, {}}, FixRow{"hex_single_digit", 0, "7", {}, {}},
         FixRow{"hex_zero_pair_kept", 0, "00ff", {0x00, 0xFF}, {{0, 0x00}, {1, 0xFF}}},
         FixRow{"hex_31_digits_15_bytes", 0, std::string(40, 'e'), Bytes(15, 0xEE),

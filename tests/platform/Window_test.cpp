@@ -95,6 +95,34 @@ TEST(ComboBox, InsertingBeforeTheSelectionMovesItDown) {
   EXPECT_EQ(w.Send(CB_GETCURSEL, 0, 0), CB_ERR);
 }
 
+TEST(ComboBox, FindStringExactIgnoresCaseButNotLength) {
+  struct Row {
+    int start;
+    const char* text;
+    LRESULT expected;
+  } rows[] = {{-1, "1200", 2}, {-1, "ascii", 4}, {-1, "12", CB_ERR}, {-1, "", CB_ERR},
+              {2, "1200", 2},  {3, "9600", 0},   {99, "110", 1},     {-1, "115200 ", CB_ERR}};
+  ObservedCombo w;
+  for (const Row& r : rows) {
+    EXPECT_EQ(w.Send(CB_FINDSTRINGEXACT, static_cast<WPARAM>(static_cast<INT_PTR>(r.start)),
+                     reinterpret_cast<LPARAM>(r.text)),
+              r.expected)
+        << r.start << " '" << r.text << "'";
+  }
+}
+
+// Observed: an equal text added to a sorted combo box goes before the one already there.
+TEST(ComboBox, SortedAddPutsAnEqualTextFirst) {
+  Window w(WindowKind::ComboBox, 12, CBS_DROPDOWNLIST | CBS_SORT, RECT{0, 0, 10, 10}, "", nullptr);
+  struct Row {
+    const char* text;
+    LRESULT at;
+  } rows[] = {{"b", 0}, {"DUP", 1}, {"a", 0}, {"dup", 2}, {"B", 1}, {"Dup", 3}};
+  for (const Row& r : rows)
+    EXPECT_EQ(w.Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(r.text)), r.at) << r.text;
+  EXPECT_EQ(w.Items(), (std::vector<std::string>{"a", "B", "b", "Dup", "dup", "DUP"}));
+}
+
 TEST(ComboBox, GetLbTextCopiesTheItem) {
   ObservedCombo w;
   char buf[32] = "unchanged";
@@ -131,6 +159,162 @@ TEST(SortedListBox, SelectionTextAndReset) {
   w.Send(LB_RESETCONTENT, 0, 0);
   EXPECT_EQ(w.Send(LB_GETCOUNT, 0, 0), 0);
   EXPECT_EQ(w.Send(LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+// Observed: -1 clears and answers LB_ERR; any other index outside the list answers LB_ERR and
+// keeps the selection (unlike the combo box rule of the tool).
+TEST(SortedListBox, SetCurSelOutsideTheListKeepsTheSelection) {
+  struct Row {
+    int index;
+    LRESULT result;
+    int selection;
+  } rows[] = {{3, 3, 3}, {99, LB_ERR, 2}, {-1, LB_ERR, -1}, {-5, LB_ERR, 2}, {4, LB_ERR, 2}};
+  Window w(WindowKind::ListBox, 13, LBS_SORT | LBS_NOTIFY, RECT{0, 0, 10, 10}, "", nullptr);
+  for (const char* s : {"a", "b", "c", "d"}) w.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+  for (const Row& r : rows) {
+    w.Send(LB_SETCURSEL, 2, 0);
+    EXPECT_EQ(w.Send(LB_SETCURSEL, static_cast<WPARAM>(static_cast<INT_PTR>(r.index)), 0), r.result)
+        << r.index;
+    EXPECT_EQ(w.Send(LB_GETCURSEL, 0, 0), r.selection) << r.index;
+  }
+}
+
+struct OrderRow {
+  const char* name;
+  std::vector<std::string> added;
+  std::vector<std::string> order;
+};
+
+class SortedOrder : public ::testing::TestWithParam<OrderRow> {};
+
+TEST_P(SortedOrder, MatchesTheObservedList) {
+  Window w(WindowKind::ListBox, 14, LBS_SORT, RECT{0, 0, 10, 10}, "", nullptr);
+  for (const std::string& s : GetParam().added)
+    w.Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+  EXPECT_EQ(w.Items(), GetParam().order);
+}
+
+// Punctuation in byte order, except that the plus sign (with < = >) comes after the tilde and
+// before the digits; hyphens and apostrophes weigh nothing; addresses sort as text.
+INSTANTIATE_TEST_SUITE_P(Observed, SortedOrder,
+                         ::testing::Values(OrderRow{"punctuation",
+                                                    {"R(1", "R.1", "R_1", "R 1", "R,1", "R@1",
+                                                     "R+1", "R#1", "R1", "R~1", "R/1", "R:1"},
+                                                    {"R 1", "R#1", "R(1", "R,1", "R.1", "R/1",
+                                                     "R:1", "R@1", "R_1", "R~1", "R+1", "R1"}},
+                                           OrderRow{"readers",
+                                                    {"Reader 2", "Reader 10", "Reader-3", "reader2",
+                                                     "Reader'1", "Reader", "READER 1"},
+                                                    {"Reader", "READER 1", "Reader 10", "Reader 2",
+                                                     "Reader'1", "reader2", "Reader-3"}},
+                                           OrderRow{"addresses",
+                                                    {"192.168.0.10", "192.168.0.9", "192.168.0.100",
+                                                     "10.0.0.1", "192.168.1.2", "192.168.0.9"},
+                                                    {"10.0.0.1", "192.168.0.10", "192.168.0.100",
+                                                     "192.168.0.9", "192.168.0.9", "192.168.1.2"}},
+                                           OrderRow{"math signs",
+                                                    {"R1", "R>1", "R=1", "R<1", "R+1", "R~1"},
+                                                    {"R~1", "R+1", "R<1", "R=1", "R>1", "R1"}}),
+                         [](const auto& info) {
+                           std::string n = info.param.name;
+                           for (char& c : n)
+                             if (c == ' ') c = '_';
+                           return n;
+                         });
+
+// A dialog with two edits and a button whose procedure logs the edits' focus notifications as
+// they arrive, with the focus at that moment; a kill-focus handler of edit 21 can take the focus
+// back, as a handler that rejects the edit's text does.
+struct FocusLog {
+  Window top{WindowKind::Dialog, 0, WS_VISIBLE, RECT{0, 0, 100, 100}, "", nullptr};
+  Window* e1 = top.AddChild(WindowKind::Edit, 21, WS_VISIBLE, RECT{}, "");
+  Window* e2 = top.AddChild(WindowKind::Edit, 22, WS_VISIBLE, RECT{}, "");
+  Window* bt = top.AddChild(WindowKind::Button, 23, WS_VISIBLE, RECT{}, "");
+  std::string log;
+  bool bounce = false;
+  int kills = 0;
+
+  FocusLog() {
+    top.SetProcedure([this](UINT msg, WPARAM wp, LPARAM) -> LRESULT {
+      if (msg != WM_COMMAND || (HIWORD(wp) != EN_SETFOCUS && HIWORD(wp) != EN_KILLFOCUS)) return 0;
+      Window* f = top.Focus();
+      log += std::string(HIWORD(wp) == EN_SETFOCUS ? " SET(" : " KILL(") +
+             std::to_string(LOWORD(wp)) + ",focus=" + std::to_string(f ? f->Id() : 0) + ")";
+      if (bounce && HIWORD(wp) == EN_KILLFOCUS && LOWORD(wp) == 21 && kills < 3) {
+        ++kills;
+        e1->SetFocusTo(e1);
+        log += " back";
+      }
+      return 0;
+    });
+  }
+};
+
+TEST(Focus, NotificationsAreSentInTheObservedOrder) {
+  struct Row {
+    const char* name;
+    bool bounce;
+    std::vector<int> moves;  // the ids focused in turn, after the focus starts on `from`
+    int from;
+    const char* log;
+    int finalFocus;
+  } rows[] = {
+      {"plain",
+       false,
+       {21, 22, 23},
+       0,
+       " SET(21,focus=21) | KILL(21,focus=22) SET(22,focus=22) | KILL(22,focus=23) |",
+       23},
+      {"bounce",
+       true,
+       {22},
+       21,
+       " KILL(21,focus=22) KILL(22,focus=21) SET(21,focus=21) back |",
+       21},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    FocusLog f;
+    if (r.from) f.top.SetFocusTo(f.top.Child(r.from));
+    f.log.clear();
+    f.bounce = r.bounce;
+    for (int id : r.moves) {
+      f.top.SetFocusTo(f.top.Child(id));
+      f.log += " |";
+    }
+    EXPECT_EQ(f.log, r.log);
+    ASSERT_NE(f.top.Focus(), nullptr);
+    EXPECT_EQ(f.top.Focus()->Id(), r.finalFocus);
+  }
+}
+
+// Two edits that each take the focus back when they lose it would nest without end; the
+// nesting stops at a fixed depth and the focus stays on one of them.
+TEST(Focus, HandlersThatBounceForeverStillEnd) {
+  FocusLog f;
+  int calls = 0;
+  f.top.SetProcedure([&](UINT msg, WPARAM wp, LPARAM) -> LRESULT {
+    if (msg == WM_COMMAND && HIWORD(wp) == EN_KILLFOCUS) {
+      ++calls;
+      Window* self = f.top.Child(LOWORD(wp));
+      self->SetFocusTo(self);
+    }
+    return 0;
+  });
+  f.top.SetFocusTo(f.e1);
+  f.top.SetFocusTo(f.e2);
+  EXPECT_GT(calls, 1);
+  EXPECT_LE(calls, 64);
+  ASSERT_NE(f.top.Focus(), nullptr);
+  EXPECT_TRUE(f.top.Focus() == f.e1 || f.top.Focus() == f.e2);
+  // Afterwards the focus changes and notifies as before.
+  calls = 0;
+  f.top.SetProcedure([&](UINT msg, WPARAM, LPARAM) -> LRESULT {
+    calls += msg == WM_COMMAND;
+    return 0;
+  });
+  f.top.SetFocusTo(f.bt);
+  EXPECT_EQ(calls, 1);
 }
 
 TEST(SortedListBox, TakesAHundredThousandLines) {
@@ -196,10 +380,13 @@ TEST(IpAddressControl, FieldsAndAddress) {
   EXPECT_EQ(w.Send(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&v)), 3);
   EXPECT_EQ(v, MAKEIPADDRESS(10, 0, 255, 7));
   w.Send(WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, "10..255.7");
+  EXPECT_STREQ(text, "10.0.255.7");  // a blank field reads as 0
   w.Send(IPM_CLEARADDRESS, 0, 0);
   EXPECT_EQ(w.Send(IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&v)), 0);
   EXPECT_EQ(v, 0u);
+  w.Send(WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "0.0.0.0");
+  EXPECT_EQ(w.Send(IPM_ISBLANK, 0, 0), 1);
 }
 
 TEST(Edit, TextIntoAnNByteBufferKeepsNMinusOne) {

@@ -71,3 +71,42 @@ TEST(SleepCall, WaitsAtLeastTheTime) {
 }
 
 }  // namespace
+
+namespace {
+
+struct ScanRow {
+  const char* text;
+  int base;
+  int width;
+  int result;
+  unsigned value;  // 0x99 when the scan leaves it alone
+};
+
+class CrtScan : public ::testing::TestWithParam<ScanRow> {};
+
+TEST_P(CrtScan, AnswersAsTheTargetCLibrary) {
+  unsigned v = 0x99;
+  EXPECT_EQ(platform::CrtScanInteger(GetParam().text, GetParam().base, GetParam().width, &v),
+            GetParam().result);
+  EXPECT_EQ(v, GetParam().value);
+}
+
+// Observed "%2x" and "%d" answers; "0x" and "0x1F" convert nothing under "%2x" (the prefix uses
+// up the width), where glibc would convert 0.
+INSTANTIATE_TEST_SUITE_P(
+    Observed, CrtScan,
+    ::testing::Values(ScanRow{"0x", 16, 2, 0, 0x99}, ScanRow{"0x1F", 16, 2, 0, 0x99},
+                      ScanRow{"x1", 16, 2, 0, 0x99}, ScanRow{"-1", 16, 2, 1, 0xFFFFFFFFu},
+                      ScanRow{"+f", 16, 2, 1, 0x0F}, ScanRow{" 1b", 16, 2, 1, 0x1B},
+                      ScanRow{"fF", 16, 2, 1, 0xFF}, ScanRow{"1", 16, 2, 1, 0x01},
+                      ScanRow{"", 16, 2, -1, 0x99}, ScanRow{"\xD6\xD0", 16, 2, 0, 0x99},
+                      ScanRow{"1g", 16, 2, 1, 0x01}, ScanRow{"g1", 16, 2, 0, 0x99},
+                      ScanRow{"1F2", 16, 2, 1, 0x1F}, ScanRow{"  -12abc", 10, -1, 1, 0xFFFFFFF4u},
+                      ScanRow{"", 10, -1, -1, 0x99}, ScanRow{"   ", 10, -1, -1, 0x99},
+                      ScanRow{"99999999999", 10, -1, 1, 1215752191u},
+                      ScanRow{"-2147483649", 10, -1, 1, 2147483647u},
+                      ScanRow{"4294967296", 10, -1, 1, 0}, ScanRow{"- 5", 10, -1, 0, 0x99},
+                      ScanRow{"0x10", 10, -1, 1, 0}, ScanRow{"1e3", 10, -1, 1, 1},
+                      ScanRow{"+", 10, -1, 0, 0x99}, ScanRow{"abc", 10, -1, 0, 0x99}));
+
+}  // namespace

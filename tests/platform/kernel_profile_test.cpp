@@ -79,6 +79,93 @@ INSTANTIATE_TEST_SUITE_P(
                       IntRow{"2 ", 2}, IntRow{"0x10", 0}, IntRow{"2", 2}, IntRow{"''", 9},
                       IntRow{"'3\"", 0}, IntRow{"' 7'", 7}, IntRow{"-0", 0}, IntRow{"--1", 0}));
 
+// More observed values. Only the first 29 characters of a value count (it is read into a buffer
+// of 30), so 32 zeros and a 5 read 0. A base prefix reads 0 here ("0b11", "0o17"): Wine reads
+// them as binary and octal, the target system is not known to.
+INSTANTIATE_TEST_SUITE_P(
+    ObservedRows, ProfileIntValue,
+    ::testing::Values(IntRow{" 12", 12}, IntRow{"-3", 4294967293u},
+                      IntRow{"99999999999", 1215752191u}, IntRow{"0b11", 0}, IntRow{"0o17", 0},
+                      IntRow{"0X1A", 0}, IntRow{"1 2", 1}, IntRow{"+-1", 0}, IntRow{"12;c", 12},
+                      IntRow{"'5", 0}, IntRow{"\"6'", 0}, IntRow{"007", 7}, IntRow{"   ", 9},
+                      IntRow{"=5", 0}, IntRow{"000000000000000000000000000000005", 0},
+                      IntRow{"00000000000000000000000000005", 5}, IntRow{"\t7\t", 7},
+                      IntRow{"- 5", 0}, IntRow{"2147483648", 2147483648u}));
+
+struct LayoutRow {
+  const char* name;
+  const char* bytes;
+  UINT expected;
+};
+
+class ProfileLayout : public ProfileTest, public ::testing::WithParamInterface<LayoutRow> {};
+
+TEST_P(ProfileLayout, ReadsTheKeyAsObserved) {
+  Put(GetParam().bytes);
+  EXPECT_EQ(Int("themes", "language", 9), GetParam().expected) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ObservedRows, ProfileLayout,
+    ::testing::Values(
+        LayoutRow{"key without =", "[themes]\r\nlanguage\r\n", 9},
+        LayoutRow{"duplicate key", "[themes]\r\nlanguage=3\r\nlanguage=4\r\n", 3},
+        LayoutRow{"second same-named section", "[themes]\r\nx=1\r\n[themes]\r\nlanguage=3\r\n", 9},
+        LayoutRow{"both sections", "[themes]\r\nlanguage=5\r\n[themes]\r\nlanguage=3\r\n", 5},
+        LayoutRow{"tabs around key", "[themes]\r\n\tlanguage\t=\t6\r\n", 6},
+        LayoutRow{"comment after header", "[themes] ; c\r\nlanguage=2\r\n", 2},
+        LayoutRow{"header without ]", "[themes\r\nlanguage=2\r\n", 9},
+        LayoutRow{"commented key", "[themes]\r\n;language=2\r\n", 9},
+        LayoutRow{"CR-only line ends", "[themes]\rlanguage=2\r", 2},
+        LayoutRow{"CR-only, key after another", "[a]\rx=1\r[themes]\rother=1\rlanguage=4\r", 4},
+        LayoutRow{"UTF-8 BOM", "\xEF\xBB\xBF[themes]\r\nlanguage=2\r\n", 2},
+        LayoutRow{"BOM only at the start", "[a]\r\n\xEF\xBB\xBF[themes]\r\nlanguage=2\r\n", 9},
+        LayoutRow{"no final newline", "[themes]\r\nlanguage=2", 2}));
+
+struct WriteRow {
+  const char* name;
+  const char* before;
+  const char* section;
+  const char* key;
+  const char* value;
+  const char* after;
+};
+
+class ProfileWrite : public ProfileTest, public ::testing::WithParamInterface<WriteRow> {};
+
+TEST_P(ProfileWrite, WritesTheObservedBytes) {
+  Put(GetParam().before);
+  EXPECT_TRUE(Write(GetParam().section, GetParam().key, GetParam().value));
+  EXPECT_EQ(Contents(), GetParam().after) << GetParam().name;
+}
+
+// Observed bytes, except where the rest of the file is kept on purpose (the blank line, the LF
+// line ends): Wine rewrites the whole file, the target system keeps what it does not change.
+INSTANTIATE_TEST_SUITE_P(
+    ObservedRows, ProfileWrite,
+    ::testing::Values(WriteRow{"odd spelling", "[THEMES]\r\n  Language = 7\r\n", "themes",
+                               "language", "1", "[THEMES]\r\nLanguage=1\r\n"},
+                      WriteRow{"after no final newline", "[themes]\r\nlanguage=2", "Version_Info",
+                               "Version", "20171001",
+                               "[themes]\r\nlanguage=2\r\n[Version_Info]\r\nVersion=20171001\r\n"},
+                      WriteRow{"LF file (kept)", "[themes]\nlanguage=2\nx=1\n", "themes",
+                               "language", "1", "[themes]\nlanguage=1\nx=1\n"},
+                      WriteRow{"new key before blank line (kept)",
+                               "[themes]\r\nx=1\r\n\r\n[Other]\r\ny=2\r\n", "themes", "language",
+                               "1", "[themes]\r\nx=1\r\nlanguage=1\r\n\r\n[Other]\r\ny=2\r\n"},
+                      WriteRow{"comment lines", "[themes]\r\n; c\r\nlanguage=2\r\n", "themes",
+                               "language", "3", "[themes]\r\n; c\r\nlanguage=3\r\n"},
+                      WriteRow{"value with spaces", "[themes]\r\nlanguage=2\r\n", "themes",
+                               "language", " 4 ", "[themes]\r\nlanguage=4 \r\n"},
+                      WriteRow{"new value with spaces", "", "themes", "language", "\t 5",
+                               "[themes]\r\nlanguage=5\r\n"},
+                      WriteRow{"CR-only file", "[themes]\rlanguage=2\r", "themes", "language", "3",
+                               "[themes]\rlanguage=3\r"},
+                      WriteRow{"CR-only file, new section", "[themes]\rlanguage=2\r", "a", "x", "1",
+                               "[themes]\rlanguage=2\r[a]\r\nx=1\r\n"},
+                      WriteRow{"BOM kept", "\xEF\xBB\xBF[themes]\r\nlanguage=2\r\n", "themes",
+                               "language", "1", "\xEF\xBB\xBF[themes]\r\nlanguage=1\r\n"}));
+
 TEST_F(ProfileTest, MissingFileSectionKeyOrEqualsGiveTheDefault) {
   EXPECT_EQ(Int("themes", "language", 7), 7u);
   EXPECT_EQ(Int("themes", "language", -3), static_cast<UINT>(-3));

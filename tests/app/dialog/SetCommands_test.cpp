@@ -309,7 +309,10 @@ TEST(WiegandKillFocusDlg, ClickOnSetChecksTheEditThatHadTheFocus) {
 }
 
 // Not an integer: the framework's prompt, and the members the exchange did not reach keep
-// their values, which is what the command sends.
+// their values, which is what the command sends. The kill-focus notifications are sent: leaving
+// high for low runs the exchange at once, while low still holds 300, so high's member takes 4000
+// then; the click's kill-focus exchange then fails at low (the prompt, the focus back on low)
+// before the click's own exchange fails there again (a second prompt) and the command leaves.
 TEST(WiegandInvalidDlg, NotAnIntegerPromptsAndKeepsTheMembers) {
   DialogHarness h;
   ParamReader reader(h.Segment(), RecordA());  // 3 and 21: the members hold 300 and 2100
@@ -318,12 +321,15 @@ TEST(WiegandInvalidDlg, NotAnIntegerPromptsAndKeepsTheMembers) {
   h.Host().ClearRecords();
   h.Type(IDC_EDIT_WG_HIGH, "4000");
   h.Type(IDC_EDIT_WG_LOW, "abc");
+  EXPECT_TRUE(h.Host().MessageBoxes().empty());
   reader.Clear();
   h.Click(IDC_BTN_SET_WIEGAND);
-  EXPECT_FALSE(h.Host().MessageBoxes().empty());
+  EXPECT_EQ(h.Host().MessageBoxes().size(), 2u);
+  ASSERT_NE(h.Window()->Focus(), nullptr);
+  EXPECT_EQ(h.Window()->Focus()->Id(), IDC_EDIT_WG_LOW);
   ASSERT_EQ(reader.Commands().size(), 1u);
-  // Low (300) failed; high comes after it in the exchange and keeps 2100, not the typed 4000.
-  EXPECT_EQ(Hex(reader.Commands()[0].payload), Hex(Bytes({21, 0, 0, 0, 3, 0, 0, 0})));
+  // Low (300) failed and keeps its member; high took 4000 when the user left it.
+  EXPECT_EQ(Hex(reader.Commands()[0].payload), Hex(Bytes({40, 0, 0, 0, 3, 0, 0, 0})));
 }
 
 // No line selected in the device list: both sends of every command show Text::NoReaderSelected,
