@@ -88,8 +88,8 @@ inline constexpr SetCommand SET_COMMANDS[] = {KESTRIVAL_SET_COMMANDS(KESTRIVAL_S
 // offset at which it stands there.
 #define KESTRIVAL_SET_COMMAND_CHECK(button, handler, request, reply, section, field, Payload, at, \
                                     pause)                                                        \
-  static_assert(section.offset == offsetof(DEV_PARAM_T, field), #section " begins at " #field);   \
-  static_assert(at + section.len == sizeof(Payload), #Payload " carries " #section);
+  static_assert((section).offset == offsetof(DEV_PARAM_T, field), #section " begins at " #field); \
+  static_assert((at) + (section).len == sizeof(Payload), #Payload " carries " #section);
 KESTRIVAL_SET_COMMANDS(KESTRIVAL_SET_COMMAND_CHECK)
 #undef KESTRIVAL_SET_COMMAND_CHECK
 

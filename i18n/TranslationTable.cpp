@@ -5,7 +5,7 @@
 
 #include "platform/kernel.h"
 
-std::size_t SplitFields(std::string line, char separator, std::vector<std::string>& fields) {
+std::size_t SplitFields(const std::string& line, char separator, std::vector<std::string>& fields) {
   std::string_view rest(line.c_str());  // strtok sees the line up to its first NUL
   if (separator == '\0') {              // an empty delimiter set: the whole line is one token
     if (!rest.empty()) fields.emplace_back(rest);
@@ -32,7 +32,7 @@ bool TranslationTable::Load(const char* path, std::uint32_t lastLine) {
   // no more memory than the lines that are used. Lines are the bytes before each line feed,
   // numbered from 1; the first NUL ends the data, an empty line counts but gives no row, and
   // bytes after the last line feed are no line.
-  std::vector<char> chunk(64 * 1024);
+  std::vector<char> chunk(std::size_t{64} * 1024);
   std::string pending;  // bytes after the last line feed seen so far
   std::uint32_t number = 1;
   bool ended = false;

@@ -10,7 +10,7 @@
 // Splits line at every separator as strtok does with a one-character delimiter: runs of separators
 // count as one, separators at either end produce nothing, so no field is ever empty. The line ends
 // at its first NUL. Appends the fields to fields and returns the list's size after the call.
-std::size_t SplitFields(std::string line, char separator, std::vector<std::string>& fields);
+std::size_t SplitFields(const std::string& line, char separator, std::vector<std::string>& fields);
 
 class TranslationTable {
  public:

@@ -296,8 +296,6 @@ BOOL CMenu::DestroyMenu() {
 CPaintDC::CPaintDC(CWnd* window) : context_{window ? window->m_hWnd : nullptr} {
   m_hDC = &context_;
 }
-CPaintDC::~CPaintDC() = default;
-
 BOOL CDC::DrawIcon(int x, int y, HICON icon) {
   if (!m_hDC || !m_hDC->window) return FALSE;
   m_hDC->window->RecordIconDraw(platform::IconDraw{x, y, icon});

@@ -271,7 +271,7 @@ class CDC {
 class CPaintDC : public CDC {
  public:
   explicit CPaintDC(CWnd* window);
-  ~CPaintDC();
+  ~CPaintDC() = default;
 
  private:
   platform::PaintContext context_;

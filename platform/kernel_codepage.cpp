@@ -3,6 +3,7 @@
 // areas); UTF-8 by hand.
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -338,7 +339,8 @@ int CopyOut(const String& converted, Out* out, int outSize) {
   int needed = static_cast<int>(converted.size());
   if (outSize == 0) return needed;
   if (outSize < needed) return 0;
-  std::memcpy(out, converted.data(), converted.size() * sizeof(Out));
+  // Exactly the converted units: a NUL is copied only when the input had one, as on Windows.
+  std::copy(converted.begin(), converted.end(), out);
   return needed;
 }
 

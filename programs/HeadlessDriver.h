@@ -38,7 +38,7 @@ class DriverHost : public platform::HeadlessHost {
 class TraceStore {
  public:
   static constexpr std::size_t kDefaultKeepLines = 10000;
-  static constexpr std::size_t kDefaultKeepBytes = 128 * 1024;
+  static constexpr std::size_t kDefaultKeepBytes = std::size_t{128} * 1024;
   explicit TraceStore(std::size_t keepLines = kDefaultKeepLines,
                       std::size_t keepBytes = kDefaultKeepBytes)
       : keepLines_(keepLines), keepBytes_(keepBytes) {}

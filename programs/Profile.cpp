@@ -214,6 +214,7 @@ std::string CheckField(const std::string& where, const FieldSpec& field, const V
       const auto items = ItemTexts(field, english);
       if (std::find(items.begin(), items.end(), value.text) != items.end()) return {};
       std::vector<std::string> quoted;
+      quoted.reserve(items.size());
       for (const auto& i : items) quoted.push_back(Quoted(i));
       return where + ": " + Quoted(value.text) +
              " is not an item of the list; allowed: " + Join(quoted, ", ") + " or null";
@@ -452,7 +453,9 @@ std::optional<Profile> ParseProfile(const std::string& text, const TextResolver&
         const char* wanted = spec->kind == FieldKind::Integer ? "an integer"
                              : spec->kind == FieldKind::List  ? "a text or null"
                                                               : "a text";
-        return Fail(error, name + "." + field + ": must be " + wanted), std::nullopt;
+        std::string message = name;
+        message.append(".").append(field).append(": must be ").append(wanted);
+        return Fail(error, message), std::nullopt;
       }
       values[field] = *v;
     }

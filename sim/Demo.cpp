@@ -22,6 +22,7 @@ std::vector<std::unique_ptr<VirtualReader>> AddDemoReaders(platform::net::Virtua
       {"Gate B", Ip32{kDemoReaderAddresses[1]}, kClientVersion},
       {"Lobby", Ip32{kDemoReaderAddresses[2]}, kCommonVersion},
   };
+  readers.reserve(3);
   for (int i = 0; i < 3; ++i)
     readers.push_back(
         std::make_unique<VirtualReader>(segment, kDemoReaderAddresses[i], identities[i]));

@@ -53,10 +53,10 @@ std::vector<std::uint8_t> SerialConfirmation(const DEV_PARAM_T& record) {
   return data;
 }
 
-ReaderEngine::ReaderEngine(ReaderIdentity identity)
+ReaderEngine::ReaderEngine(const ReaderIdentity& identity)
     : ReaderEngine(identity, FactoryRecord(identity.address)) {}
 
-ReaderEngine::ReaderEngine(ReaderIdentity identity, const DEV_PARAM_T& record)
+ReaderEngine::ReaderEngine(const ReaderIdentity& identity, const DEV_PARAM_T& record)
     : label_(Cut(identity.label, kMaxLabelLen)),
       version_(Cut(identity.version, kMaxVersionLen)),
       record_(record) {}

@@ -65,8 +65,8 @@ struct Counters {
 
 class ReaderEngine {
  public:
-  explicit ReaderEngine(ReaderIdentity identity);
-  ReaderEngine(ReaderIdentity identity, const DEV_PARAM_T& record);
+  explicit ReaderEngine(const ReaderIdentity& identity);
+  ReaderEngine(const ReaderIdentity& identity, const DEV_PARAM_T& record);
 
   // Keeps the record in this file from now on: loads it if it holds a record, otherwise keeps
   // the current record and writes it there. A corrupt file is moved aside to `path`.corrupt (the

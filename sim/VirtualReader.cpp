@@ -28,12 +28,12 @@ std::unique_ptr<VirtualSocket> BindPort(platform::net::VirtualHost& host, std::u
 }  // namespace
 
 VirtualReader::VirtualReader(platform::net::VirtualSegment& segment, std::uint32_t address,
-                             ReaderIdentity identity)
-    : VirtualReader(segment, segment.AddHost(address), std::move(identity)) {}
+                             const ReaderIdentity& identity)
+    : VirtualReader(segment, segment.AddHost(address), identity) {}
 
 VirtualReader::VirtualReader(platform::net::VirtualSegment& segment,
-                             platform::net::VirtualHost& host, ReaderIdentity identity)
-    : segment_(segment), host_(&host), engine_(std::move(identity)) {
+                             platform::net::VirtualHost& host, const ReaderIdentity& identity)
+    : segment_(segment), host_(&host), engine_(identity) {
   command_ = BindPort(host, COMMAND_PORT);
   discovery_ = BindPort(host, DISCOVERY_PORT);
   command_->SetReceiveCallback([this] { Drain(*command_, Port::Command); });
@@ -47,7 +47,7 @@ VirtualReader::~VirtualReader() {
 }
 
 void VirtualReader::Drain(VirtualSocket& socket, Port port) {
-  std::vector<std::uint8_t> buffer(RECV_BUFFER_LEN * 2);
+  std::vector<std::uint8_t> buffer(std::size_t{RECV_BUFFER_LEN} * 2);
   for (;;) {
     Endpoint from;
     Error error = Error::None;

@@ -20,10 +20,10 @@ class VirtualReader {
   // std::runtime_error when a socket cannot be made or bound, std::invalid_argument when the
   // segment has the address already.
   VirtualReader(platform::net::VirtualSegment& segment, std::uint32_t address,
-                ReaderIdentity identity);
+                const ReaderIdentity& identity);
   // The same on a host that exists already (a reader answering from another of its addresses).
   VirtualReader(platform::net::VirtualSegment& segment, platform::net::VirtualHost& host,
-                ReaderIdentity identity);
+                const ReaderIdentity& identity);
   ~VirtualReader();
   VirtualReader(const VirtualReader&) = delete;
   VirtualReader& operator=(const VirtualReader&) = delete;

@@ -102,12 +102,11 @@ void CKestrivalDlg::UdpCmdRecv(const char* buffer, int count, const NetAddr& sen
     case CMD_SET_RESTART_REPLY:
     case CMD_SET_QR_PARAMS_REPLY:
     case CMD_SET_CARD_FIX_REPLY:
-      SetStatusText(0, InterfaceText(Text::SetSuccessfully));
-      break;
+    // The bytes 4 to 35 of replies 13 and 15 are the field as the reader stored it, which for
+    // hexadecimal input differs from the edit's text: they are not compared, the reply itself
+    // confirms.
     case CMD_SET_BAR_PREFIX_REPLY:
     case CMD_SET_BAR_SUFFIX_REPLY:
-      // The reply's bytes 4 to 35 are the field as the reader stored it, which for hexadecimal
-      // input differs from the edit's text: they are not compared, the reply itself confirms.
       SetStatusText(0, InterfaceText(Text::SetSuccessfully));
       break;
     case CMD_SET_WORK_MODE_REPLY:
