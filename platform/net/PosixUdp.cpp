@@ -2,16 +2,23 @@
 #include "platform/net/PosixUdp.h"
 
 #include <arpa/inet.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
+#include <string>
 #include <vector>
+
+#include "platform/Runtime.h"
 
 namespace platform::net {
 
@@ -59,6 +66,17 @@ Error ErrorFromErrno(int err) {
   }
 }
 
+std::vector<InterfaceAddress> BroadcastInterfaces(const std::vector<InterfaceAddress>& all) {
+  std::vector<InterfaceAddress> chosen;
+  for (const InterfaceAddress& a : all) {
+    if (!a.up || !a.broadcast || a.loopback || a.index <= 0) continue;
+    const bool seen = std::any_of(chosen.begin(), chosen.end(),
+                                  [&](const InterfaceAddress& c) { return c.index == a.index; });
+    if (!seen) chosen.push_back(a);
+  }
+  return chosen;
+}
+
 struct PosixBackend::Registry {
   std::mutex mutex;
   std::vector<int> fds;
@@ -89,6 +107,87 @@ sockaddr_in ToSockaddr(const Endpoint& e) {
 
 Endpoint FromSockaddr(const sockaddr_in& sa) {
   return Endpoint{ntohl(sa.sin_addr.s_addr), ntohs(sa.sin_port)};
+}
+
+void Trace(const std::string& text) {
+  const Runtime& runtime = CurrentRuntime();
+  if (runtime.debug) runtime.debug(text);
+}
+
+std::string Dotted(std::uint32_t addr) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", addr >> 24, (addr >> 16) & 0xFF,
+                (addr >> 8) & 0xFF, addr & 0xFF);
+  return text;
+}
+
+// The IPv4 addresses of the interfaces of the socket's own network namespace (asked through the
+// socket, so a socket made in another namespace than the calling thread's sees its own). Listed
+// afresh for every call: interfaces come and go while the tool runs. False if the kernel refused.
+bool ListInterfaces(int fd, std::vector<InterfaceAddress>* out) {
+  std::vector<ifreq> entries(64);
+  ifconf conf{};
+  for (;;) {
+    conf.ifc_len = static_cast<int>(entries.size() * sizeof(ifreq));
+    conf.ifc_req = entries.data();
+    if (::ioctl(fd, SIOCGIFCONF, &conf) != 0) return false;
+    // A full answer may have been cut: ask again with more room.
+    if (static_cast<std::size_t>(conf.ifc_len) + sizeof(ifreq) <= entries.size() * sizeof(ifreq))
+      break;
+    if (entries.size() >= 65536) break;
+    entries.resize(entries.size() * 4);
+  }
+  const std::size_t count = static_cast<std::size_t>(conf.ifc_len) / sizeof(ifreq);
+  out->clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    const ifreq& entry = entries[i];
+    if (entry.ifr_addr.sa_family != AF_INET) continue;
+    InterfaceAddress a;
+    a.name.assign(entry.ifr_name, strnlen(entry.ifr_name, IFNAMSIZ));
+    sockaddr_in in{};
+    std::memcpy(&in, &entry.ifr_addr, sizeof in);
+    a.address = ntohl(in.sin_addr.s_addr);
+    ifreq query{};
+    std::memcpy(query.ifr_name, entry.ifr_name, IFNAMSIZ);
+    if (::ioctl(fd, SIOCGIFFLAGS, &query) != 0) continue;  // gone meanwhile
+    const unsigned flags = static_cast<unsigned short>(query.ifr_flags);
+    a.up = (flags & IFF_UP) != 0;
+    a.broadcast = (flags & IFF_BROADCAST) != 0;
+    a.loopback = (flags & IFF_LOOPBACK) != 0;
+    std::memcpy(query.ifr_name, entry.ifr_name, IFNAMSIZ);
+    if (::ioctl(fd, SIOCGIFINDEX, &query) != 0) continue;
+    a.index = query.ifr_ifindex;
+    out->push_back(std::move(a));
+  }
+  return true;
+}
+
+// One datagram out of one interface, from that interface's address; the kernel needs no route
+// for a limited broadcast that names its interface.
+int SendVia(int fd, const void* data, std::size_t len, const sockaddr_in& to,
+            const InterfaceAddress& via) {
+  iovec iov{const_cast<void*>(data), len};
+  alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+  msghdr msg{};
+  msg.msg_name = const_cast<sockaddr_in*>(&to);
+  msg.msg_namelen = sizeof to;
+  msg.msg_iov = &iov;
+  msg.msg_iovlen = 1;
+  msg.msg_control = control;
+  msg.msg_controllen = sizeof control;
+  cmsghdr* c = CMSG_FIRSTHDR(&msg);
+  c->cmsg_level = IPPROTO_IP;
+  c->cmsg_type = IP_PKTINFO;
+  c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+  in_pktinfo info{};
+  info.ipi_ifindex = via.index;
+  info.ipi_spec_dst.s_addr = htonl(via.address);
+  std::memcpy(CMSG_DATA(c), &info, sizeof info);
+  ssize_t n;
+  do {
+    n = ::sendmsg(fd, &msg, MSG_NOSIGNAL);
+  } while (n < 0 && errno == EINTR);
+  return n < 0 ? errno : 0;
 }
 
 class PosixSocket final : public Socket {
@@ -132,6 +231,7 @@ class PosixSocket final : public Socket {
   Error SendTo(const void* data, std::size_t len, const Endpoint& to) override {
     if (data == nullptr && len > 0) return Error::Invalid;
     sockaddr_in sa = ToSockaddr(to);
+    if (to.addr == 0xFFFFFFFFu) return SendLimitedBroadcast(data, len, sa);
     ssize_t n;
     do {
       n = ::sendto(fd_, data, len, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
@@ -172,6 +272,45 @@ class PosixSocket final : public Socket {
   }
 
   int Fd() const override { return fd_; }
+
+  // Windows sends a limited broadcast out of every interface, with or without a route; Linux
+  // sends it by the route to 255.255.255.255 only, and refuses it without one. So the datagram
+  // goes out of each interface that can carry it, named one by one.
+  Error SendLimitedBroadcast(const void* data, std::size_t len, const sockaddr_in& to) {
+    std::vector<InterfaceAddress> all;
+    if (!ListInterfaces(fd_, &all)) {
+      ssize_t n;
+      do {
+        n = ::sendto(fd_, data, len, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&to),
+                     sizeof to);
+      } while (n < 0 && errno == EINTR);
+      if (n < 0) return ErrorFromErrno(errno);
+      bound_ = true;
+      return Error::None;
+    }
+    const std::string target = "255.255.255.255:" + std::to_string(ntohs(to.sin_port));
+    const std::vector<InterfaceAddress> via = BroadcastInterfaces(all);
+    if (via.empty()) {
+      Trace("broadcast to " + target +
+            " not sent: no IPv4 interface is up and able to broadcast (loopback aside)\n");
+      return Error::NetUnreach;
+    }
+    int firstError = 0;
+    bool sent = false;
+    for (const InterfaceAddress& v : via) {
+      const int err = SendVia(fd_, data, len, to, v);
+      if (err == 0) {
+        sent = true;
+        continue;
+      }
+      if (firstError == 0) firstError = err;
+      Trace("broadcast to " + target + " failed on " + v.name + " (" + Dotted(v.address) +
+            "): " + std::strerror(err) + "\n");
+    }
+    if (!sent) return ErrorFromErrno(firstError);
+    bound_ = true;
+    return Error::None;
+  }
 
   Endpoint LocalEndpoint() const override {
     sockaddr_in sa{};

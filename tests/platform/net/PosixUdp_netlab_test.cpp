@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Runtime.h"
 #include "platform/net/PosixUdp.h"
 #include "tests/support/NetLab.h"
 
@@ -264,6 +265,133 @@ TEST_F(PosixUdpLab, ForkedReaderInItsNamespaceAnswersTheTool) {
   EXPECT_EQ(reply.text, "here");
   EXPECT_EQ(reply.from, (Endpoint{r1_.address, kSearchPort}));
   EXPECT_EQ(reader.get(), 0);
+}
+
+// ---- the limited broadcast on every interface ----
+
+// Where the tool sits and where its readers are; every reader must hear one search and its reply
+// must come back.
+struct Topology {
+  const char* name;
+  NetLab::HostOptions tool;
+  std::vector<std::size_t> readerSegments;  // one reader on each
+};
+
+NetLab::HostOptions Options(std::vector<std::size_t> segments, int prefix, bool defaultRoute) {
+  NetLab::HostOptions o;
+  o.segments = std::move(segments);
+  o.prefixLength = prefix;
+  o.defaultRoute = defaultRoute;
+  return o;
+}
+
+class BroadcastEverywhere : public ::testing::TestWithParam<Topology> {};
+
+TEST_P(BroadcastEverywhere, EveryReaderHearsOneSearchAndAnswers) {
+  SKIP_WITHOUT_LAB();
+  const Topology& row = GetParam();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool", row.tool);
+  std::vector<NetLab::Host> readers;
+  for (std::size_t s : row.readerSegments) {
+    NetLab::HostOptions o;
+    o.segments = {s};
+    readers.push_back(lab.AddHost("r" + std::to_string(readers.size() + 1), o));
+  }
+  lab.Up();
+  PosixBackend net;
+  std::vector<std::string> trace;
+  platform::Runtime runtime;
+  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
+  platform::ScopedRuntime scoped(runtime);
+
+  auto socket = BoundSocket(lab, tool, net, {0, kToolPort}, true);
+  std::vector<std::unique_ptr<Socket>> readerSockets;
+  for (const auto& r : readers) readerSockets.push_back(BoundSocket(lab, r, net, {0, kSearchPort}));
+
+  ASSERT_EQ(Send(*socket, "search", {kBroadcast, kSearchPort}), Error::None);
+  EXPECT_TRUE(trace.empty()) << trace.front();
+  for (std::size_t i = 0; i < readers.size(); ++i) {
+    Received got = WaitReceive(net, *readerSockets[i]);
+    ASSERT_EQ(got.text, "search") << readers[i].name;
+    // It came from the tool's address on the reader's own segment, where the reply can go.
+    const std::size_t seg = row.readerSegments[i];
+    const auto at = std::find(tool.segments.begin(), tool.segments.end(), seg);
+    ASSERT_NE(at, tool.segments.end());
+    EXPECT_EQ(
+        got.from,
+        (Endpoint{tool.addresses[static_cast<std::size_t>(at - tool.segments.begin())], kToolPort}))
+        << readers[i].name;
+    ASSERT_EQ(Send(*readerSockets[i], "reply " + readers[i].name, got.from), Error::None);
+    // Exactly one copy: the search leaves each interface once.
+    EXPECT_EQ(WaitReceive(net, *readerSockets[i], 2048, 100ms).error, Error::WouldBlock);
+  }
+  std::vector<std::string> replies, expected;
+  for (std::size_t i = 0; i < readers.size(); ++i) {
+    replies.push_back(WaitReceive(net, *socket).text);
+    expected.push_back("reply " + readers[i].name);
+  }
+  std::sort(replies.begin(), replies.end());
+  EXPECT_EQ(replies, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BroadcastEverywhere,
+    ::testing::Values(
+        Topology{"ConnectedSlash24NoDefaultRoute", Options({0}, 24, false), {0}},
+        Topology{"TwoBridgesNoDefaultRoute", Options({0, 1}, 24, false), {0, 1}},
+        Topology{"TwoBridgesDefaultRouteOnTheFirst", Options({0, 1}, 16, true), {1, 0}},
+        Topology{"ThreeBridgesTwoReadersOnOne", Options({2, 0, 1}, 16, false), {2, 2, 0}}),
+    [](const ::testing::TestParamInfo<Topology>& info) { return info.param.name; });
+
+TEST(BroadcastNowhere, OnlyLoopbackFailsWithTheReasonTraced) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool", Options({}, 24, false));
+  lab.Up();
+  PosixBackend net;
+  std::vector<std::string> trace;
+  platform::Runtime runtime;
+  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
+  platform::ScopedRuntime scoped(runtime);
+  auto socket = BoundSocket(lab, tool, net, {0, kToolPort}, true);
+  EXPECT_EQ(Send(*socket, "search", {kBroadcast, kSearchPort}), Error::NetUnreach);
+  ASSERT_EQ(trace.size(), 1u);
+  EXPECT_NE(trace[0].find("no IPv4 interface is up"), std::string::npos) << trace[0];
+  // Unicast is untouched by it: still refused for want of a route.
+  EXPECT_EQ(Send(*socket, "cmd", {NetLab::kNetwork | 2, kToolPort}), Error::NetUnreach);
+}
+
+TEST(BroadcastNowhere, AnInterfaceThatComesUpIsUsedByTheNextSearch) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  NetLab::HostOptions late;
+  late.segments = {1};
+  const auto tool = lab.AddHost("tool", Options({0}, 24, false));
+  const auto reader = lab.AddHost("reader", late);
+  lab.Up();
+  PosixBackend net;
+  auto socket = BoundSocket(lab, tool, net, {0, kToolPort}, true);
+  auto peer = BoundSocket(lab, reader, net, {0, kSearchPort});
+  ASSERT_EQ(Send(*socket, "first", {kBroadcast, kSearchPort}), Error::None);
+  EXPECT_EQ(WaitReceive(net, *peer, 2048, 200ms).error, Error::WouldBlock);
+  // A second card is plugged into the reader's segment while the socket stays open.
+  const std::string port = "p" + std::to_string(tool.index) + "x1";
+  ASSERT_EQ(lab.Exec(tool, "ip link add name lab9 type veth peer name " + port + " netns " +
+                               lab.Prefix() +
+                               "br && ip addr add 10.202.0.99/24 dev lab9 && "
+                               "ip link set lab9 up && ip -n " +
+                               lab.Prefix() + "br link set " + port + " master br1 && ip -n " +
+                               lab.Prefix() + "br link set " + port + " up"),
+            0);
+  Received got;
+  const auto deadline = Clock::now() + 10s;  // until the bridge forwards on the new port
+  while (got.n < 0 && Clock::now() < deadline) {
+    ASSERT_EQ(Send(*socket, "second", {kBroadcast, kSearchPort}), Error::None);
+    got = WaitReceive(net, *peer, 2048, 100ms);
+  }
+  EXPECT_EQ(got.text, "second");
+  EXPECT_EQ(got.from, (Endpoint{0x0ACA0063u, kToolPort}));
 }
 
 // ---- the lab itself ----
