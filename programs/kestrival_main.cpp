@@ -4,6 +4,7 @@
 #include "programs/WindowProgram.h"
 
 int main(int argc, char** argv) {
-  platform::net::PosixBackend net;
+  // KESTRIVAL_RMEM_MAX emulates a kernel receive-buffer limit (see PosixOptionsFromEnvironment).
+  platform::net::PosixBackend net(platform::net::PosixOptionsFromEnvironment());
   return programs::RunWindowProgram(argc, argv, net);
 }

@@ -5,20 +5,26 @@
 #include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Runtime.h"
+#include "platform/net/ReceiveQueue.h"
 
 namespace platform::net {
 
@@ -190,15 +196,34 @@ int SendVia(int fd, const void* data, std::size_t len, const sockaddr_in& to,
   return n < 0 ? errno : 0;
 }
 
+// The kernel's net.core.rmem_max, 0 if unknown.
+int KernelReceiveBufferMax() {
+  std::ifstream in("/proc/sys/net/core/rmem_max");
+  long value = 0;
+  return in >> value && value > 0 && value < (1L << 31) ? static_cast<int>(value) : 0;
+}
+
 class PosixSocket final : public Socket {
  public:
-  PosixSocket(int fd, std::shared_ptr<PosixBackend::Registry> registry)
-      : fd_(fd), registry_(std::move(registry)) {
-    registry_->Add(fd_);
+  PosixSocket(int fd, std::shared_ptr<PosixBackend::Registry> registry, const PosixOptions& options)
+      : fd_(fd),
+        options_(options),
+        queue_(options.queueBytes),
+        stopFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+        registry_(std::move(registry)) {
+    registry_->Add(queue_.WakeFd());
   }
   ~PosixSocket() override {
-    registry_->Remove(fd_);
+    if (receiver_.joinable()) {
+      stopping_ = true;
+      const std::uint64_t one = 1;
+      ssize_t ignored = ::write(stopFd_, &one, sizeof one);
+      static_cast<void>(ignored);
+      receiver_.join();
+    }
+    registry_->Remove(queue_.WakeFd());
     ::close(fd_);
+    if (stopFd_ >= 0) ::close(stopFd_);
   }
   PosixSocket(const PosixSocket&) = delete;
   PosixSocket& operator=(const PosixSocket&) = delete;
@@ -208,7 +233,7 @@ class PosixSocket final : public Socket {
     if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
       return ErrorFromErrno(errno);
     }
-    bound_ = true;
+    MarkBound();
     return Error::None;
   }
 
@@ -220,11 +245,27 @@ class PosixSocket final : public Socket {
     return Error::None;
   }
 
+  // Traces what the kernel granted, and when it is less than asked, the limit that cut it.
   Error SetReceiveBuffer(int bytes) override {
     if (bytes < 0) return Error::Invalid;
-    if (::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) != 0) {
+    const int cap = options_.receiveBufferCap;
+    const int ask = cap > 0 ? std::min(bytes, cap) : bytes;
+    if (::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &ask, sizeof ask) != 0) {
       return ErrorFromErrno(errno);
     }
+    int granted = 0;
+    socklen_t len = sizeof granted;
+    ::getsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &granted, &len);
+    std::string text = "receive buffer: asked " + std::to_string(bytes) + " bytes, granted " +
+                       std::to_string(granted);
+    // The kernel doubles what it grants for its own bookkeeping: half of it is what was kept.
+    if (granted / 2 < bytes) {
+      const int limit = cap > 0 ? cap : KernelReceiveBufferMax();
+      text += "; net.core.rmem_max (" + (limit > 0 ? std::to_string(limit) : std::string("?")) +
+              ") caps it" + (cap > 0 ? " (emulated)" : "");
+    }
+    text += "; the receive queue holds " + std::to_string(options_.queueBytes) + " bytes more\n";
+    Trace(text);
     return Error::None;
   }
 
@@ -237,7 +278,7 @@ class PosixSocket final : public Socket {
       n = ::sendto(fd_, data, len, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
     } while (n < 0 && errno == EINTR);
     if (n < 0) return ErrorFromErrno(errno);
-    bound_ = true;  // the kernel bound it to an ephemeral port if it was not
+    MarkBound();  // the kernel bound it to an ephemeral port if it was not
     return Error::None;
   }
 
@@ -248,30 +289,26 @@ class PosixSocket final : public Socket {
     };
     if (buffer == nullptr && len > 0) return fail(Error::Invalid);
     if (!bound_) return fail(Error::Invalid);  // Windows: WSAEINVAL on an unbound socket
-    sockaddr_in sa{};
-    socklen_t salen = sizeof sa;
-    ssize_t n;
-    do {
-      // MSG_TRUNC: the real length comes back, so an oversized datagram can be told apart.
-      n = ::recvfrom(fd_, buffer, len, MSG_TRUNC, reinterpret_cast<sockaddr*>(&sa), &salen);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) return fail(ErrorFromErrno(errno));
-    if (from) *from = FromSockaddr(sa);
-    if (static_cast<std::size_t>(n) > len) return fail(Error::MessageSize);  // consumed: lost
+    const std::uint64_t dropped = queue_.Dropped();
+    if (dropped > reportedDrops_) {
+      Trace("receive queue full (" + std::to_string(options_.queueBytes) +
+            " bytes): " + std::to_string(dropped - reportedDrops_) + " datagrams dropped (" +
+            std::to_string(dropped) + " in all)\n");
+      reportedDrops_ = dropped;
+    }
+    ReceiveQueue::Datagram d;
+    if (!queue_.Pop(&d)) return fail(Error::WouldBlock);
+    if (from) *from = d.from;
+    if (d.error != Error::None) return fail(d.error);
+    if (d.bytes.size() > len) return fail(Error::MessageSize);  // taken: it is lost
+    if (!d.bytes.empty()) std::memcpy(buffer, d.bytes.data(), d.bytes.size());
     if (error) *error = Error::None;
-    return static_cast<long>(n);
+    return static_cast<long>(d.bytes.size());
   }
 
-  bool Readable() override {
-    pollfd p{fd_, POLLIN, 0};
-    int r;
-    do {
-      r = ::poll(&p, 1, 0);
-    } while (r < 0 && errno == EINTR);
-    return r > 0 && (p.revents & (POLLIN | POLLERR)) != 0;
-  }
+  bool Readable() override { return !queue_.Empty(); }
 
-  int Fd() const override { return fd_; }
+  int Fd() const override { return queue_.WakeFd(); }
 
   // Windows sends a limited broadcast out of every interface, with or without a route; Linux
   // sends it by the route to 255.255.255.255 only, and refuses it without one. So the datagram
@@ -285,7 +322,7 @@ class PosixSocket final : public Socket {
                      sizeof to);
       } while (n < 0 && errno == EINTR);
       if (n < 0) return ErrorFromErrno(errno);
-      bound_ = true;
+      MarkBound();
       return Error::None;
     }
     const std::string target = "255.255.255.255:" + std::to_string(ntohs(to.sin_port));
@@ -308,7 +345,7 @@ class PosixSocket final : public Socket {
             "): " + std::strerror(err) + "\n");
     }
     if (!sent) return ErrorFromErrno(firstError);
-    bound_ = true;
+    MarkBound();
     return Error::None;
   }
 
@@ -320,14 +357,76 @@ class PosixSocket final : public Socket {
   }
 
  private:
+  void MarkBound() {
+    bound_ = true;
+    if (!receiver_.joinable() && stopFd_ >= 0) receiver_ = std::thread([this] { ReceiveLoop(); });
+  }
+
+  // The receive thread: waits for the kernel's socket and moves every datagram into the queue,
+  // touching nothing else of the socket.
+  void ReceiveLoop() {
+    std::vector<char> buffer(65536);  // more than any UDP datagram over IPv4
+    pollfd polls[2] = {{fd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+    while (!stopping_) {
+      const int r = ::poll(polls, 2, -1);
+      if (r < 0 && errno != EINTR) return;
+      if (r <= 0) continue;
+      if (polls[1].revents != 0) return;
+      while (!stopping_) {
+        sockaddr_in sa{};
+        socklen_t salen = sizeof sa;
+        const ssize_t n = ::recvfrom(fd_, buffer.data(), buffer.size(), MSG_DONTWAIT | MSG_TRUNC,
+                                     reinterpret_cast<sockaddr*>(&sa), &salen);
+        ReceiveQueue::Datagram d;
+        d.from = FromSockaddr(sa);
+        if (n < 0) {
+          const int err = errno;
+          if (err == EINTR) continue;
+          if (err == EAGAIN || err == EWOULDBLOCK) break;
+          d.error = ErrorFromErrno(err);
+          queue_.Push(std::move(d));
+          // An error that reading does not clear must not spin this thread.
+          if (err != ECONNREFUSED && err != ECONNRESET) {
+            pollfd stop{stopFd_, POLLIN, 0};
+            ::poll(&stop, 1, 10);
+          }
+          break;
+        }
+        d.bytes.assign(buffer.data(),
+                       buffer.data() + std::min(static_cast<std::size_t>(n), buffer.size()));
+        queue_.Push(std::move(d));
+      }
+    }
+  }
+
   int fd_;
+  PosixOptions options_;
+  ReceiveQueue queue_;
+  int stopFd_;
+  std::atomic<bool> stopping_{false};
+  std::thread receiver_;
   bool bound_ = false;
+  std::uint64_t reportedDrops_ = 0;
   std::shared_ptr<PosixBackend::Registry> registry_;
 };
 
 }  // namespace
 
-PosixBackend::PosixBackend() : registry_(std::make_shared<Registry>()) {}
+PosixOptions PosixOptionsFromEnvironment() {
+  PosixOptions options;
+  if (const char* cap = std::getenv("KESTRIVAL_RMEM_MAX")) {
+    char* end = nullptr;
+    const long value = std::strtol(cap, &end, 10);
+    if (end != cap && *end == '\0' && value > 0 && value < (1L << 30))
+      options.receiveBufferCap = static_cast<int>(value);
+  }
+  return options;
+}
+
+PosixBackend::PosixBackend() : PosixBackend(PosixOptions{}) {}
+
+PosixBackend::PosixBackend(PosixOptions options)
+    : options_(options), registry_(std::make_shared<Registry>()) {}
 
 PosixBackend::~PosixBackend() = default;
 
@@ -344,7 +443,7 @@ std::unique_ptr<Socket> PosixBackend::CreateUdp(Error* error) {
     return nullptr;
   }
   if (error) *error = Error::None;
-  return std::make_unique<PosixSocket>(fd, registry_);
+  return std::make_unique<PosixSocket>(fd, registry_, options_);
 }
 
 void PosixBackend::Wait(std::chrono::milliseconds max) {

@@ -5,6 +5,7 @@
 // Run it only inside a network namespace of our own making (tests/support/NetLab.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,9 +32,26 @@ struct InterfaceAddress {
 // broadcast and is not the loopback, once each (its first address), in the order given.
 std::vector<InterfaceAddress> BroadcastInterfaces(const std::vector<InterfaceAddress>& all);
 
+struct PosixOptions {
+  // Emulates the kernel's net.core.rmem_max: a receive buffer request is cut to it first (0: no
+  // cut). The tool's runtime sets it to try the stock limit without writing the machine's sysctl.
+  int receiveBufferCap = 0;
+  // Room of the receive thread's queue, which holds datagrams until the dialog reads them.
+  std::size_t queueBytes = std::size_t{64} << 20;
+};
+
+// The options a program takes from its environment: KESTRIVAL_RMEM_MAX=<bytes> sets
+// receiveBufferCap (unset, empty or not a positive number: no cut).
+PosixOptions PosixOptionsFromEnvironment();
+
+// Each bound socket has a receive thread that moves datagrams from the kernel into a bounded
+// queue as soon as they arrive, so a burst is held while the dialog's thread is busy; the
+// socket's Fd() is that queue's wake-up descriptor, readable while datagrams wait. A queue that
+// overflows drops the newest datagrams and the next receive traces how many were lost.
 class PosixBackend final : public Backend {
  public:
   PosixBackend();
+  explicit PosixBackend(PosixOptions options);
   ~PosixBackend() override;
   PosixBackend(const PosixBackend&) = delete;
   PosixBackend& operator=(const PosixBackend&) = delete;
@@ -41,12 +59,13 @@ class PosixBackend final : public Backend {
   bool Startup() override;
   void Cleanup() override;
   std::unique_ptr<Socket> CreateUdp(Error* error) override;
-  // poll() over the fds of this backend's live sockets; returns early when one is readable.
+  // poll() over the queues of this backend's live sockets; returns early when one is readable.
   void Wait(std::chrono::milliseconds max) override;
 
   struct Registry;
 
  private:
+  PosixOptions options_;
   std::shared_ptr<Registry> registry_;  // shared with the sockets, which may outlive the backend
 };
 

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <future>
@@ -18,6 +20,7 @@
 
 #include "platform/Runtime.h"
 #include "platform/net/PosixUdp.h"
+#include "platform/net/ReceiveQueue.h"
 #include "tests/support/NetLab.h"
 
 namespace {
@@ -265,6 +268,138 @@ TEST_F(PosixUdpLab, ForkedReaderInItsNamespaceAnswersTheTool) {
   EXPECT_EQ(reply.text, "here");
   EXPECT_EQ(reply.from, (Endpoint{r1_.address, kSearchPort}));
   EXPECT_EQ(reader.get(), 0);
+}
+
+// ---- the receive thread ----
+
+std::size_t ThreadCount() {
+  std::size_t n = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+    static_cast<void>(entry);
+    ++n;
+  }
+  return n;
+}
+
+// The dialog's thread is busy (it does not read) while a burst lands; a kernel buffer cut to the
+// stock limit or below would drop most of it, the receive thread keeps it all, or as much as
+// its queue holds, and the next receive traces what was dropped.
+struct BurstRow {
+  const char* name;
+  int receiveBufferCap;    // emulated net.core.rmem_max
+  std::size_t queueBytes;  // room of the receive queue
+  std::size_t datagrams;   // sent at once, 96 bytes each
+  std::size_t expectKept;
+};
+
+class ReceiveThreadBurst : public ::testing::TestWithParam<BurstRow> {};
+
+TEST_P(ReceiveThreadBurst, HoldsTheBurstWhileNobodyReads) {
+  SKIP_WITHOUT_LAB();
+  const BurstRow& row = GetParam();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool");
+  const auto reader = lab.AddHost("reader");
+  lab.Up();
+  platform::net::PosixOptions options;
+  options.receiveBufferCap = row.receiveBufferCap;
+  options.queueBytes = row.queueBytes;
+  PosixBackend toolNet(options), readerNet;
+  std::vector<std::string> trace;
+  platform::Runtime runtime;
+  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
+  platform::ScopedRuntime scoped(runtime);
+
+  auto socket = BoundSocket(lab, tool, toolNet, {0, kToolPort});
+  ASSERT_EQ(socket->SetReceiveBuffer(4 * 1024 * 1024), Error::None);
+  ASSERT_EQ(trace.size(), 1u);
+  if (row.receiveBufferCap > 0) {
+    EXPECT_NE(trace[0].find("asked 4194304 bytes, granted " +
+                            std::to_string(std::max(2 * row.receiveBufferCap, 2304))),
+              std::string::npos)
+        << trace[0];
+    EXPECT_NE(
+        trace[0].find("net.core.rmem_max (" + std::to_string(row.receiveBufferCap) + ") caps it"),
+        std::string::npos)
+        << trace[0];
+  }
+  trace.clear();
+  auto peer = BoundSocket(lab, reader, readerNet, {0, kSearchPort});
+  for (std::size_t i = 0; i < row.datagrams; ++i) {
+    std::string text(96, ' ');
+    const std::string number = std::to_string(i);
+    text.replace(0, number.size(), number);
+    ASSERT_EQ(Send(*peer, text, {tool.address, kToolPort}), Error::None);
+    // Paced a little in big bursts, so the reader's own send buffer never refuses.
+    if (i % 256 == 255) std::this_thread::sleep_for(1ms);
+  }
+  std::this_thread::sleep_for(300ms);  // the dialog's thread is busy elsewhere
+  std::size_t kept = 0;
+  for (;;) {
+    Received got = WaitReceive(toolNet, *socket, 4096, 200ms);
+    if (got.n < 0) {
+      EXPECT_EQ(got.error, Error::WouldBlock);
+      break;
+    }
+    ASSERT_EQ(got.n, 96);
+    EXPECT_EQ(std::stoul(got.text), kept) << "in order, none lost before the excess";
+    ++kept;
+  }
+  EXPECT_EQ(kept, row.expectKept);
+  const std::size_t dropped = row.datagrams - row.expectKept;
+  if (dropped == 0) {
+    EXPECT_TRUE(trace.empty()) << trace.front();
+  } else {
+    ASSERT_EQ(trace.size(), 1u);
+    EXPECT_NE(trace[0].find(std::to_string(dropped) + " datagrams dropped"), std::string::npos)
+        << trace[0];
+  }
+}
+
+constexpr std::size_t kEntry = 96 + platform::net::ReceiveQueue::kOverhead;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ReceiveThreadBurst,
+    ::testing::Values(BurstRow{"StockLimit5000", 212992, std::size_t{64} << 20, 5000, 5000},
+                      BurstRow{"StockLimit1000", 212992, std::size_t{64} << 20, 1000, 1000},
+                      BurstRow{"QueueOverflows", 0, 100 * kEntry, 150, 100}),
+    [](const ::testing::TestParamInfo<BurstRow>& info) { return info.param.name; });
+
+TEST(ReceiveThread, EndsCleanlyIdleOrUnderAFlood) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool");
+  const auto reader = lab.AddHost("reader");
+  lab.Up();
+  PosixBackend toolNet, readerNet;
+  const std::size_t before = ThreadCount();
+  {
+    auto idle = BoundSocket(lab, tool, toolNet, {0, kToolPort});
+    EXPECT_EQ(ThreadCount(), before + 1);
+    const auto start = Clock::now();
+    idle.reset();  // its thread waits in poll: it must wake and end at once
+    EXPECT_LT(Clock::now() - start, 1s);
+    EXPECT_EQ(ThreadCount(), before);
+  }
+  auto peer = BoundSocket(lab, reader, readerNet, {0, kSearchPort});
+  const std::size_t withPeer = ThreadCount();
+  for (int round = 0; round < 3; ++round) {
+    auto busy = BoundSocket(lab, tool, toolNet, {0, kToolPort});
+    std::atomic<bool> flood{true};
+    std::thread sender([&] {
+      const std::string text(200, 'f');
+      for (int i = 0; i < 200000 && flood; ++i) Send(*peer, text, {tool.address, kToolPort});
+    });
+    std::this_thread::sleep_for(20ms);
+    busy.reset();  // with datagrams pouring in and queued: nothing leaks, nothing hangs
+    flood = false;
+    sender.join();
+    EXPECT_EQ(ThreadCount(), withPeer) << "round " << round;
+  }
+  // An unbound socket never started a thread.
+  auto unbound = MakeSocket(lab, tool, toolNet);
+  EXPECT_EQ(ThreadCount(), withPeer);
+  EXPECT_FALSE(unbound->Readable());
 }
 
 // ---- the limited broadcast on every interface ----
