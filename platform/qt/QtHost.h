@@ -76,6 +76,8 @@ class QtHost final : public Host {
  private:
   friend class DialogView;
   void Schedule();
+  // Brings the socket notifiers and the poll timer in line with the loop's sockets.
+  void Watch();
   MessageLoop& loop_;
   SIZE baseUnits_;
   CDialog* dialog_ = nullptr;
