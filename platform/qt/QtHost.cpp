@@ -303,6 +303,10 @@ POINT QtHost::ClientOrigin(HWND) const {
   return POINT{p.x(), p.y()};
 }
 
+bool QtHost::Polling() const {
+  return pump_->poll.isActive();
+}
+
 QWidget* QtHost::View() const {
   return view_.get();
 }
