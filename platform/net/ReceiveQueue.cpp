@@ -34,6 +34,28 @@ bool ReceiveQueue::Push(Datagram datagram) {
   return true;
 }
 
+std::size_t ReceiveQueue::PushAll(std::vector<Datagram>& datagrams) {
+  std::lock_guard lock(mutex_);
+  const bool wasEmpty = queue_.empty();
+  std::size_t dropped = 0;
+  for (Datagram& d : datagrams) {
+    const std::size_t size = d.bytes.size() + kOverhead;
+    if (size > capacity_ - std::min(bytes_, capacity_)) {
+      ++dropped;
+      continue;
+    }
+    bytes_ += size;
+    queue_.push_back(std::move(d));
+  }
+  dropped_ += dropped;
+  if (wasEmpty && !queue_.empty() && wakeFd_ >= 0) {
+    const std::uint64_t one = 1;
+    ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
+    static_cast<void>(ignored);
+  }
+  return dropped;
+}
+
 bool ReceiveQueue::Pop(Datagram* out) {
   std::lock_guard lock(mutex_);
   if (queue_.empty()) return false;

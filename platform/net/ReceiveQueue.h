@@ -31,6 +31,8 @@ class ReceiveQueue {
 
   // Appends, or drops and counts the datagram when it does not fit. Returns false if dropped.
   bool Push(Datagram datagram);
+  // Push for each, under one lock and with one wake-up; returns how many were dropped.
+  std::size_t PushAll(std::vector<Datagram>& datagrams);
   // Takes the oldest datagram; false when none waits.
   bool Pop(Datagram* out);
   bool Empty() const;

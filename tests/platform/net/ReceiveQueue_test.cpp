@@ -82,6 +82,23 @@ INSTANTIATE_TEST_SUITE_P(
         RoomRow{"Oversized4097Kept", 4097 + O, {4097}, {true}}),
     [](const ::testing::TestParamInfo<RoomRow>& info) { return info.param.name; });
 
+TEST(ReceiveQueueBatch, KeepsWhatFitsOfABatchAndWakesOnce) {
+  ReceiveQueue q(3 * (10 + ReceiveQueue::kOverhead));
+  std::vector<ReceiveQueue::Datagram> batch;
+  for (int i = 0; i < 5; ++i) batch.push_back(Of(std::string(10, static_cast<char>('0' + i))));
+  EXPECT_EQ(q.PushAll(batch), 2u);
+  EXPECT_EQ(q.Dropped(), 2u);
+  EXPECT_TRUE(WakeReadable(q));
+  std::string order;
+  ReceiveQueue::Datagram d;
+  while (q.Pop(&d)) order += d.bytes.front();
+  EXPECT_EQ(order, "012");
+  EXPECT_FALSE(WakeReadable(q));
+  std::vector<ReceiveQueue::Datagram> none;
+  EXPECT_EQ(q.PushAll(none), 0u);
+  EXPECT_FALSE(WakeReadable(q)) << "an empty batch wakes nobody";
+}
+
 TEST(ReceiveQueueThreads, AProducerThreadAndAConsumerLoseNothingThatFits) {
   ReceiveQueue q(std::size_t{64} << 20);
   constexpr int kCount = 20000;
