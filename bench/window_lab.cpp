@@ -137,7 +137,9 @@ int main(int argc, char** argv) {
     lab.Within(tool, [&] { dlg->Create(IDD_KESTRIVAL_DIALOG); });
     host.Show(*dlg);
     Spin(200);
-    if (!trace.empty()) std::printf("  start-up trace: %s", trace.front().c_str());
+    for (const std::string& t : trace)
+      if (t.find("receive buffer") != std::string::npos)
+        std::printf("  start-up trace: %s", t.c_str());
     std::printf("N=%zu (emulated cap %d, user-interface thread blocked %d ms after the search)\n",
                 n, rmemMax, stallMs);
     std::vector<std::size_t> listed;
