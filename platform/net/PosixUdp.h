@@ -1,7 +1,8 @@
 // The real network: non-blocking AF_INET UDP sockets, with Windows' receive semantics where the
 // system relies on them (a datagram larger than the buffer fails with MessageSize and is lost;
 // recvfrom on an unbound socket is Invalid). Linux reports no ICMP errors on unconnected UDP
-// sockets, so ConnReset comes only where the kernel returns ECONNREFUSED.
+// sockets, so ConnReset comes only where the kernel returns ECONNREFUSED. A send to
+// 255.255.255.255 leaves by every interface that can broadcast, as on Windows, not by the route.
 // Run it only inside a network namespace of our own making (tests/support/NetLab.h).
 #pragma once
 
