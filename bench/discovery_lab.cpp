@@ -4,7 +4,11 @@
 // of the N replies were listed in each run, the receive buffer the tool's socket got, and the
 // namespace's limits. Needs root.
 //
-//   bench_discovery [--runs R] [--pump MS] N...      (default: --runs 5 --pump 3000 100 1000 5000)
+//   bench_discovery [--runs R] [--pump MS] [--rmem-max B] [--stall MS] N...
+//     (default: --runs 5 --pump 3000 --rmem-max 0 --stall 100, N = 100 1000 5000)
+// --rmem-max B emulates a kernel that caps the receive buffer at B (KESTRIVAL_RMEM_MAX of the
+// tool; 0: the namespace's own limit). --stall MS: the driver's thread reads nothing for that
+// long right after the search, while the burst lands.
 //
 // With --soak S, one kestrival-headless instead searches S times (each search followed by a pump
 // of MS, default 100 with --soak) and the program prints the tool's resident memory after the
@@ -70,6 +74,8 @@ int main(int argc, char** argv) {
   int runs = 5;
   int pumpMs = -1;
   int soak = 0;
+  long rmemMax = 0;
+  int stallMs = 100;
   std::vector<std::size_t> sizes;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -79,6 +85,10 @@ int main(int argc, char** argv) {
       pumpMs = std::atoi(argv[++i]);
     } else if (a == "--soak" && i + 1 < argc) {
       soak = std::max(1, std::atoi(argv[++i]));
+    } else if (a == "--rmem-max" && i + 1 < argc) {
+      rmemMax = std::atol(argv[++i]);
+    } else if (a == "--stall" && i + 1 < argc) {
+      stallMs = std::atoi(argv[++i]);
     } else {
       sizes.push_back(static_cast<std::size_t>(std::strtoul(a.c_str(), nullptr, 10)));
     }
@@ -123,7 +133,8 @@ int main(int argc, char** argv) {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    std::printf("N=%zu (tool namespace rmem_default rmem_max: %s)\n", n, limits.c_str());
+    std::printf("N=%zu (tool namespace rmem_default rmem_max: %s; emulated cap %ld; stall %d ms)\n",
+                n, limits.c_str(), rmemMax, stallMs);
     if (soak > 0) {
       // One tool process fed through a pipe: its memory is read between the commands, once
       // the answers to all commands sent so far have arrived.
@@ -158,9 +169,14 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
       // The search, the replies taken for pumpMs, the socket's memory looked at meanwhile, then
       // the list.
+      char stall[32];
+      std::snprintf(stall, sizeof stall, "%d.%03d", stallMs / 1000, stallMs % 1000);
+      const std::string env =
+          rmemMax > 0 ? "KESTRIVAL_RMEM_MAX=" + std::to_string(rmemMax) + " " : std::string();
       const std::string script =
-          "{ printf 'click 1000\\npump " + std::to_string(pumpMs) + "\\n'; sleep " +
-          std::to_string(pumpMs / 1000 + 2) + "; printf 'get 1004\\nquit\\n'; } | " + bin +
+          "{ printf 'click 1000\\n'; sleep " + std::string(stall) + "; printf 'pump " +
+          std::to_string(pumpMs) + "\\n'; sleep " + std::to_string(pumpMs / 1000 + 2) +
+          "; printf 'get 1004\\nquit\\n'; } | " + env + bin +
           "/kestrival-headless > /tmp/bench-discovery-out.$$ & sleep 1; ss -uamn 'sport = :24680'; "
           "wait; cat /tmp/bench-discovery-out.$$; rm -f /tmp/bench-discovery-out.$$";
       std::string out;

@@ -41,6 +41,19 @@ void MessageLoop::Unselect(UINT_PTR socket) {
   selections_.erase(socket);
 }
 
+std::vector<int> MessageLoop::WatchedFds() const {
+  std::vector<int> fds;
+  for (const auto& [socket, sel] : selections_)
+    if (sel.armed && sel.window && sel.impl && sel.impl->Fd() >= 0) fds.push_back(sel.impl->Fd());
+  return fds;
+}
+
+bool MessageLoop::NeedsPolling() const {
+  for (const auto& [socket, sel] : selections_)
+    if (sel.window && sel.impl && sel.impl->Fd() < 0) return true;
+  return false;
+}
+
 bool MessageLoop::PollSockets() {
   constexpr long kFdRead = 1;
   bool posted = false;

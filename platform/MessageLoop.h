@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "platform/windef.h"
 
@@ -56,6 +57,11 @@ class MessageLoop {
                 std::chrono::milliseconds timeout = std::chrono::hours(24 * 365));
 
   std::size_t PendingPosted() const { return queue_.size(); }
+  // What a host waits on instead of polling: the descriptors of the sockets that may notify now
+  // (armed, with a window), readable while a datagram waits.
+  std::vector<int> WatchedFds() const;
+  // True when such a socket has no descriptor (the virtual segment): the host must poll it.
+  bool NeedsPolling() const;
   // Hands every socket that is armed and readable its notification; true if any was posted.
   bool PollSockets();
 

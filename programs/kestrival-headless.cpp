@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     runtime.net = &segment->AddHost(sim::kDemoToolAddress);
     demoReaders = sim::AddDemoReaders(*segment);
   } else {
-    posix = std::make_unique<platform::net::PosixBackend>();
+    posix =
+        std::make_unique<platform::net::PosixBackend>(platform::net::PosixOptionsFromEnvironment());
     runtime.net = posix.get();
   }
   runtime.host = &host;

@@ -1,11 +1,16 @@
 // The real network: non-blocking AF_INET UDP sockets, with Windows' receive semantics where the
 // system relies on them (a datagram larger than the buffer fails with MessageSize and is lost;
 // recvfrom on an unbound socket is Invalid). Linux reports no ICMP errors on unconnected UDP
-// sockets, so ConnReset comes only where the kernel returns ECONNREFUSED.
+// sockets, so ConnReset comes only where the kernel returns ECONNREFUSED. A send to
+// 255.255.255.255 leaves by every interface that can broadcast, as on Windows, not by the route.
 // Run it only inside a network namespace of our own making (tests/support/NetLab.h).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/net/Backend.h"
 
@@ -14,9 +19,40 @@ namespace platform::net {
 // The Error for an errno value of a socket call (EADDRINUSE is AddrInUse, EAGAIN WouldBlock...).
 Error ErrorFromErrno(int err);
 
+// One IPv4 address of a network interface as the kernel lists it.
+struct InterfaceAddress {
+  std::string name;  // "eth0"; an alias label ("eth0:1") names its interface before the colon
+  int index = 0;     // interface index
+  std::uint32_t address = 0;  // host order
+  bool up = false;
+  bool broadcast = false;  // the interface can broadcast
+  bool loopback = false;
+};
+
+// The interfaces a limited broadcast (255.255.255.255) leaves by: every interface that is up, can
+// broadcast and is not the loopback, once each (its first address), in the order given.
+std::vector<InterfaceAddress> BroadcastInterfaces(const std::vector<InterfaceAddress>& all);
+
+struct PosixOptions {
+  // Emulates the kernel's net.core.rmem_max: a receive buffer request is cut to it first (0: no
+  // cut). The tool's runtime sets it to try the stock limit without writing the machine's sysctl.
+  int receiveBufferCap = 0;
+  // Room of the receive thread's queue, which holds datagrams until the dialog reads them.
+  std::size_t queueBytes = std::size_t{64} << 20;
+};
+
+// The options a program takes from its environment: KESTRIVAL_RMEM_MAX=<bytes> sets
+// receiveBufferCap (unset, empty or not a positive number: no cut).
+PosixOptions PosixOptionsFromEnvironment();
+
+// Each bound socket has a receive thread that moves datagrams from the kernel into a bounded
+// queue as soon as they arrive, so a burst is held while the dialog's thread is busy; the
+// socket's Fd() is that queue's wake-up descriptor, readable while datagrams wait. A queue that
+// overflows drops the newest datagrams and the next receive traces how many were lost.
 class PosixBackend final : public Backend {
  public:
   PosixBackend();
+  explicit PosixBackend(PosixOptions options);
   ~PosixBackend() override;
   PosixBackend(const PosixBackend&) = delete;
   PosixBackend& operator=(const PosixBackend&) = delete;
@@ -24,12 +60,13 @@ class PosixBackend final : public Backend {
   bool Startup() override;
   void Cleanup() override;
   std::unique_ptr<Socket> CreateUdp(Error* error) override;
-  // poll() over the fds of this backend's live sockets; returns early when one is readable.
+  // poll() over the queues of this backend's live sockets; returns early when one is readable.
   void Wait(std::chrono::milliseconds max) override;
 
   struct Registry;
 
  private:
+  PosixOptions options_;
   std::shared_ptr<Registry> registry_;  // shared with the sockets, which may outlive the backend
 };
 

@@ -10,10 +10,13 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
+#include <set>
 
 #include "platform/MessageLoop.h"
 #include "platform/afxwin.h"
@@ -150,9 +153,13 @@ QIcon IconFor(const IconImage* icon) {
   return out;
 }
 
+// Qt's loop sleeps until something is due: a posted message (the one-shot timer), a datagram
+// (a notifier on the socket's descriptor, enabled only while the socket may notify), or, for
+// sockets without a descriptor (the virtual segment of the demo), the periodic poll.
 struct QtHost::Pump {
   QTimer now;   // one shot, as soon as Qt's loop is free: messages wait
-  QTimer poll;  // periodic: datagrams and the virtual segment's timers
+  QTimer poll;  // periodic, only for sockets without a descriptor
+  std::map<int, std::unique_ptr<QSocketNotifier>> notifiers;
   QEventLoop* modal = nullptr;
 };
 
@@ -178,15 +185,35 @@ void QtHost::Show(CDialog& dialog) {
   dialog_ = &dialog;
   view_ = std::make_unique<DialogView>(*this, dialog.m_hWnd);
   if (dialog.m_hWnd->ReallyVisible()) view_->show();
-  pump_->poll.start();
+  Watch();
   Schedule();
 }
 
 void QtHost::Hide() {
   pump_->poll.stop();
   pump_->now.stop();
+  for (auto& [fd, notifier] : pump_->notifiers) notifier->setEnabled(false);
   view_.reset();
   dialog_ = nullptr;
+}
+
+void QtHost::Watch() {
+  if (!dialog_) return;
+  const std::vector<int> fds = loop_.WatchedFds();
+  const std::set<int> wanted(fds.begin(), fds.end());
+  for (auto& [fd, notifier] : pump_->notifiers) notifier->setEnabled(wanted.count(fd) > 0);
+  for (int fd : wanted) {
+    auto& notifier = pump_->notifiers[fd];
+    if (notifier) continue;
+    notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { Deliver(); });
+    notifier->setEnabled(true);
+  }
+  if (loop_.NeedsPolling()) {
+    if (!pump_->poll.isActive()) pump_->poll.start();
+  } else {
+    pump_->poll.stop();
+  }
 }
 
 void QtHost::Schedule() {
@@ -194,7 +221,12 @@ void QtHost::Schedule() {
 }
 
 void QtHost::Deliver() {
-  if (dispatching_) return;  // a handler waits in a menu or message box: it runs to its end first
+  if (dispatching_) {
+    // A handler waits in a menu or message box: it runs to its end first. Until then a waiting
+    // datagram must not wake the nested loop again and again.
+    for (auto& [fd, notifier] : pump_->notifiers) notifier->setEnabled(false);
+    return;
+  }
   dispatching_ = true;
   std::size_t n = 0;
   // A bounded batch keeps the window responsive under a flood of datagrams.
@@ -202,6 +234,7 @@ void QtHost::Deliver() {
   dispatching_ = false;
   if (loop_.PendingPosted() > 0) Schedule();
   if (!dialog_) return;
+  Watch();
   if (dialog_->Ended()) {
     if (view_) view_->hide();
     if (pump_->modal) pump_->modal->quit();
@@ -268,6 +301,10 @@ POINT QtHost::ClientOrigin(HWND) const {
   if (!view_) return POINT{0, 0};
   QPoint p = view_->mapToGlobal(QPoint(0, 0));
   return POINT{p.x(), p.y()};
+}
+
+bool QtHost::Polling() const {
+  return pump_->poll.isActive();
 }
 
 QWidget* QtHost::View() const {

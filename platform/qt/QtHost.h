@@ -70,12 +70,17 @@ class QtHost final : public Host {
   // The widget of one control of the model (labels without identifier share the id -1).
   QWidget* WidgetFor(const Window* control) const;
   QWidget* StatusPart(int part) const;
+  // True while the host polls on a timer (only for sockets without a descriptor); otherwise Qt's
+  // loop sleeps until a datagram, a posted message or the user wakes it.
+  bool Polling() const;
   // The popup menu or message box on screen while a handler waits for it, or nullptr.
   QWidget* ActivePrompt() const { return prompt_; }
 
  private:
   friend class DialogView;
   void Schedule();
+  // Brings the socket notifiers and the poll timer in line with the loop's sockets.
+  void Watch();
   MessageLoop& loop_;
   SIZE baseUnits_;
   CDialog* dialog_ = nullptr;

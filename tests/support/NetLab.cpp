@@ -30,8 +30,8 @@ using std::chrono::milliseconds;
 
 constexpr const char* kNetnsDir = "/run/netns";
 constexpr const char* kPrefixRoot = "klab-";
-constexpr const char* kInterface = "lab0";
-constexpr const char* kBridge = "br0";
+constexpr const char* kInterfacePrefix = "lab";
+constexpr const char* kBridgePrefix = "br";
 
 std::atomic<int> labCounter{0};
 
@@ -331,16 +331,36 @@ NetLab::~NetLab() {
   }
 }
 
+std::uint32_t NetLab::SegmentNetwork(std::size_t segment) {
+  return kNetwork + (static_cast<std::uint32_t>(segment) << 16);
+}
+
 NetLab::Host NetLab::AddHost(const std::string& name) {
+  return AddHost(name, HostOptions{});
+}
+
+NetLab::Host NetLab::AddHost(const std::string& name, const HostOptions& options) {
   if (hosts_.size() >= 250) throw std::runtime_error("NetLab: at most 250 hosts");
+  if (options.prefixLength < 8 || options.prefixLength > 30)
+    throw std::runtime_error("NetLab: prefix length from 8 to 30");
+  for (std::size_t s : options.segments)
+    if (s >= 50) throw std::runtime_error("NetLab: at most 50 segments");
   Host host;
   host.index = hosts_.size();
   host.name = name;
   host.netns = prefix_ + "h" + std::to_string(host.index);
-  host.interface = kInterface;
-  host.address = kNetwork | static_cast<std::uint32_t>(host.index + 1);
-  host.addressText = FormatAddress(host.address);
+  for (std::size_t s : options.segments) {
+    host.segments.push_back(s);
+    host.interfaces.push_back(std::string(kInterfacePrefix) + std::to_string(s));
+    host.addresses.push_back(SegmentNetwork(s) | static_cast<std::uint32_t>(host.index + 1));
+  }
+  if (!host.interfaces.empty()) {
+    host.interface = host.interfaces.front();
+    host.address = host.addresses.front();
+    host.addressText = FormatAddress(host.address);
+  }
   hosts_.push_back(host);
+  options_.push_back(options);
   extraAddresses_.emplace_back();
   if (up_) {
     BuildHost(host);
@@ -360,51 +380,89 @@ void NetLab::Up() {
 void NetLab::BuildSegment() {
   Ip({"netns", "add", bridgeNetns_});
   created_.push_back(bridgeNetns_);
-  IpBatch(bridgeNetns_, {"link set lo up", std::string("link add name ") + kBridge + " type bridge",
-                         std::string("link set ") + kBridge + " up"});
+  IpBatch(bridgeNetns_, {"link set lo up"});
+  EnsureSegments(1);
 }
 
+// One bridge per segment, all in the bridge's namespace and joined to nothing else.
+void NetLab::EnsureSegments(std::size_t count) {
+  std::vector<std::string> lines;
+  for (; segmentsBuilt_ < count; ++segmentsBuilt_) {
+    const std::string bridge = std::string(kBridgePrefix) + std::to_string(segmentsBuilt_);
+    lines.push_back("link add name " + bridge + " type bridge");
+    lines.push_back("link set " + bridge + " up");
+  }
+  if (!lines.empty()) IpBatch(bridgeNetns_, lines);
+}
+
+namespace {
+
+std::string PortName(std::size_t host, std::size_t segment) {
+  return segment == 0 ? "p" + std::to_string(host)
+                      : "p" + std::to_string(host) + "s" + std::to_string(segment);
+}
+
+}  // namespace
+
 void NetLab::BuildHost(const Host& host) {
-  const std::string port = "p" + std::to_string(host.index);
-  const std::string broadcast = FormatAddress(kNetwork | ~(~0u << (32 - kPrefixLength)));
+  const HostOptions& options = options_.at(host.index);
   Ip({"netns", "add", host.netns});
   created_.push_back(host.netns);
-  // The veth is made inside the host's namespace with its peer in the bridge's: the machine's
-  // own namespace never sees it. The default route makes 255.255.255.255 leave by the lab link.
-  IpBatch(host.netns,
-          {"link set lo up",
-           "link add name " + host.interface + " type veth peer name " + port + " netns " +
-               bridgeNetns_,
-           "addr add " + host.addressText + "/" + std::to_string(kPrefixLength) + " broadcast " +
-               broadcast + " dev " + host.interface,
-           "link set " + host.interface + " up", "route add default dev " + host.interface});
-  IpBatch(bridgeNetns_, {"link set " + port + " master " + kBridge, "link set " + port + " up"});
+  std::size_t segments = 0;
+  for (std::size_t s : host.segments) segments = std::max(segments, s + 1);
+  EnsureSegments(segments);
+  // Each veth is made inside the host's namespace with its peer in the bridge's: the machine's
+  // own namespace never sees it. The default route makes 255.255.255.255 leave by the first link.
+  std::vector<std::string> lines = {"link set lo up"};
+  std::vector<std::string> bridgeLines;
+  const int len = options.prefixLength;
+  for (std::size_t i = 0; i < host.segments.size(); ++i) {
+    const std::size_t s = host.segments[i];
+    const std::string& dev = host.interfaces[i];
+    const std::string port = PortName(host.index, s);
+    const std::uint32_t hostBits = ~(~0u << (32 - len));
+    const std::string broadcast = FormatAddress(host.addresses[i] | hostBits);
+    lines.push_back("link add name " + dev + " type veth peer name " + port + " netns " +
+                    bridgeNetns_);
+    lines.push_back("addr add " + FormatAddress(host.addresses[i]) + "/" + std::to_string(len) +
+                    " broadcast " + broadcast + " dev " + dev);
+    lines.push_back("link set " + dev + " up");
+    bridgeLines.push_back("link set " + port + " master " + kBridgePrefix + std::to_string(s));
+    bridgeLines.push_back("link set " + port + " up");
+  }
+  if (options.defaultRoute && !host.interfaces.empty())
+    lines.push_back("route add default dev " + host.interface);
+  IpBatch(host.netns, lines);
+  if (!bridgeLines.empty()) IpBatch(bridgeNetns_, bridgeLines);
 }
 
 void NetLab::WaitForLinks(const std::vector<Host>& hosts) {
   const Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
   for (const Host& host : hosts) {
-    const std::string port = "p" + std::to_string(host.index);
-    for (;;) {
-      CommandResult link =
-          Command({IpPath(), "-n", host.netns, "-o", "link", "show", "dev", host.interface});
-      CommandResult bridgePort =
-          Command({IpPath(), "-n", bridgeNetns_, "-d", "-o", "link", "show", "dev", port});
-      bool ready = link.status == 0 && link.output.find("state UP") != std::string::npos &&
-                   bridgePort.status == 0 &&
-                   bridgePort.output.find("state forwarding") != std::string::npos;
-      if (ready) break;
-      if (Clock::now() >= deadline) {
-        throw std::runtime_error("NetLab: link of " + host.name + " not up: " + link.output +
-                                 bridgePort.output);
+    for (std::size_t i = 0; i < host.interfaces.size(); ++i) {
+      const std::string port = PortName(host.index, host.segments[i]);
+      for (;;) {
+        CommandResult link =
+            Command({IpPath(), "-n", host.netns, "-o", "link", "show", "dev", host.interfaces[i]});
+        CommandResult bridgePort =
+            Command({IpPath(), "-n", bridgeNetns_, "-d", "-o", "link", "show", "dev", port});
+        bool ready = link.status == 0 && link.output.find("state UP") != std::string::npos &&
+                     bridgePort.status == 0 &&
+                     bridgePort.output.find("state forwarding") != std::string::npos;
+        if (ready) break;
+        if (Clock::now() >= deadline) {
+          throw std::runtime_error("NetLab: link of " + host.name + " not up: " + link.output +
+                                   bridgePort.output);
+        }
+        std::this_thread::sleep_for(milliseconds(20));
       }
-      std::this_thread::sleep_for(milliseconds(20));
     }
   }
 }
 
 std::vector<std::uint32_t> NetLab::AddAddresses(const Host& host, std::size_t count) {
   if (!up_) throw std::runtime_error("NetLab: AddAddresses before Up()");
+  if (host.interface.empty()) throw std::runtime_error("NetLab: " + host.name + " has no link");
   constexpr std::size_t kPerBlock = 254;  // 10.201.B.1 ... 10.201.B.254, B from 1 to 254
   if (nextExtra_ + count > kPerBlock * 254) throw std::runtime_error("NetLab: out of addresses");
   std::vector<std::uint32_t> added;

@@ -14,6 +14,11 @@
 //   lab.Exec(tool, "ip -4 -o addr", &text);
 //   auto swarm = lab.AddAddresses(r1, 1000);          // 10.201.1.1 ... on r1
 //
+// A host may also sit on other segments (a bridge each, segment s is 10.(201+s).0.0/16), with a
+// shorter or longer prefix, with or without a default route, or on none at all (loopback only):
+//   NetLab::HostOptions two;  two.segments = {0, 1};  two.defaultRoute = false;
+//   auto laptop = lab.AddHost("laptop", two);         // lab0 10.201.0.n, lab1 10.202.0.n
+//
 // Every namespace is named "klab-<pid>-<lab>-..." and deleted by the destructor, after the
 // processes it spawned are stopped; labs of processes that died are removed by the next lab.
 // Needs root and iproute2; tests skip with the reason from Available() otherwise.
@@ -40,9 +45,19 @@ class NetLab {
     std::size_t index = 0;
     std::string name;           // as given to AddHost
     std::string netns;          // its namespace, for `ip netns exec` and /run/netns
-    std::string interface;      // its interface on the lab segment
-    std::uint32_t address = 0;  // host order, first address of the interface
+    std::string interface;      // its interface on its first segment ("" with none)
+    std::uint32_t address = 0;  // host order, first address of that interface (0 with none)
     std::string addressText;
+    // One entry per segment the host is on, in the order of HostOptions::segments.
+    std::vector<std::size_t> segments;
+    std::vector<std::string> interfaces;   // "lab<segment>"
+    std::vector<std::uint32_t> addresses;  // host order, 10.(201+segment).0.<index+1>
+  };
+
+  struct HostOptions {
+    std::vector<std::size_t> segments = {0};  // empty: the host has only its loopback
+    int prefixLength = 16;                    // of every address the host gets on a segment
+    bool defaultRoute = true;                 // a default route by its first interface
   };
 
   struct SpawnOptions {
@@ -68,6 +83,9 @@ class NetLab {
   // A host named `name` (used in messages only) with address 10.201.0.<n+1>. Before Up() it is
   // built by Up(); after, at once. Throws std::runtime_error when a command fails.
   Host AddHost(const std::string& name);
+  Host AddHost(const std::string& name, const HostOptions& options);
+  // The network of a segment (host order): kNetwork for segment 0, 10.202.0.0 for 1, ...
+  static std::uint32_t SegmentNetwork(std::size_t segment);
   // Builds the segment and the hosts added so far and waits until their links are up.
   void Up();
   bool IsUp() const { return up_; }
@@ -137,6 +155,7 @@ class NetLab {
  private:
   int RunChild(const Host& host, const std::function<int()>& fn, std::chrono::milliseconds timeout);
   void BuildSegment();
+  void EnsureSegments(std::size_t count);
   void BuildHost(const Host& host);
   void WaitForLinks(const std::vector<Host>& hosts);
   void DeleteNetns(const std::string& netns);
@@ -145,6 +164,8 @@ class NetLab {
   std::string bridgeNetns_;
   bool up_ = false;
   std::vector<Host> hosts_;
+  std::vector<HostOptions> options_;  // per host index
+  std::size_t segmentsBuilt_ = 0;
   std::vector<std::vector<std::uint32_t>> extraAddresses_;  // per host index
   std::size_t nextExtra_ = 0;
   std::vector<std::string> created_;  // namespaces made so far, deleted in reverse

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <future>
@@ -16,7 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Runtime.h"
 #include "platform/net/PosixUdp.h"
+#include "platform/net/ReceiveQueue.h"
 #include "tests/support/NetLab.h"
 
 namespace {
@@ -264,6 +268,267 @@ TEST_F(PosixUdpLab, ForkedReaderInItsNamespaceAnswersTheTool) {
   EXPECT_EQ(reply.text, "here");
   EXPECT_EQ(reply.from, (Endpoint{r1_.address, kSearchPort}));
   EXPECT_EQ(reader.get(), 0);
+}
+
+// ---- the receive thread ----
+
+std::size_t ThreadCount() {
+  std::size_t n = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+    static_cast<void>(entry);
+    ++n;
+  }
+  return n;
+}
+
+// The dialog's thread is busy (it does not read) while a burst lands; a kernel buffer cut to the
+// stock limit or below would drop most of it, the receive thread keeps it all, or as much as
+// its queue holds, and the next receive traces what was dropped.
+struct BurstRow {
+  const char* name;
+  int receiveBufferCap;    // emulated net.core.rmem_max
+  std::size_t queueBytes;  // room of the receive queue
+  std::size_t datagrams;   // sent at once, 96 bytes each
+  std::size_t expectKept;
+};
+
+class ReceiveThreadBurst : public ::testing::TestWithParam<BurstRow> {};
+
+TEST_P(ReceiveThreadBurst, HoldsTheBurstWhileNobodyReads) {
+  SKIP_WITHOUT_LAB();
+  const BurstRow& row = GetParam();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool");
+  const auto reader = lab.AddHost("reader");
+  lab.Up();
+  platform::net::PosixOptions options;
+  options.receiveBufferCap = row.receiveBufferCap;
+  options.queueBytes = row.queueBytes;
+  PosixBackend toolNet(options), readerNet;
+  std::vector<std::string> trace;
+  platform::Runtime runtime;
+  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
+  platform::ScopedRuntime scoped(runtime);
+
+  auto socket = BoundSocket(lab, tool, toolNet, {0, kToolPort});
+  ASSERT_EQ(socket->SetReceiveBuffer(4 * 1024 * 1024), Error::None);
+  ASSERT_EQ(trace.size(), 1u);
+  if (row.receiveBufferCap > 0) {
+    EXPECT_NE(trace[0].find("asked 4194304 bytes, granted " +
+                            std::to_string(std::max(2 * row.receiveBufferCap, 2304))),
+              std::string::npos)
+        << trace[0];
+    EXPECT_NE(
+        trace[0].find("net.core.rmem_max (" + std::to_string(row.receiveBufferCap) + ") caps it"),
+        std::string::npos)
+        << trace[0];
+  }
+  trace.clear();
+  auto peer = BoundSocket(lab, reader, readerNet, {0, kSearchPort});
+  for (std::size_t i = 0; i < row.datagrams; ++i) {
+    std::string text(96, ' ');
+    const std::string number = std::to_string(i);
+    text.replace(0, number.size(), number);
+    ASSERT_EQ(Send(*peer, text, {tool.address, kToolPort}), Error::None);
+    // Paced a little, so that a receive thread scheduled a few milliseconds late on a busy
+    // machine still finds room in the kernel's buffer; a reader that is not read at all (the
+    // busy thread) would still lose most of the burst.
+    if (i % 64 == 63) std::this_thread::sleep_for(1ms);
+  }
+  std::this_thread::sleep_for(300ms);  // the dialog's thread is busy elsewhere
+  std::size_t kept = 0;
+  for (;;) {
+    Received got = WaitReceive(toolNet, *socket, 4096, 200ms);
+    if (got.n < 0) {
+      EXPECT_EQ(got.error, Error::WouldBlock);
+      break;
+    }
+    ASSERT_EQ(got.n, 96);
+    EXPECT_EQ(std::stoul(got.text), kept) << "in order, none lost before the excess";
+    ++kept;
+  }
+  EXPECT_EQ(kept, row.expectKept);
+  const std::size_t dropped = row.datagrams - row.expectKept;
+  if (dropped == 0) {
+    EXPECT_TRUE(trace.empty()) << trace.front();
+  } else {
+    ASSERT_EQ(trace.size(), 1u);
+    EXPECT_NE(trace[0].find(std::to_string(dropped) + " datagrams dropped"), std::string::npos)
+        << trace[0];
+  }
+}
+
+constexpr std::size_t kEntry = 96 + platform::net::ReceiveQueue::kOverhead;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ReceiveThreadBurst,
+    ::testing::Values(BurstRow{"StockLimit5000", 212992, std::size_t{64} << 20, 5000, 5000},
+                      BurstRow{"StockLimit1000", 212992, std::size_t{64} << 20, 1000, 1000},
+                      BurstRow{"QueueOverflows", 0, 100 * kEntry, 150, 100}),
+    [](const ::testing::TestParamInfo<BurstRow>& info) { return info.param.name; });
+
+TEST(ReceiveThread, EndsCleanlyIdleOrUnderAFlood) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool");
+  const auto reader = lab.AddHost("reader");
+  lab.Up();
+  PosixBackend toolNet, readerNet;
+  const std::size_t before = ThreadCount();
+  {
+    auto idle = BoundSocket(lab, tool, toolNet, {0, kToolPort});
+    EXPECT_EQ(ThreadCount(), before + 1);
+    const auto start = Clock::now();
+    idle.reset();  // its thread waits in poll: it must wake and end at once
+    EXPECT_LT(Clock::now() - start, 1s);
+    EXPECT_EQ(ThreadCount(), before);
+  }
+  auto peer = BoundSocket(lab, reader, readerNet, {0, kSearchPort});
+  const std::size_t withPeer = ThreadCount();
+  for (int round = 0; round < 3; ++round) {
+    auto busy = BoundSocket(lab, tool, toolNet, {0, kToolPort});
+    std::atomic<bool> flood{true};
+    std::thread sender([&] {
+      const std::string text(200, 'f');
+      for (int i = 0; i < 200000 && flood; ++i) Send(*peer, text, {tool.address, kToolPort});
+    });
+    std::this_thread::sleep_for(20ms);
+    busy.reset();  // with datagrams pouring in and queued: nothing leaks, nothing hangs
+    flood = false;
+    sender.join();
+    EXPECT_EQ(ThreadCount(), withPeer) << "round " << round;
+  }
+  // An unbound socket never started a thread.
+  auto unbound = MakeSocket(lab, tool, toolNet);
+  EXPECT_EQ(ThreadCount(), withPeer);
+  EXPECT_FALSE(unbound->Readable());
+}
+
+// ---- the limited broadcast on every interface ----
+
+// Where the tool sits and where its readers are; every reader must hear one search and its reply
+// must come back.
+struct Topology {
+  const char* name;
+  NetLab::HostOptions tool;
+  std::vector<std::size_t> readerSegments;  // one reader on each
+};
+
+NetLab::HostOptions Options(std::vector<std::size_t> segments, int prefix, bool defaultRoute) {
+  NetLab::HostOptions o;
+  o.segments = std::move(segments);
+  o.prefixLength = prefix;
+  o.defaultRoute = defaultRoute;
+  return o;
+}
+
+class BroadcastEverywhere : public ::testing::TestWithParam<Topology> {};
+
+TEST_P(BroadcastEverywhere, EveryReaderHearsOneSearchAndAnswers) {
+  SKIP_WITHOUT_LAB();
+  const Topology& row = GetParam();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool", row.tool);
+  std::vector<NetLab::Host> readers;
+  for (std::size_t s : row.readerSegments) {
+    NetLab::HostOptions o;
+    o.segments = {s};
+    readers.push_back(lab.AddHost("r" + std::to_string(readers.size() + 1), o));
+  }
+  lab.Up();
+  PosixBackend net;
+  std::vector<std::string> trace;
+  platform::Runtime runtime;
+  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
+  platform::ScopedRuntime scoped(runtime);
+
+  auto socket = BoundSocket(lab, tool, net, {0, kToolPort}, true);
+  std::vector<std::unique_ptr<Socket>> readerSockets;
+  for (const auto& r : readers) readerSockets.push_back(BoundSocket(lab, r, net, {0, kSearchPort}));
+
+  ASSERT_EQ(Send(*socket, "search", {kBroadcast, kSearchPort}), Error::None);
+  EXPECT_TRUE(trace.empty()) << trace.front();
+  for (std::size_t i = 0; i < readers.size(); ++i) {
+    Received got = WaitReceive(net, *readerSockets[i]);
+    ASSERT_EQ(got.text, "search") << readers[i].name;
+    // It came from the tool's address on the reader's own segment, where the reply can go.
+    const std::size_t seg = row.readerSegments[i];
+    const auto at = std::find(tool.segments.begin(), tool.segments.end(), seg);
+    ASSERT_NE(at, tool.segments.end());
+    EXPECT_EQ(
+        got.from,
+        (Endpoint{tool.addresses[static_cast<std::size_t>(at - tool.segments.begin())], kToolPort}))
+        << readers[i].name;
+    ASSERT_EQ(Send(*readerSockets[i], "reply " + readers[i].name, got.from), Error::None);
+    // Exactly one copy: the search leaves each interface once.
+    EXPECT_EQ(WaitReceive(net, *readerSockets[i], 2048, 100ms).error, Error::WouldBlock);
+  }
+  std::vector<std::string> replies, expected;
+  for (std::size_t i = 0; i < readers.size(); ++i) {
+    replies.push_back(WaitReceive(net, *socket).text);
+    expected.push_back("reply " + readers[i].name);
+  }
+  std::sort(replies.begin(), replies.end());
+  EXPECT_EQ(replies, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BroadcastEverywhere,
+    ::testing::Values(
+        Topology{"ConnectedSlash24NoDefaultRoute", Options({0}, 24, false), {0}},
+        Topology{"TwoBridgesNoDefaultRoute", Options({0, 1}, 24, false), {0, 1}},
+        Topology{"TwoBridgesDefaultRouteOnTheFirst", Options({0, 1}, 16, true), {1, 0}},
+        Topology{"ThreeBridgesTwoReadersOnOne", Options({2, 0, 1}, 16, false), {2, 2, 0}}),
+    [](const ::testing::TestParamInfo<Topology>& info) { return info.param.name; });
+
+TEST(BroadcastNowhere, OnlyLoopbackFailsWithTheReasonTraced) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool", Options({}, 24, false));
+  lab.Up();
+  PosixBackend net;
+  std::vector<std::string> trace;
+  platform::Runtime runtime;
+  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
+  platform::ScopedRuntime scoped(runtime);
+  auto socket = BoundSocket(lab, tool, net, {0, kToolPort}, true);
+  EXPECT_EQ(Send(*socket, "search", {kBroadcast, kSearchPort}), Error::NetUnreach);
+  ASSERT_EQ(trace.size(), 1u);
+  EXPECT_NE(trace[0].find("no IPv4 interface is up"), std::string::npos) << trace[0];
+  // Unicast is untouched by it: still refused for want of a route.
+  EXPECT_EQ(Send(*socket, "cmd", {NetLab::kNetwork | 2, kToolPort}), Error::NetUnreach);
+}
+
+TEST(BroadcastNowhere, AnInterfaceThatComesUpIsUsedByTheNextSearch) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  NetLab::HostOptions late;
+  late.segments = {1};
+  const auto tool = lab.AddHost("tool", Options({0}, 24, false));
+  const auto reader = lab.AddHost("reader", late);
+  lab.Up();
+  PosixBackend net;
+  auto socket = BoundSocket(lab, tool, net, {0, kToolPort}, true);
+  auto peer = BoundSocket(lab, reader, net, {0, kSearchPort});
+  ASSERT_EQ(Send(*socket, "first", {kBroadcast, kSearchPort}), Error::None);
+  EXPECT_EQ(WaitReceive(net, *peer, 2048, 200ms).error, Error::WouldBlock);
+  // A second card is plugged into the reader's segment while the socket stays open.
+  const std::string port = "p" + std::to_string(tool.index) + "x1";
+  ASSERT_EQ(lab.Exec(tool, "ip link add name lab9 type veth peer name " + port + " netns " +
+                               lab.Prefix() +
+                               "br && ip addr add 10.202.0.99/24 dev lab9 && "
+                               "ip link set lab9 up && ip -n " +
+                               lab.Prefix() + "br link set " + port + " master br1 && ip -n " +
+                               lab.Prefix() + "br link set " + port + " up"),
+            0);
+  Received got;
+  const auto deadline = Clock::now() + 10s;  // until the bridge forwards on the new port
+  while (got.n < 0 && Clock::now() < deadline) {
+    ASSERT_EQ(Send(*socket, "second", {kBroadcast, kSearchPort}), Error::None);
+    got = WaitReceive(net, *peer, 2048, 100ms);
+  }
+  EXPECT_EQ(got.text, "second");
+  EXPECT_EQ(got.from, (Endpoint{0x0ACA0063u, kToolPort}));
 }
 
 // ---- the lab itself ----

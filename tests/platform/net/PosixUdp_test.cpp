@@ -1,9 +1,12 @@
-// errno to backend Error mapping of the POSIX backend (no socket is opened here).
+// errno to backend Error mapping of the POSIX backend and its choice of interfaces for a
+// broadcast (no socket is opened here).
 #include "platform/net/PosixUdp.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <string>
+#include <vector>
 
 namespace platform::net {
 namespace {
@@ -32,6 +35,47 @@ INSTANTIATE_TEST_SUITE_P(
         ErrnoRow{EBADF, Error::Invalid}, ErrnoRow{ENOBUFS, Error::NoBuffers},
         ErrnoRow{ENOMEM, Error::NoBuffers}, ErrnoRow{EMFILE, Error::NoBuffers},
         ErrnoRow{EIO, Error::Other}));
+
+// Which interfaces a limited broadcast leaves by, from what the kernel lists.
+struct InterfaceRow {
+  const char* name;
+  std::vector<InterfaceAddress> listed;
+  std::vector<std::string> chosen;  // names, in order
+};
+
+InterfaceAddress If(const char* name, int index, std::uint32_t addr, bool up = true,
+                    bool broadcast = true, bool loopback = false) {
+  return InterfaceAddress{name, index, addr, up, broadcast, loopback};
+}
+
+class BroadcastInterfacesTest : public ::testing::TestWithParam<InterfaceRow> {};
+
+TEST_P(BroadcastInterfacesTest, ChoosesEachUsableInterfaceOnce) {
+  std::vector<std::string> names;
+  for (const InterfaceAddress& a : BroadcastInterfaces(GetParam().listed)) names.push_back(a.name);
+  EXPECT_EQ(names, GetParam().chosen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BroadcastInterfacesTest,
+    ::testing::Values(
+        InterfaceRow{"Nothing", {}, {}},
+        InterfaceRow{"LoopbackOnly", {If("lo", 1, 0x7F000001, true, false, true)}, {}},
+        InterfaceRow{
+            "LoopbackEvenIfMarkedBroadcast", {If("lo", 1, 0x7F000001, true, true, true)}, {}},
+        InterfaceRow{"TwoCards",
+                     {If("lo", 1, 0x7F000001, true, false, true), If("wlan0", 2, 0xC0A80105),
+                      If("eth0", 3, 0x0A000001)},
+                     {"wlan0", "eth0"}},
+        InterfaceRow{
+            "DownCardLeftOut", {If("eth0", 2, 0x0A000001, false), If("eth1", 3, 1)}, {"eth1"}},
+        InterfaceRow{"PointToPointLeftOut", {If("tun0", 4, 0x0A080001, true, false)}, {}},
+        InterfaceRow{
+            "AliasesOfOneCardOnce",
+            {If("eth0", 2, 0x0A000001), If("eth0:1", 2, 0x0A000002), If("eth0", 2, 0x0A000003)},
+            {"eth0"}},
+        InterfaceRow{"UnknownIndexLeftOut", {If("ghost", 0, 0x0A000001)}, {}}),
+    [](const ::testing::TestParamInfo<InterfaceRow>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace platform::net

@@ -1,0 +1,88 @@
+// POSIX headers and Backend.h only: the Winsock stand-in's names would clash with these.
+#include "platform/net/ReceiveQueue.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace platform::net {
+
+ReceiveQueue::ReceiveQueue(std::size_t capacityBytes)
+    : capacity_(capacityBytes), wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+ReceiveQueue::~ReceiveQueue() {
+  if (wakeFd_ >= 0) ::close(wakeFd_);
+}
+
+bool ReceiveQueue::Push(Datagram datagram) {
+  const std::size_t size = datagram.bytes.size() + kOverhead;
+  std::lock_guard lock(mutex_);
+  if (size > capacity_ - std::min(bytes_, capacity_)) {
+    ++dropped_;
+    return false;
+  }
+  const bool wasEmpty = queue_.empty();
+  bytes_ += size;
+  queue_.push_back(std::move(datagram));
+  if (wasEmpty && wakeFd_ >= 0) {
+    const std::uint64_t one = 1;
+    ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
+    static_cast<void>(ignored);
+  }
+  return true;
+}
+
+std::size_t ReceiveQueue::PushAll(std::vector<Datagram>& datagrams) {
+  std::lock_guard lock(mutex_);
+  const bool wasEmpty = queue_.empty();
+  std::size_t dropped = 0;
+  for (Datagram& d : datagrams) {
+    const std::size_t size = d.bytes.size() + kOverhead;
+    if (size > capacity_ - std::min(bytes_, capacity_)) {
+      ++dropped;
+      continue;
+    }
+    bytes_ += size;
+    queue_.push_back(std::move(d));
+  }
+  dropped_ += dropped;
+  if (wasEmpty && !queue_.empty() && wakeFd_ >= 0) {
+    const std::uint64_t one = 1;
+    ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
+    static_cast<void>(ignored);
+  }
+  return dropped;
+}
+
+bool ReceiveQueue::Pop(Datagram* out) {
+  std::lock_guard lock(mutex_);
+  if (queue_.empty()) return false;
+  *out = std::move(queue_.front());
+  queue_.pop_front();
+  bytes_ -= out->bytes.size() + kOverhead;
+  if (queue_.empty() && wakeFd_ >= 0) {
+    std::uint64_t count = 0;
+    ssize_t ignored = ::read(wakeFd_, &count, sizeof count);
+    static_cast<void>(ignored);
+  }
+  return true;
+}
+
+bool ReceiveQueue::Empty() const {
+  std::lock_guard lock(mutex_);
+  return queue_.empty();
+}
+
+std::size_t ReceiveQueue::Size() const {
+  std::lock_guard lock(mutex_);
+  return queue_.size();
+}
+
+std::uint64_t ReceiveQueue::Dropped() const {
+  std::lock_guard lock(mutex_);
+  return dropped_;
+}
+
+}  // namespace platform::net
