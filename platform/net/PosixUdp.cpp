@@ -467,8 +467,8 @@ std::unique_ptr<Socket> PosixBackend::CreateUdp(Error* error) {
 }
 
 void PosixBackend::Wait(std::chrono::milliseconds max) {
-  const int timeout = static_cast<int>(
-      std::clamp<std::chrono::milliseconds::rep>(max.count(), 0, 24 * 3600 * 1000));
+  const int timeout = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(
+      max.count(), 0, std::chrono::milliseconds::rep{24} * 3600 * 1000));
   std::vector<int> fds = registry_->Snapshot();
   std::vector<pollfd> polls;
   polls.reserve(fds.size());

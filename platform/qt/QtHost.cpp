@@ -140,7 +140,8 @@ QImage IconPictureImage(const IconPicture& picture) {
   for (int y = 0; y < picture.size; ++y) {
     auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < picture.size; ++x)
-      row[x] = picture.argb[static_cast<std::size_t>(y * picture.size + x)];
+      row[x] = picture.argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.size) +
+                            static_cast<std::size_t>(x)];
   }
   return image;
 }
