@@ -207,10 +207,11 @@ std::optional<Reply> ReaderEngine::Handle(std::int32_t cmdId, const std::uint8_t
   auto* bytes = reinterpret_cast<std::uint8_t*>(&record_);
   std::memcpy(bytes + set->section.offset, data + set->sectionAt, set->section.len);
   ++counters_.setsApplied;
+  // Stored before the line is written, so that whoever waits for the line finds the state file new.
+  Save();
   Log("request " + std::to_string(cmdId) + " applied to bytes " +
       std::to_string(set->section.offset) + ".." +
       std::to_string(set->section.offset + set->section.len - 1));
-  Save();
   if (cmdId == CMD_SET_SERIAL) return Answer(cmdId, SerialConfirmation(record_), set->reply);
   return Answer(cmdId, std::vector<std::uint8_t>(data, data + len), set->reply);
 }

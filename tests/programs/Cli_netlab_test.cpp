@@ -188,7 +188,7 @@ TEST_F(CliLab, IpFromGivesThreeFactoryReadersConsecutiveAddressesAndReadsThemThe
   const auto deadline = std::chrono::steady_clock::now() + 90s;
   while (std::chrono::steady_clock::now() < deadline) {
     for (std::size_t i = 0; i < readers_.size(); ++i) {
-      if (moved[i] || !Has(Read(readers_[i].log), "request 32 on 24582")) continue;
+      if (moved[i] || !Has(Read(readers_[i].log), "request 32 applied")) continue;
       const std::string now = FormatDotted(StateOf(i).ipAddr);
       const Reader& r = readers_[i];
       // The old address first: deleting a primary address takes its secondaries with it.
