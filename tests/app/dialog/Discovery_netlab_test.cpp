@@ -15,11 +15,8 @@
 #include <thread>
 
 #include "app/KestrivalDlg.h"
-#include "app/KestrivalResources.h"
 #include "platform/MessageLoop.h"
-#include "platform/Runtime.h"
 #include "platform/UserInput.h"
-#include "platform/headless/HeadlessHost.h"
 #include "platform/kernel.h"
 #include "platform/net/PosixUdp.h"
 #include "protocol/DiscoverDev.h"
@@ -144,19 +141,11 @@ TEST_P(SearchOnEveryLink, ListsEveryReaderItCanReach) {
   lab.Up();
 
   platform::net::PosixBackend net;
-  platform::MessageLoop loop;
-  platform::HeadlessHost host(loop);
-  testing_support::TempFolder folder;
-  folder.Write("language.csv", testing_support::BuiltLanguageCsv());
-  std::vector<std::string> trace;
-  platform::Runtime runtime;
-  runtime.host = &host;
-  runtime.loop = &loop;
-  runtime.net = &net;
-  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
-  runtime.modulePath = (folder.Path() / "kestrival").string();
-  runtime.resources = &KestrivalResources();
-  platform::ScopedRuntime scoped(runtime);
+  testing_support::DialogHarness::Options options;
+  options.network = &net;
+  options.createDialog = false;
+  testing_support::DialogHarness h(options);
+  platform::MessageLoop& loop = h.Loop();
 
   std::vector<std::unique_ptr<platform::net::Socket>> peers;
   for (const auto& r : readers) {
@@ -168,9 +157,8 @@ TEST_P(SearchOnEveryLink, ListsEveryReaderItCanReach) {
     }));
     ASSERT_NE(peers.back(), nullptr);
   }
-  auto dlg = std::make_unique<CKestrivalDlg>();
-  lab.Within(tool, [&] { dlg->Create(IDD_KESTRIVAL_DIALOG); });
-  loop.RunUntilIdle();
+  lab.Within(tool, [&] { h.Start(); });
+  CKestrivalDlg* dlg = &h.Dlg();
   ASSERT_EQ(dlg->SocketReady(), 1);
 
   ASSERT_EQ(platform::UserClick(dlg->m_hWnd, IDC_BTN_SEARCH), platform::InputResult::Ok);
@@ -197,13 +185,12 @@ TEST_P(SearchOnEveryLink, ListsEveryReaderItCanReach) {
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(dlg->m_hWnd->Child(IDC_LIST_DEVICES)->Items(), expected);
   if (!reachable) {
+    const auto& trace = h.Trace();
     const bool explained = std::any_of(trace.begin(), trace.end(), [](const std::string& t) {
       return t.find("no IPv4 interface is up") != std::string::npos;
     });
     EXPECT_TRUE(explained);
   }
-  dlg.reset();
-  WSACleanup();
 }
 
 INSTANTIATE_TEST_SUITE_P(

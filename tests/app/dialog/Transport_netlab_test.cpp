@@ -9,11 +9,8 @@
 #include <vector>
 
 #include "app/KestrivalDlg.h"
-#include "app/KestrivalResources.h"
 #include "platform/MessageLoop.h"
-#include "platform/Runtime.h"
 #include "platform/UserInput.h"
-#include "platform/headless/HeadlessHost.h"
 #include "platform/net/PosixUdp.h"
 #include "protocol/DiscoverDev.h"
 #include "protocol/MspPacket.h"
@@ -39,19 +36,11 @@ TEST(UdpSocketNetlab, DialogBindsTheCommandPortWithBroadcastAndItsSearchReachesA
   lab.Up();
 
   PosixBackend net;
-  platform::MessageLoop loop;
-  platform::HeadlessHost host(loop);
-  testing_support::TempFolder folder;
-  folder.Write("language.csv", testing_support::BuiltLanguageCsv());
-  std::vector<std::string> trace;
-  platform::Runtime runtime;
-  runtime.host = &host;
-  runtime.loop = &loop;
-  runtime.net = &net;
-  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
-  runtime.modulePath = (folder.Path() / "kestrival").string();
-  runtime.resources = &KestrivalResources();
-  platform::ScopedRuntime scoped(runtime);
+  testing_support::DialogHarness::Options options;
+  options.network = &net;
+  options.createDialog = false;
+  testing_support::DialogHarness h(options);
+  platform::MessageLoop& loop = h.Loop();
 
   auto peer = lab.Within(reader, [&] {
     Error e = Error::Other;
@@ -65,9 +54,8 @@ TEST(UdpSocketNetlab, DialogBindsTheCommandPortWithBroadcastAndItsSearchReachesA
   ASSERT_NE(peer, nullptr);
 
   // The dialog's socket is made in the tool's namespace and stays there.
-  auto dlg = std::make_unique<CKestrivalDlg>();
-  lab.Within(tool, [&] { dlg->Create(IDD_KESTRIVAL_DIALOG); });
-  loop.RunUntilIdle();
+  lab.Within(tool, [&] { h.Start(); });
+  CKestrivalDlg* dlg = &h.Dlg();
   ASSERT_EQ(dlg->SocketReady(), 1);
   EXPECT_EQ(dlg->m_hWnd->Child(IDC_STATUS_BAR)->PartText(0),
             dlg->InterfaceText(Text::NetworkReady));
@@ -107,9 +95,6 @@ TEST(UdpSocketNetlab, DialogBindsTheCommandPortWithBroadcastAndItsSearchReachesA
             MakeNetAddr(static_cast<std::uint8_t>(a >> 24), static_cast<std::uint8_t>(a >> 16),
                         static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a)));
   EXPECT_EQ(dlg->m_hWnd->Child(IDC_LIST_DEVICES)->Items(), std::vector<std::string>{"LabReader"});
-
-  dlg.reset();
-  WSACleanup();
 }
 
 }  // namespace
