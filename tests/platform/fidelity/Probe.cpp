@@ -125,10 +125,11 @@ void CodePages(Printer& out) {
   int n = WideCharToMultiByte(936, 0, w, -1, buf, sizeof buf, nullptr, nullptr);
   out.Hexdump("936 of U+4E2D U+AC00 U+1F600 U+20AC U+00E9", reinterpret_cast<unsigned char*>(buf),
               static_cast<std::size_t>(n));
-  const char* bad[] = {
+  // "a", 0x80, "b": the hex escape ends where the literal does.
+  const char* const aLoneContinuationB =
       "a\x80"
-      "b",
-      "\xe4\xb8", "\xc0\x80", "\xed\xa0\x80"};
+      "b";
+  const char* bad[] = {aLoneContinuationB, "\xe4\xb8", "\xc0\x80", "\xed\xa0\x80"};
   for (int i = 0; i < 4; ++i) {
     char16_t ww[16] = {};
     int m = MultiByteToWideChar(65001, 0, bad[i], -1, ww, 16);
