@@ -33,10 +33,15 @@ bool TranslationTable::Load(const char* path) {
   std::size_t got = file.Read(buffer.data(), buffer.size() - 1);
   buffer[got] = '\0';
   file.Close();
+  Parse(std::string_view(buffer.data()));
+  return true;
+}
 
+void TranslationTable::Parse(std::string_view data) {
+  rows_.clear();
+  data = data.substr(0, data.find('\0'));
   // Lines before each line feed, numbered from 1; the first NUL ends the data, an empty line
   // counts but gives no row, and bytes after the last line feed are no line.
-  std::string_view data(buffer.data());
   std::uint32_t number = 1;
   for (std::size_t lf; (lf = data.find('\n')) != std::string_view::npos; ++number) {
     if (lf > 0) {
@@ -49,7 +54,6 @@ bool TranslationTable::Load(const char* path) {
     }
     data.remove_prefix(lf + 1);
   }
-  return true;
 }
 
 const std::string* TranslationTable::Field(std::uint32_t line, std::uint32_t field) const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Splits line at every separator as strtok does with a one-character delimiter: runs of separators
@@ -21,6 +22,9 @@ class TranslationTable {
   // otherwise, even when no line gives a row. Line N (from 1) becomes row N when it is not empty;
   // bytes after the last line feed and everything from the first NUL on are not read.
   bool Load(const char* path);
+
+  // Parses bytes already read (as text mode delivers them) with the same rules as Load.
+  void Parse(std::string_view data);
 
   // Line number (from 1) -> row; a line that holds only commas gives a row without fields.
   const std::map<std::uint32_t, Row>& Rows() const { return rows_; }

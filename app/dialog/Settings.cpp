@@ -1,6 +1,7 @@
 // The dialog's settings file and translation table: ReadSettings, LoadLanguageTexts and
 // SaveLanguage.
 #include "app/KestrivalDlg.h"
+#include "i18n/BuiltInTable.h"
 #include "i18n/InterfaceTexts.h"
 #include "i18n/SettingsPaths.h"
 #include "i18n/TranslationTable.h"
@@ -19,7 +20,11 @@ void CKestrivalDlg::LoadLanguageTexts() {
   DebugTrace("path:%s language:%d\n", static_cast<const char*>(m_settingsPath),
              static_cast<int>(language));
   TranslationTable table;
-  table.Load(tablePath);  // a file that cannot be read leaves every text as it was
+  if (!table.Load(tablePath)) {  // the copy built into the program keeps the window usable
+    DebugTrace("language.csv: %s cannot be read, the built-in table is used\n",
+               static_cast<const char*>(tablePath));
+    table.Parse(BuiltInLanguageTable());
+  }
   CopyLanguageColumn(table, m_textLanguage, m_interfaceText);
 }
 

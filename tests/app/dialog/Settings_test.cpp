@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/support/DialogHarness.h"
 
@@ -60,7 +61,7 @@ TEST_P(LanguageFileDlg, StartsAndShowsWhatTheFileProvides) {
 INSTANTIATE_TEST_SUITE_P(
     Files, LanguageFileDlg,
     ::testing::Values(
-        LanguageFileCase{"missing", "", false, "", ""}, LanguageFileCase{"empty", "", true, "", ""},
+        LanguageFileCase{"empty", "", true, "", ""},
         LanguageFileCase{"only_commas", std::string(200, '\n') + ",,,,\n", true, "", ""},
         LanguageFileCase{"numbered", NumberedCsv(1, 100), true, "zh93", "zh2"},
         // A NUL in line 50 ends the data: line 2 is read, line 93 is not.
@@ -71,6 +72,44 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageFileCase{"crlf", "\r\nzh2,en2\r\n", true, "", "zh2"},
         LanguageFileCase{"eof_byte", "\nzh2,en2\n\x1a" + NumberedCsv(3, 100), true, "", "zh2"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Without a readable language.csv the window shows the table built into the program: every text
+// the delivered file gives, in both languages, and a trace line names the file that failed.
+TEST(BadFilesDlg, MissingFileGivesTheBuiltInTexts) {
+  struct Seen {
+    std::vector<std::string> texts;
+    std::string title, search;
+    bool traced = false;
+  };
+  // One dialog at a time: each harness installs the runtime of its own folder.
+  auto start = [](bool withFile, const char* language) {
+    DialogHarness::Options o;
+    o.createDialog = false;
+    o.installLanguageCsv = withFile;
+    DialogHarness h(o);
+    h.Folder().Write("config.ini", std::string("[themes]\r\nlanguage=") + language + "\r\n");
+    h.Start();
+    Seen seen;
+    for (int n = 0; n < 512; ++n) seen.texts.push_back(h.InterfaceText(n));
+    seen.title = h.Title();
+    seen.search = h.Text(IDC_BTN_SEARCH);
+    for (const std::string& line : h.Trace()) {
+      seen.traced |= line.find("language.csv") != std::string::npos &&
+                     line.find("cannot be read") != std::string::npos;
+    }
+    return seen;
+  };
+  for (const char* language : {"1", "2"}) {
+    Seen delivered = start(true, language);
+    Seen missing = start(false, language);
+    EXPECT_EQ(missing.texts, delivered.texts) << "language " << language;
+    EXPECT_EQ(missing.title, delivered.title);
+    EXPECT_EQ(missing.search, delivered.search);
+    EXPECT_NE(missing.search, "");
+    EXPECT_TRUE(missing.traced);
+    EXPECT_FALSE(delivered.traced);
+  }
+}
 
 TEST(BadFilesDlg, LongFieldsAreCutToTheirSlot) {
   DialogHarness h(WithoutLanguageCsv());
