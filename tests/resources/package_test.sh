@@ -44,7 +44,8 @@ for path in ./usr/lib/kestrival/kestrival ./usr/lib/kestrival/kestrival-demo \
   ./usr/share/applications/kestrival.desktop \
   ./usr/share/metainfo/io.github.kestrival.Kestrival.metainfo.xml \
   ./usr/share/icons/hicolor/256x256/apps/kestrival.png \
-  ./usr/lib/firewalld/services/kestrival.xml ./etc/ufw/applications.d/kestrival; do
+  ./usr/lib/firewalld/services/kestrival.xml ./etc/ufw/applications.d/kestrival \
+  ./usr/share/man/man1/kestrival.1.gz ./usr/share/man/man1/kestrival-demo.1.gz; do
   check "package holds $path" grep -qxF "$path" <<<"$contents"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
