@@ -466,6 +466,13 @@ void DialogView::SyncControl(Entry& c) {
     case WindowKind::Dialog:
       break;
   }
+  // A caption that the template's size clips shows its whole text as a tooltip.
+  if (m.Kind() == WindowKind::Button || m.Kind() == WindowKind::Static) {
+    const int margin = m.Kind() == WindowKind::Button ? 8 : 0;
+    const bool clipped = QFontMetrics(font).horizontalAdvance(text) + margin > r.width();
+    const QString tip = clipped ? text : QString();
+    if (w->toolTip() != tip) w->setToolTip(tip);
+  }
   if (w->font() != font) {
     if (auto* ip = dynamic_cast<IpAddressWidget*>(w))
       ip->setFont(font);

@@ -309,6 +309,27 @@ TEST(WindowMenu, RightClickOnAControlThatTakesTheMouseOpensNothing) {
   EXPECT_TRUE(h.RightClick(set, [](QWidget* p) { QTest::keyClick(p, Qt::Key_Escape); }));
 }
 
+// In English some captions are wider than their template size: those, and only those, carry
+// their whole text as a tooltip.
+TEST(WindowControls, ClippedCaptionsShowTheirWholeTextAsTooltip) {
+  GuiHarness h(false);
+  ASSERT_TRUE(h.RightClick(SurfacePoint(h), [](QWidget* p) { ChooseMenuItem(p, kEnglish); }));
+  int clipped = 0;
+  for (const auto& c : h.Window()->Children()) {
+    using K = platform::WindowKind;
+    if (c->Kind() != K::Button && c->Kind() != K::Static) continue;
+    QWidget* w = h.WidgetOf(c.get());
+    const QString text = Utf8Of(c->Text());
+    const int margin = c->Kind() == K::Button ? 8 : 0;
+    const bool wider = QFontMetrics(w->font()).horizontalAdvance(text) + margin > w->width();
+    EXPECT_EQ(w->toolTip(), wider ? text : QString()) << "control " << c->Id();
+    clipped += wider;
+  }
+  EXPECT_GT(clipped, 0);
+  const QString full = QString::fromUtf8("Get current parameters");
+  EXPECT_EQ(h.Widget(IDC_BTN_GET_PARAMS)->toolTip(), full);
+}
+
 TEST(WindowMenu, ChoosingEnglishRepaintsEveryCaptionAndTheTitle) {
   GuiHarness h(false);
   const QString titleBefore = h.View()->windowTitle();
