@@ -50,20 +50,33 @@ bool TranslationTable::Load(const char* path, std::uint32_t lastLine) {
     for (std::size_t lf; number <= lastLine &&
                          (lf = pending.find('\n', std::max(start, scanned))) != std::string::npos;
          ++number) {
-      if (lf > start) {
-        std::vector<std::string> fields;
-        SplitFields(pending.substr(start, lf - start), ',', fields);
-        Row& row = rows_[number];
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-          row[static_cast<std::uint32_t>(i + 1)] = std::move(fields[i]);
-        }
-      }
+      AddLine(number, std::string_view(pending).substr(start, lf - start));
       start = lf + 1;
     }
     pending.erase(0, start);
   }
   file.Close();
   return true;
+}
+
+void TranslationTable::Parse(std::string_view data) {
+  rows_.clear();
+  data = data.substr(0, data.find('\0'));
+  std::uint32_t number = 1;
+  for (std::size_t lf; (lf = data.find('\n')) != std::string_view::npos; ++number) {
+    AddLine(number, data.substr(0, lf));
+    data.remove_prefix(lf + 1);
+  }
+}
+
+void TranslationTable::AddLine(std::uint32_t number, std::string_view line) {
+  if (line.empty()) return;  // an empty line counts but gives no row
+  std::vector<std::string> fields;
+  SplitFields(std::string(line), ',', fields);
+  Row& row = rows_[number];
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    row[static_cast<std::uint32_t>(i + 1)] = std::move(fields[i]);
+  }
 }
 
 const std::string* TranslationTable::Field(std::uint32_t line, std::uint32_t field) const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Splits line at every separator as strtok does with a one-character delimiter: runs of separators
@@ -23,6 +24,9 @@ class TranslationTable {
   // first NUL on are not read. Reading stops after line lastLine: later lines are never kept.
   bool Load(const char* path, std::uint32_t lastLine = UINT32_MAX);
 
+  // Parses bytes already read (as text mode delivers them) with the same rules as Load.
+  void Parse(std::string_view data);
+
   // Line number (from 1) -> row; a line that holds only commas gives a row without fields.
   const std::map<std::uint32_t, Row>& Rows() const { return rows_; }
 
@@ -30,5 +34,7 @@ class TranslationTable {
   const std::string* Field(std::uint32_t line, std::uint32_t field) const;
 
  private:
+  // Line number (from 1) and its bytes before the line feed.
+  void AddLine(std::uint32_t number, std::string_view line);
   std::map<std::uint32_t, Row> rows_;
 };

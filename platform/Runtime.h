@@ -24,6 +24,9 @@ struct Runtime {
   net::Backend* net = nullptr;
   DebugSink debug;
   std::string modulePath;  // what GetModuleFileNameA reports
+  // Name of the per-user folder ($XDG_CONFIG_HOME/<name>) that keeps the profile files of a
+  // program folder this process cannot write; empty: the program folder's files only.
+  std::string userSettingsName;
   const ResourceModule* resources = nullptr;
 };
 

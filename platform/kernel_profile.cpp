@@ -12,9 +12,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/kernel.h"
+#include "platform/kernel_settings_store.h"
 
 namespace {
 
@@ -177,6 +179,46 @@ std::optional<std::string> ReadValue(const char* section, const char* key, const
   return std::string(Unquote(profile.lines[*index].value));
 }
 
+// The value from the first file a read consults that holds it: the per-user copy of a program
+// folder's file, then the file itself.
+std::optional<std::string> ReadStoredValue(const char* section, const char* key, const char* file) {
+  if (file == nullptr) return std::nullopt;
+  for (const std::string& path : platform::ProfileReadPaths(file)) {
+    if (std::optional<std::string> value = ReadValue(section, key, path.c_str())) return value;
+  }
+  return std::nullopt;
+}
+
+// The section names of a file (section null) or the key names of one of its sections.
+std::vector<std::string> ListNames(const char* section, const char* file) {
+  Profile profile = LoadProfile(file);
+  std::vector<std::string> names;
+  if (section == nullptr) {
+    for (const Line& line : profile.lines) {
+      if (line.kind == LineKind::kSection) names.emplace_back(line.name);
+    }
+  } else if (auto range = FindSection(profile, Trim(section))) {
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+      if (profile.lines[i].kind == LineKind::kKey) names.emplace_back(profile.lines[i].name);
+    }
+  }
+  return names;
+}
+
+// The names of every file a read consults, a later file adding only the names the earlier lack.
+std::vector<std::string> ListStoredNames(const char* section, const char* file) {
+  std::vector<std::string> names;
+  for (const std::string& path : platform::ProfileReadPaths(file)) {
+    const std::size_t earlier = names.size();
+    for (std::string& name : ListNames(section, path.c_str())) {
+      bool known = false;
+      for (std::size_t i = 0; i < earlier && !known; ++i) known = SameName(names[i], name);
+      if (!known) names.push_back(std::move(name));
+    }
+  }
+  return names;
+}
+
 DWORD CopyString(std::string_view text, LPSTR out, DWORD size) {
   if (out == nullptr || size == 0) return 0;
   std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
@@ -284,7 +326,7 @@ void InsertLines(std::string& bytes, std::size_t offset, std::string_view lines)
 }  // namespace
 
 UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName) {
-  std::optional<std::string> value = ReadValue(appName, keyName, fileName);
+  std::optional<std::string> value = ReadStoredValue(appName, keyName, fileName);
   if (!value || value->empty()) return static_cast<UINT>(defaultValue);
   // The value is read into a buffer of 30 characters: only its first 29 count.
   if (value->size() > kIntValueChars) value->resize(kIntValueChars);
@@ -301,20 +343,10 @@ DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultVal
                                DWORD size, LPCSTR fileName) {
   if (returned == nullptr || size == 0 || fileName == nullptr) return 0;
   if (appName == nullptr || keyName == nullptr) {
-    Profile profile = LoadProfile(fileName);
-    std::vector<std::string_view> names;
-    if (appName == nullptr) {
-      for (const Line& line : profile.lines) {
-        if (line.kind == LineKind::kSection) names.push_back(line.name);
-      }
-    } else if (auto range = FindSection(profile, Trim(appName))) {
-      for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        if (profile.lines[i].kind == LineKind::kKey) names.push_back(profile.lines[i].name);
-      }
-    }
-    return CopyList(names, returned, size);
+    std::vector<std::string> names = ListStoredNames(appName, fileName);
+    return CopyList(std::vector<std::string_view>(names.begin(), names.end()), returned, size);
   }
-  if (std::optional<std::string> value = ReadValue(appName, keyName, fileName)) {
+  if (std::optional<std::string> value = ReadStoredValue(appName, keyName, fileName)) {
     return CopyString(*value, returned, size);
   }
   std::string_view fallback = defaultValue != nullptr ? defaultValue : "";
@@ -325,7 +357,9 @@ DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultVal
 BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LPCSTR fileName) {
   if (appName == nullptr) return keyName == nullptr && value == nullptr ? TRUE : FALSE;
   if (fileName == nullptr) return FALSE;
-  Profile profile = LoadProfile(fileName);
+  const std::string target = platform::ProfileWritePath(fileName);
+  if (target.empty()) return FALSE;
+  Profile profile = LoadProfile(target.c_str());
   std::string& bytes = profile.bytes;
   std::string_view section = Trim(appName);
   auto range = FindSection(profile, section);
@@ -336,7 +370,7 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LP
     std::size_t to =
         range->end < profile.lines.size() ? profile.lines[range->end].begin : bytes.size();
     bytes.erase(from, to - from);
-    return ReplaceFile(fileName, bytes) ? TRUE : FALSE;
+    return ReplaceFile(target, bytes) ? TRUE : FALSE;
   }
 
   std::string_view key = Trim(keyName);
@@ -366,5 +400,5 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LP
     added += kNewLine;
     InsertLines(bytes, bytes.size(), added);
   }
-  return ReplaceFile(fileName, bytes) ? TRUE : FALSE;
+  return ReplaceFile(target, bytes) ? TRUE : FALSE;
 }

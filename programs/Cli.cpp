@@ -56,7 +56,7 @@ struct Options {
 
 // A usage error: the message, a pointer to --help, exit status 2.
 int Usage(std::ostream& err, const std::string& why) {
-  err << kProgram << ": " << why << "\nTry '" << kProgram << " --help'.\n";
+  err << kProgram << ": " << why << " (try '" << kProgram << " --help')\n";
   return kExitUsage;
 }
 
@@ -656,7 +656,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::ostream&
       if (!v) return std::nullopt;
       (a == "-o" ? o.output : a == "--groups" ? o.groups : o.ipFrom) = *v;
     } else if (a.size() > 1 && a[0] == '-') {
-      Usage(err, "unknown option " + a);
+      Usage(err, "unknown option '" + a + "'");
       return std::nullopt;
     } else if (o.command.empty()) {
       o.command = a;
@@ -676,7 +676,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::ostream&
   } else if (o.command == "apply") {
     if (o.positional.size() < 2) return refuse("apply needs a profile and at least one target");
   } else {
-    return refuse("unknown command " + o.command);
+    return refuse("unknown option '" + o.command + "'");
   }
   const bool applyOnly = o.groups || o.ipFrom || o.dryRun;
   if (applyOnly && o.command != "apply")
@@ -690,7 +690,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::ostream&
 }  // namespace
 
 std::string UsageText() {
-  return "usage: kestrival-cli search [--wait MS] [--json]\n"
+  return "Usage: kestrival-cli search [--wait MS] [--json]\n"
          "       kestrival-cli get TARGET [-o FILE] [--wait MS]\n"
          "       kestrival-cli apply FILE TARGET... [--groups LIST] [--ip-from A.B.C.D]\n"
          "                     [--dry-run] [--json] [--wait MS]\n"

@@ -20,6 +20,9 @@ kestrival_target_options(kestrival-cli)
 if(TARGET kestrival_language_csv)
   add_dependencies(kestrival-cli kestrival_language_csv)
 endif()
+if(COMMAND kestrival_install_program)
+  kestrival_install_program(kestrival-cli)
+endif()
 
 # The lab test starts kestrival-cli and kestrival-sim; its target is made later (tests/).
 function(kestrival_cli_for_tests)

@@ -31,6 +31,13 @@ add_custom_target(kestrival_icons ALL DEPENDS ${PROJECT_BINARY_DIR}/icons/icons.
 install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/language.csv DESTINATION ${kestrival_program_dir})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/kestrival.desktop DESTINATION share/applications)
 install(DIRECTORY ${kestrival_icon_dir}/ DESTINATION share/icons/hicolor)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/io.github.kestrival.Kestrival.metainfo.xml
+        DESTINATION share/metainfo)
+# The one port that receives the readers' replies, for firewalld and for ufw.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/firewall/kestrival-firewalld.xml
+        DESTINATION lib/firewalld/services RENAME kestrival.xml)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/firewall/kestrival-ufw
+        DESTINATION /etc/ufw/applications.d RENAME kestrival)
 
 # kestrival_window_program_executable(name main.cpp): one window program, installed into the
 # program folder with a link in bin/.
@@ -42,6 +49,12 @@ function(kestrival_window_program_executable name main)
     add_dependencies(${name} kestrival_language_csv)
   endif()
   add_dependencies(${name} kestrival_icons)
+  kestrival_install_program(${name})
+endfunction()
+
+# kestrival_install_program(name): the program into the program folder, beside language.csv, and
+# a link to it in bin/.
+function(kestrival_install_program name)
   install(TARGETS ${name} RUNTIME DESTINATION ${kestrival_program_dir})
   install(CODE "
     set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
@@ -50,3 +63,13 @@ function(kestrival_window_program_executable name main)
     message(STATUS \"Link: \${bin}/${name} -> ../${kestrival_program_dir}/${name}\")
   ")
 endfunction()
+
+# What a Debian system expects of every package: its copyright and a compressed changelog.
+add_custom_command(
+  OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
+  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/resources/debian/changelog > ${PROJECT_BINARY_DIR}/changelog.gz
+  DEPENDS ${PROJECT_SOURCE_DIR}/resources/debian/changelog
+  COMMENT "Compressing the changelog")
+add_custom_target(kestrival_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/debian/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+        DESTINATION share/doc/kestrival)

@@ -21,19 +21,41 @@
 #include "platform/net/PosixUdp.h"
 #include "platform/net/VirtualSegment.h"
 #include "programs/HeadlessDriver.h"
+#include "programs/Options.h"
 #include "sim/Demo.h"
+
+namespace {
+const char kHelp[] =
+    "Usage: kestrival-headless [--demo]\n"
+    "The real Kestrival dialog without a window, driven line by line from standard input.\n"
+    "On the real network it broadcasts: run it only inside a network namespace made for it.\n"
+    "\n"
+    "Options:\n"
+    "  --demo         a virtual segment with the three demo readers (also\n"
+    "                 KESTRIVAL_HEADLESS_DEMO=1); nothing leaves the process\n"
+    "  -h, --help     show this help and exit\n"
+    "  --version      show the version and exit\n"
+    "\n"
+    "Input commands, one per line (ID a control identifier):\n"
+    "  click ID | focus ID | dblclick ID | notify ID CODE | select ID INDEX | type ID TEXT\n"
+    "  ip ID A B C D | rclick X Y | menu CMD | menu none | key enter | key esc | pump [MS]\n"
+    "  get ID | status PART | title | trace | msgbox | dump | quit\n"
+    "Replies: one JSON object per command on standard output, with \"ok\" true or false (and\n"
+    "\"error\" when false); texts as UTF-8 in \"text\" with their code page 936 bytes as hex\n"
+    "in \"text_hex\".\n"
+    "\n"
+    "Exit status: 0 at the end of input, 1 when the dialog could not start, 2 for a bad option.\n";
+}  // namespace
 
 int main(int argc, char** argv) {
   const char* env = std::getenv("KESTRIVAL_HEADLESS_DEMO");
   bool demo = env && std::strcmp(env, "1") == 0;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--demo") == 0) {
-      demo = true;
-    } else {
-      std::cerr << "usage: kestrival-headless [--demo]\n";
-      return 2;
-    }
+  static const char* const kAccepted[] = {"--demo", nullptr};
+  if (int status = programs::StandardOptions(argc, argv, "kestrival-headless", kHelp, kAccepted);
+      status >= 0) {
+    return status;
   }
+  for (int i = 1; i < argc; ++i) demo = demo || std::strcmp(argv[i], "--demo") == 0;
 
   platform::MessageLoop loop;
   headless::DriverHost host(loop);
@@ -56,6 +78,7 @@ int main(int argc, char** argv) {
   runtime.loop = &loop;
   runtime.debug = [&driver](const std::string& text) { driver.AddTrace(text); };
   runtime.modulePath = platform::ExecutablePath();
+  runtime.userSettingsName = "kestrival";  // an installed program folder is not the user's
   runtime.resources = &KestrivalResources();
   platform::ScopedRuntime scoped(runtime);
 

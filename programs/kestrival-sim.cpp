@@ -9,16 +9,19 @@
 // the addresses from A on as the system lists them, labelled PREFIX00000, PREFIX00001, ...
 // One log line per event on standard output ("ready ...", "request 30 on 24680: 0 bytes", ...).
 // Exit status: 0 after SIGTERM or SIGINT, 1 when a port cannot be bound, 2 for bad options.
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "programs/Options.h"
 #include "protocol/CommandCatalog.h"
 #include "protocol/IpAddress.h"
 #include "sim/ReaderEngine.h"
@@ -51,6 +54,27 @@ int Usage(const std::string& why) {
       << "  KIND: noreply, badsum, delay=MS, short[=BYTES]\n"
       << "  --swarm: N readers, one per local address from A on, answer every search at once\n";
   return 2;
+}
+
+void Help() {
+  std::cout
+      << "Usage: kestrival-sim [--label TEXT] [--reader-version TEXT] [--address A.B.C.D]\n"
+      << "                     [--state FILE] [--misbehave KIND[=N][@CMD][*TIMES],...]\n"
+      << "       kestrival-sim --swarm N [--first-address A.B.C.D] [--label PREFIX]\n"
+      << "One simulated reader on real UDP ports 24680 and 24582, for network namespaces made\n"
+      << "for tests: never run it on a real network.\n\n"
+      << "Options:\n"
+      << "  --label TEXT           the reader's label (at most 16 bytes)\n"
+      << "  --reader-version TEXT  the version text the reader reports (also --version TEXT)\n"
+      << "  --address A.B.C.D      the address in the reader's record\n"
+      << "  --state FILE           keep the reader's parameter record in FILE\n"
+      << "  --misbehave RULES      KIND: noreply, badsum, delay=MS, short[=BYTES]\n"
+      << "  --swarm N              N readers, one per local address from --first-address on\n"
+      << "  -h, --help             show this help and exit\n"
+      << "  --version              (alone) show the program's version and exit\n\n"
+      << "Output: one log line per event on standard output.\n"
+      << "Exit status: 0 after SIGTERM or SIGINT, 1 when a port cannot be bound, 2 for bad "
+         "options.\n";
 }
 
 void Say(const std::string& line) {
@@ -100,8 +124,20 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string opt = argv[i];
     if (opt == "--help" || opt == "-h") {
-      Usage("a simulated reader for network-namespace tests");
+      Help();
       return 0;
+    }
+    // --version alone is the program's version; with a value, the simulated reader's.
+    if (opt == "--version" && i + 1 == argc) {
+      std::cout << "kestrival-sim " << KESTRIVAL_VERSION << "\n";
+      return 0;
+    }
+    static const char* const kWithValue[] = {"--label",   "--swarm",          "--first-address",
+                                             "--version", "--reader-version", "--address",
+                                             "--state",   "--misbehave"};
+    if (std::find(std::begin(kWithValue), std::end(kWithValue), opt) == std::end(kWithValue)) {
+      std::cerr << "kestrival-sim: unknown option '" << opt << "' (try 'kestrival-sim --help')\n";
+      return 2;
     }
     if (i + 1 >= argc) return Usage("option " + opt + " needs a value");
     const std::string value = argv[++i];
@@ -119,7 +155,7 @@ int main(int argc, char** argv) {
     } else if (opt == "--first-address") {
       firstAddress = ParseDotted(value);
       if (!firstAddress) return Usage("not an IPv4 address: " + value);
-    } else if (opt == "--version") {
+    } else if (opt == "--version" || opt == "--reader-version") {
       identity.version = value;
     } else if (opt == "--address") {
       address = ParseDotted(value);

@@ -1,6 +1,7 @@
 // The dialog's settings file and translation table: ReadSettings, LoadLanguageTexts and
 // SaveLanguage.
 #include "app/KestrivalDlg.h"
+#include "i18n/BuiltInTable.h"
 #include "i18n/InterfaceTexts.h"
 #include "i18n/SettingsPaths.h"
 #include "i18n/TranslationTable.h"
@@ -19,8 +20,13 @@ void CKestrivalDlg::LoadLanguageTexts() {
   DebugTrace("path:%s language:%d\n", static_cast<const char*>(m_settingsPath),
              static_cast<int>(language));
   TranslationTable table;
-  // A file that cannot be read leaves every text as it was; lines past the last slot are not read.
-  table.Load(tablePath, kInterfaceTextCount - 1);
+  // Lines past the last slot are not read; a file that cannot be read at all gives way to the copy
+  // built into the program, so that the window keeps its captions.
+  if (!table.Load(tablePath, kInterfaceTextCount - 1)) {
+    DebugTrace("language.csv: %s cannot be read, the built-in table is used\n",
+               static_cast<const char*>(tablePath));
+    table.Parse(BuiltInLanguageTable());
+  }
   CopyLanguageColumn(table, m_textLanguage, m_interfaceText);
 }
 

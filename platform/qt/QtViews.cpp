@@ -66,6 +66,8 @@ IpAddressWidget::IpAddressWidget(QWidget* parent) : QFrame(parent) {
     e->setValidator(validator);
     e->setObjectName(QString("field%1").arg(i));
     e->installEventFilter(this);
+    // One tab stop for the whole control: Tab leaves it, "." and the arrows move inside.
+    if (i > 0) e->setFocusPolicy(Qt::ClickFocus);
     connect(e, &QLineEdit::textEdited, this, [this, i](const QString& text) {
       if (onEdited) onEdited();
       // Three digits move on to the next field, as the Windows control does.
@@ -118,6 +120,24 @@ bool IpAddressWidget::eventFilter(QObject* watched, QEvent* event) {
         (*next)->selectAll();
       }
       return true;
+    }
+    if (it != fields_.end() && (key->key() == Qt::Key_Right || key->key() == Qt::Key_Left)) {
+      const bool right = key->key() == Qt::Key_Right;
+      QLineEdit* field = *it;
+      const bool atEdge =
+          right ? field->cursorPosition() == field->text().size() : field->cursorPosition() == 0;
+      if (atEdge) {
+        if (right && it + 1 != fields_.end()) {
+          it[1]->setFocus();
+          it[1]->setCursorPosition(0);
+          return true;
+        }
+        if (!right && it != fields_.begin()) {
+          it[-1]->setFocus();
+          it[-1]->setCursorPosition(static_cast<int>(it[-1]->text().size()));
+          return true;
+        }
+      }
     }
   }
   return QFrame::eventFilter(watched, event);
@@ -465,6 +485,13 @@ void DialogView::SyncControl(Entry& c) {
     }
     case WindowKind::Dialog:
       break;
+  }
+  // A caption that the template's size clips shows its whole text as a tooltip.
+  if (m.Kind() == WindowKind::Button || m.Kind() == WindowKind::Static) {
+    const int margin = m.Kind() == WindowKind::Button ? 8 : 0;
+    const bool clipped = QFontMetrics(font).horizontalAdvance(text) + margin > r.width();
+    const QString tip = clipped ? text : QString();
+    if (w->toolTip() != tip) w->setToolTip(tip);
   }
   if (w->font() != font) {
     if (auto* ip = dynamic_cast<IpAddressWidget*>(w))

@@ -473,12 +473,12 @@ TEST_F(CliOnSegment, UsageHelpAndVersion) {
     const char* part;  // of standard output (status 0) or standard error
   };
   const Row rows[] = {
-      {{"--help"}, 0, "usage: kestrival-cli search"},
+      {{"--help"}, 0, "Usage: kestrival-cli search"},
       {{"apply", "--help"}, 0, "--ip-from A"},
       {{"--version"}, 0, "kestrival-cli "},
       {{}, 2, "a command is needed"},
-      {{"frob"}, 2, "unknown command frob"},
-      {{"search", "--colour"}, 2, "unknown option --colour\nTry 'kestrival-cli --help'."},
+      {{"frob"}, 2, "unknown option 'frob'"},
+      {{"search", "--colour"}, 2, "unknown option '--colour' (try 'kestrival-cli --help')"},
       {{"search", "--wait"}, 2, "--wait needs a number of milliseconds"},
       {{"search", "--wait", "soon"}, 2, "not a number of milliseconds: soon"},
       {{"search", "10.0.0.1"}, 2, "search takes no target"},

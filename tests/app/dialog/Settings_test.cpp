@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tests/support/DialogHarness.h"
 #include "tests/support/SpecialFiles.h"
@@ -61,7 +62,7 @@ TEST_P(LanguageFileDlg, StartsAndShowsWhatTheFileProvides) {
 INSTANTIATE_TEST_SUITE_P(
     Files, LanguageFileDlg,
     ::testing::Values(
-        LanguageFileCase{"missing", "", false, "", ""}, LanguageFileCase{"empty", "", true, "", ""},
+        LanguageFileCase{"empty", "", true, "", ""},
         LanguageFileCase{"only_commas", std::string(200, '\n') + ",,,,\n", true, "", ""},
         LanguageFileCase{"numbered", NumberedCsv(1, 100), true, "zh93", "zh2"},
         // A NUL in line 50 ends the data: line 2 is read, line 93 is not.
@@ -72,6 +73,45 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageFileCase{"crlf", "\r\nzh2,en2\r\n", true, "", "zh2"},
         LanguageFileCase{"eof_byte", "\nzh2,en2\n\x1a" + NumberedCsv(3, 100), true, "", "zh2"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Without a readable language.csv the window shows the table built into the program: every text
+// the delivered file gives, in both languages, and a trace line names the file that failed.
+TEST(BadFilesDlg, MissingFileGivesTheBuiltInTexts) {
+  struct Seen {
+    std::vector<std::string> texts;
+    std::string title, search;
+    bool traced = false;
+  };
+  // One dialog at a time: each harness installs the runtime of its own folder.
+  auto start = [](bool withFile, const char* language) {
+    DialogHarness::Options o;
+    o.createDialog = false;
+    o.installLanguageCsv = withFile;
+    DialogHarness h(o);
+    h.Folder().Write("config.ini", std::string("[themes]\r\nlanguage=") + language + "\r\n");
+    h.Start();
+    Seen seen;
+    for (int slot = 0; slot < INTERFACE_TEXT_COUNT; ++slot)
+      seen.texts.push_back(h.InterfaceText(static_cast<Text>(slot)));
+    seen.title = h.Title();
+    seen.search = h.Text(IDC_BTN_SEARCH);
+    for (const std::string& line : h.Trace()) {
+      seen.traced |= line.find("language.csv") != std::string::npos &&
+                     line.find("cannot be read") != std::string::npos;
+    }
+    return seen;
+  };
+  for (const char* language : {"1", "2"}) {
+    Seen delivered = start(true, language);
+    Seen missing = start(false, language);
+    EXPECT_EQ(missing.texts, delivered.texts) << "language " << language;
+    EXPECT_EQ(missing.title, delivered.title);
+    EXPECT_EQ(missing.search, delivered.search);
+    EXPECT_NE(missing.search, "");
+    EXPECT_TRUE(missing.traced);
+    EXPECT_FALSE(delivered.traced);
+  }
+}
 
 TEST(BadFilesDlg, LongFieldsAreCutToTheirSlot) {
   DialogHarness h(WithoutLanguageCsv());
@@ -127,12 +167,15 @@ TEST(BadFilesDlg, ConfigThatIsAFolderKeepsChinese) {
 }
 
 // A folder or a named pipe where language.csv or config.ini belongs is a file that cannot be
-// opened: the dialog starts at once and shows what it shows for a missing file. (A folder named
-// language.csv aborted the start-up; a pipe made it wait for ever.)
+// opened: the dialog starts at once and shows what it shows for a missing file (for language.csv,
+// the table built into the program). (A folder named language.csv aborted the start-up; a pipe
+// made it wait for ever.)
+const char kBuiltInTitle[] = "\xB2\xCE\xCA\xFD\xC9\xE8\xD6\xC3";  // 参数设置 in code page 936
+
 struct SpecialFileCase {
   const char* file;
   testing_support::SpecialFile kind;
-  std::string expectedTitle;  // Text::WindowTitle of NumberedCsv, or none
+  std::string expectedTitle;  // Text::WindowTitle of NumberedCsv, or of the built-in table
 };
 
 class SpecialFileDlg : public ::testing::TestWithParam<SpecialFileCase> {};
@@ -154,11 +197,11 @@ TEST_P(SpecialFileDlg, StartsAsWithAMissingFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, SpecialFileDlg,
-    ::testing::Values(SpecialFileCase{"language.csv", testing_support::SpecialFile::kFolder, ""},
-                      SpecialFileCase{"language.csv", testing_support::SpecialFile::kNamedPipe, ""},
-                      SpecialFileCase{"config.ini", testing_support::SpecialFile::kFolder, "zh93"},
-                      SpecialFileCase{"config.ini", testing_support::SpecialFile::kNamedPipe,
-                                      "zh93"}),
+    ::testing::Values(
+        SpecialFileCase{"language.csv", testing_support::SpecialFile::kFolder, kBuiltInTitle},
+        SpecialFileCase{"language.csv", testing_support::SpecialFile::kNamedPipe, kBuiltInTitle},
+        SpecialFileCase{"config.ini", testing_support::SpecialFile::kFolder, "zh93"},
+        SpecialFileCase{"config.ini", testing_support::SpecialFile::kNamedPipe, "zh93"}),
     [](const auto& info) {
       return std::string(info.param.file[0] == 'l' ? "LanguageCsv" : "ConfigIni") +
              SpecialFileName(info.param.kind);

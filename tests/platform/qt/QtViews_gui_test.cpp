@@ -3,6 +3,7 @@
 // wire bytes as the headless path.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
@@ -307,6 +308,51 @@ TEST(WindowMenu, RightClickOnAControlThatTakesTheMouseOpensNothing) {
   // A disabled Set button lets the press through to the dialog.
   const QPoint set = h.Widget(IDC_BTN_SET_WIEGAND)->geometry().center();
   EXPECT_TRUE(h.RightClick(set, [](QWidget* p) { QTest::keyClick(p, Qt::Key_Escape); }));
+}
+
+// The IP address control is one tab stop: Tab leaves it for the next control, "." and the arrow
+// keys move between its four fields.
+TEST(WindowControls, IpAddressControlIsOneTabStop) {
+  GuiHarness h(false);
+  QWidget* ip = h.Widget(IDC_IP_ADDRESS);
+  auto field = [ip](int i) { return ip->findChild<QLineEdit*>(QString("field%1").arg(i)); };
+  h.FocusWidget(IDC_IP_ADDRESS);
+  ASSERT_EQ(QApplication::focusWidget(), field(0));
+  QTest::keyClicks(field(0), "10.");
+  EXPECT_EQ(QApplication::focusWidget(), field(1));
+  QTest::keyClicks(field(1), "1.");
+  EXPECT_EQ(QApplication::focusWidget(), field(2));
+  QTest::keyClick(field(2), Qt::Key_Home);
+  QTest::keyClick(field(2), Qt::Key_Left);  // at the start of a field: on to the one before
+  EXPECT_EQ(QApplication::focusWidget(), field(1));
+  QTest::keyClick(field(1), Qt::Key_Right);
+  EXPECT_EQ(QApplication::focusWidget(), field(2));
+  QTest::keyClick(field(2), Qt::Key_Tab);
+  QWidget* now = QApplication::focusWidget();
+  ASSERT_NE(now, nullptr);
+  EXPECT_FALSE(ip->isAncestorOf(now)) << "Tab stayed inside the control";
+  EXPECT_TRUE(now == h.Widget(IDC_IP_NETMASK) || h.Widget(IDC_IP_NETMASK)->isAncestorOf(now));
+}
+
+// In English some captions are wider than their template size: those, and only those, carry
+// their whole text as a tooltip.
+TEST(WindowControls, ClippedCaptionsShowTheirWholeTextAsTooltip) {
+  GuiHarness h(false);
+  ASSERT_TRUE(h.RightClick(SurfacePoint(h), [](QWidget* p) { ChooseMenuItem(p, kEnglish); }));
+  int clipped = 0;
+  for (const auto& c : h.Window()->Children()) {
+    using K = platform::WindowKind;
+    if (c->Kind() != K::Button && c->Kind() != K::Static) continue;
+    QWidget* w = h.WidgetOf(c.get());
+    const QString text = Utf8Of(c->Text());
+    const int margin = c->Kind() == K::Button ? 8 : 0;
+    const bool wider = QFontMetrics(w->font()).horizontalAdvance(text) + margin > w->width();
+    EXPECT_EQ(w->toolTip(), wider ? text : QString()) << "control " << c->Id();
+    clipped += wider;
+  }
+  EXPECT_GT(clipped, 0);
+  const QString full = QString::fromUtf8("Get current parameters");
+  EXPECT_EQ(h.Widget(IDC_BTN_GET_PARAMS)->toolTip(), full);
 }
 
 TEST(WindowMenu, ChoosingEnglishRepaintsEveryCaptionAndTheTitle) {

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Every program answers --help and --version with status 0 and rejects an unknown option with
+# one line and status 2. The programs run inside a network namespace of their own (none of these
+# answers opens a socket, but the tool must never run on the machine's own network).
+# Usage: options_test.sh <folder of the programs>
+set -uo pipefail
+bin=$1
+if [ "$(id -u)" -eq 0 ]; then jail=(unshare -n); else jail=(unshare -rn); fi
+"${jail[@]}" true 2>/dev/null || { echo "SKIPPED: no network namespace can be made"; exit 77; }
+fail=0
+expect() {  # expect <program> <arg> <status> <stream> <text>
+  local out err rc
+  out=$("${jail[@]}" env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$1" "$2" 2>/tmp/options_err.$$)
+  rc=$?
+  err=$(cat /tmp/options_err.$$)
+  rm -f /tmp/options_err.$$
+  local seen=$out
+  [ "$4" = err ] && seen=$err
+  if [ "$rc" -ne "$3" ] || ! grep -qF -- "$5" <<<"$seen"; then
+    echo "FAILED: $1 $2: status $rc (want $3), $4: ${seen:0:200} (want '$5')"
+    fail=1
+  else
+    echo "ok: $1 $2"
+  fi
+  if [ "$3" -eq 2 ] && [ "$(wc -l <<<"$err")" -ne 1 ]; then
+    echo "FAILED: $1 $2: more than one line on standard error"
+    fail=1
+  fi
+}
+for p in kestrival kestrival-demo kestrival-headless kestrival-sim kestrival-cli; do
+  [ -x "$bin/$p" ] || continue
+  expect "$p" --help 0 out "Usage: $p"
+  expect "$p" --help 0 out "Exit status"
+  expect "$p" --version 0 out "$p "
+  expect "$p" --bogus 2 err "$p: unknown option '--bogus'"
+  expect "$p" stray 2 err "$p: unknown option 'stray'"
+done
+expect kestrival-headless --help 0 out "JSON"
+expect kestrival-headless --help 0 out "click ID"
+exit $fail
