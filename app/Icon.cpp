@@ -3,6 +3,8 @@
 // same shapes in unit coordinates with 4 x 4 samples per pixel, so the small sizes stay legible.
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 #include "app/KestrivalResources.h"
 #include "app/resource.h"
@@ -44,26 +46,50 @@ std::uint32_t Finder(double px, double py, double x, double y, double s) {
   return centre.Contains(px, py) ? kWhite : kClear;
 }
 
+// The shapes, in unit coordinates; the pixel pictures and the scalable picture draw these.
+constexpr double kCornerRadius = 0.1875;
+constexpr double kFinder = 0.3125;  // side of a finder pattern
+constexpr std::array<std::array<double, 2>, 3> kFinders{
+    {{0.125, 0.125}, {0.5625, 0.125}, {0.125, 0.5625}}};
+// Data modules in the fourth corner, a small checker. Edges fall on whole pixels at 16 px.
+constexpr Box kModules[] = {{0.5625, 0.5625, 0.6875, 0.6875},
+                            {0.75, 0.75, 0.875, 0.875},
+                            {0.75, 0.5625, 0.875, 0.625},
+                            {0.5625, 0.8125, 0.6875, 0.875}};
+// The reader's scan line in the gap between the rows of finders.
+constexpr Box kScanLine{0.0625, 0.4375, 0.9375, 0.5625};
+
+// The background: blue above the middle, deep blue below.
+std::uint32_t BackgroundAt(double y) {
+  return y < 0.5 ? kBlue : kDeepBlue;
+}
+
 // The colour at a point of the unit square (painter's order: later shapes on top).
 std::uint32_t ColourAt(double x, double y) {
-  if (!InRoundedSquare(x, y, 0.0, 0.1875)) return kClear;
-  std::uint32_t colour = y < 0.5 ? kBlue : kDeepBlue;
-  constexpr double kFinder = 0.3125;
-  for (auto [fx, fy] :
-       std::array<std::array<double, 2>, 3>{{{0.125, 0.125}, {0.5625, 0.125}, {0.125, 0.5625}}}) {
+  if (!InRoundedSquare(x, y, 0.0, kCornerRadius)) return kClear;
+  std::uint32_t colour = BackgroundAt(y);
+  for (auto [fx, fy] : kFinders) {
     if (std::uint32_t c = Finder(x, y, fx, fy, kFinder); c != kClear) colour = c;
   }
-  // Data modules in the fourth corner, a small checker. Edges fall on whole pixels at 16 px.
-  constexpr Box kModules[] = {{0.5625, 0.5625, 0.6875, 0.6875},
-                              {0.75, 0.75, 0.875, 0.875},
-                              {0.75, 0.5625, 0.875, 0.625},
-                              {0.5625, 0.8125, 0.6875, 0.875}};
   for (const Box& m : kModules) {
     if (m.Contains(x, y)) colour = kWhite;
   }
-  // The reader's scan line in the gap between the rows of finders.
-  if (Box{0.0625, 0.4375, 0.9375, 0.5625}.Contains(x, y)) colour = kOrange;
+  if (kScanLine.Contains(x, y)) colour = kOrange;
   return colour;
+}
+
+// SVG of a colour and of a box, on a 256-unit canvas.
+std::string Rgb(std::uint32_t argb) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(argb & 0xFFFFFFu));
+  return text;
+}
+std::string Rect(const Box& b, std::uint32_t colour) {
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "  <rect x=\"%g\" y=\"%g\" width=\"%g\" height=\"%g\" fill=\"%s\"/>\n", b.x0 * 256,
+                b.y0 * 256, (b.x1 - b.x0) * 256, (b.y1 - b.y0) * 256, Rgb(colour).c_str());
+  return text;
 }
 
 std::uint32_t Channel(std::uint32_t argb, int shift) {
@@ -94,7 +120,9 @@ std::uint32_t Pixel(int px, int py, int size) {
   return a << 24 | r << 16 | g << 8 | b;
 }
 
-platform::IconPicture Render(int size) {
+}  // namespace
+
+platform::IconPicture RenderKestrivalIcon(int size) {
   platform::IconPicture picture{size, {}};
   picture.argb.reserve(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
   for (int y = 0; y < size; ++y) {
@@ -103,10 +131,30 @@ platform::IconPicture Render(int size) {
   return picture;
 }
 
-}  // namespace
+std::string KestrivalIconSvg() {
+  std::string svg =
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+      "viewBox=\"0 0 256 256\">\n"
+      "  <clipPath id=\"square\"><rect width=\"256\" height=\"256\" rx=\"" +
+      std::to_string(static_cast<int>(kCornerRadius * 256)) + "\"/></clipPath>\n" +
+      "  <g clip-path=\"url(#square)\">\n";
+  svg += Rect({0, 0, 1, 0.5}, BackgroundAt(0.0));
+  svg += Rect({0, 0.5, 1, 1}, BackgroundAt(1.0));
+  for (auto [fx, fy] : kFinders) {
+    const double ring = kFinder / 5.0, core = kFinder * 0.4;
+    svg += Rect({fx, fy, fx + kFinder, fy + kFinder}, kWhite);
+    svg += Rect({fx + ring, fy + ring, fx + kFinder - ring, fy + kFinder - ring}, BackgroundAt(fy));
+    svg += Rect({fx + core, fy + core, fx + kFinder - core, fy + kFinder - core}, kWhite);
+  }
+  for (const Box& m : kModules) svg += Rect(m, kWhite);
+  svg += Rect(kScanLine, kOrange);
+  svg += "  </g>\n</svg>\n";
+  return svg;
+}
 
 const platform::IconImage& KestrivalIcon() {
   static const platform::IconImage icon{IDR_MAINFRAME,
-                                        {Render(16), Render(24), Render(32), Render(48)}};
+                                        {RenderKestrivalIcon(16), RenderKestrivalIcon(24),
+                                         RenderKestrivalIcon(32), RenderKestrivalIcon(48)}};
   return icon;
 }

@@ -1,6 +1,8 @@
-// Writes the pictures of the tool's icon group as PNG files of the hicolor icon theme:
-// <folder>/<n>x<n>/apps/kestrival.png for each size of the theme, 16 to 256 pixels.
+// Writes the tool's icon for the hicolor icon theme, drawn from the same shapes as icon group
+// 128: <folder>/<n>x<n>/apps/kestrival.png for each size of the theme, 16 to 256 pixels, and
+// <folder>/scalable/apps/kestrival.svg.
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <cstdio>
 
@@ -13,24 +15,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString root = QString::fromLocal8Bit(argv[1]);
-  // The theme sizes the desktop asks for: a picture of the group where it has that size, else the
-  // largest picture scaled.
-  const auto& pictures = KestrivalIcon().pictures;
-  if (pictures.empty()) return 1;
-  const auto* largest = &pictures.front();
-  for (const auto& picture : pictures) {
-    if (picture.size > largest->size) largest = &picture;
-  }
+  // The theme sizes the desktop asks for, each drawn from the icon's shapes at that size.
   int written = 0;
   for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-    const auto* exact = largest;
-    for (const auto& picture : pictures) {
-      if (picture.size == size) exact = &picture;
-    }
-    QImage image = platform::qt::IconPictureImage(*exact);
-    if (image.width() != size) {
-      image = image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
+    const QImage image = platform::qt::IconPictureImage(RenderKestrivalIcon(size));
     const QString folder = QString("%1/%2x%2/apps").arg(root).arg(size);
     if (!QDir().mkpath(folder)) {
       std::fprintf(stderr, "cannot create %s\n", folder.toLocal8Bit().constData());
@@ -43,7 +31,16 @@ int main(int argc, char** argv) {
     }
     ++written;
   }
-  QDir().mkpath(root);
+  const QString scalable = root + "/scalable/apps";
+  QFile svg(scalable + "/kestrival.svg");
+  const std::string text = KestrivalIconSvg();
+  if (!QDir().mkpath(scalable) || !svg.open(QIODevice::WriteOnly) ||
+      svg.write(text.data(), static_cast<qint64>(text.size())) !=
+          static_cast<qint64>(text.size())) {
+    std::fprintf(stderr, "cannot write %s\n", svg.fileName().toLocal8Bit().constData());
+    return 1;
+  }
+  ++written;
   std::printf("%d icon pictures written to %s\n", written, argv[1]);
   return 0;
 }

@@ -35,6 +35,7 @@ check "metainfo valid" appstreamcli validate --no-net --pedantic \
 for size in 16 24 32 48 64 128 256; do
   check "icon ${size}x${size}" test -s "$root/share/icons/hicolor/${size}x${size}/apps/kestrival.png"
 done
+check "scalable icon" grep -q "<svg" "$root/share/icons/hicolor/scalable/apps/kestrival.svg"
 
 (cd "$scratch" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/pkg" >/dev/null)
 deb=$(ls "$scratch"/pkg/kestrival_*.deb)
