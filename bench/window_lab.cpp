@@ -125,13 +125,7 @@ int main(int argc, char** argv) {
     testing_support::TempFolder folder;
     folder.Write("language.csv", testing_support::BuiltLanguageCsv());
     std::vector<std::string> trace;
-    platform::Runtime runtime;
-    runtime.host = &host;
-    runtime.loop = &loop;
-    runtime.net = &net;
-    runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
-    runtime.modulePath = (folder.Path() / "kestrival").string();
-    runtime.resources = &KestrivalResources();
+    platform::Runtime runtime = testing_support::ToolRuntime(host, loop, net, folder, &trace);
     platform::ScopedRuntime scoped(runtime);
     auto dlg = std::make_unique<CKestrivalDlg>();
     lab.Within(tool, [&] { dlg->Create(IDD_KESTRIVAL_DIALOG); });

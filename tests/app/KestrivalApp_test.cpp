@@ -26,12 +26,7 @@ class AppRuntime : public ::testing::Test {
  protected:
   AppRuntime() : tool_(segment_.AddHost(testing_support::kToolAddress)), host_(loop_) {
     folder_.Write("language.csv", testing_support::BuiltLanguageCsv());
-    runtime_.host = &host_;
-    runtime_.loop = &loop_;
-    runtime_.net = &tool_;
-    runtime_.debug = [this](const std::string& text) { trace_.push_back(text); };
-    runtime_.modulePath = (folder_.Path() / "kestrival").string();
-    runtime_.resources = &KestrivalResources();
+    runtime_ = testing_support::ToolRuntime(host_, loop_, tool_, folder_, &trace_);
     scoped_ = std::make_unique<platform::ScopedRuntime>(runtime_);
   }
   ~AppRuntime() override {

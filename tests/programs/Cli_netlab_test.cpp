@@ -15,8 +15,10 @@
 #include "params/DevParam.h"
 #include "protocol/IpAddress.h"
 #include "sim/StateFile.h"
+#include "tests/programs/GroupBytes.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/NetLab.h"
+#include "tests/support/SimReaderLab.h"
 
 namespace {
 
@@ -29,62 +31,11 @@ bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+using cli_test::GroupBytes;
 
-// The bytes that the groups other than the network write, without the hidden row's choice.
-std::vector<std::uint8_t> GroupBytes(const DEV_PARAM_T& record) {
-  auto bytes = EncodeDevParam(record);
-  std::vector<std::uint8_t> out(bytes.begin() + SECTION_OUTPUT_FORMAT.offset, bytes.end());
-  out[SECTION_HIDDEN_CHOICE.offset - SECTION_OUTPUT_FORMAT.offset] = 0;
-  return out;
-}
-
-class CliLab : public ::testing::Test {
+class CliLab : public testing_support::SimReaderLab {
  protected:
-  void SetUp() override {
-    std::string why;
-    if (!NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why;
-    lab_ = std::make_unique<NetLab>();
-    tool_ = lab_->AddHost("tool");
-    for (const char* f : {"kestrival-cli", "language.csv"})
-      fs::copy_file(testing_support::BuiltProgramsFolder() / f, folder_.Path() / f);
-  }
-
-  struct Reader {
-    NetLab::Host host;
-    std::vector<std::string> args;
-    fs::path log;
-    fs::path state;
-  };
-
-  std::size_t AddReader(const std::string& name, std::vector<std::string> args) {
-    readers_.push_back(Reader{lab_->AddHost(name), std::move(args),
-                              folder_.Path() / (name + ".log"),
-                              folder_.Path() / (name + ".state")});
-    return readers_.size() - 1;
-  }
-
-  void Start() {
-    lab_->Up();
-    for (Reader& r : readers_) {
-      std::vector<std::string> argv{
-          (testing_support::BuiltProgramsFolder() / "kestrival-sim").string(), "--state",
-          r.state.string()};
-      argv.insert(argv.end(), r.args.begin(), r.args.end());
-      NetLab::SpawnOptions options;
-      options.logPath = r.log.string();
-      lab_->Spawn(r.host, argv, options);
-      const auto deadline = std::chrono::steady_clock::now() + 10s;
-      while (!Has(Read(r.log), "ready") && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
-      ASSERT_TRUE(Has(Read(r.log), "ready")) << Read(r.log);
-    }
-  }
+  CliLab() : SimReaderLab("kestrival-cli") {}
 
   std::string Command(const std::string& args) const {
     return "cd '" + folder_.Path().string() + "' && ./kestrival-cli " + args +
@@ -95,18 +46,6 @@ class CliLab : public ::testing::Test {
   int Cli(const std::string& args) { return lab_->Exec(tool_, Command(args), nullptr, 120s); }
   std::string Out() const { return folder_.Read("out.txt"); }
   std::string Err() const { return folder_.Read("err.txt"); }
-
-  DEV_PARAM_T StateOf(std::size_t reader) {
-    const auto load = sim::LoadState(readers_[reader].state);
-    EXPECT_EQ(load.status, sim::StateStatus::Loaded) << load.message;
-    return load.record;
-  }
-  std::string Address(std::size_t reader) const { return readers_[reader].host.addressText; }
-
-  TempFolder folder_;
-  std::unique_ptr<NetLab> lab_;
-  NetLab::Host tool_;
-  std::vector<Reader> readers_;
 };
 
 TEST_F(CliLab, SearchMarksTwoReadersOfOneLabelAndARecordReportingAnotherAddress) {

@@ -18,6 +18,7 @@
 #include "protocol/MspPacket.h"
 #include "sim/FactoryRecord.h"
 #include "sim/VirtualReader.h"
+#include "tests/programs/GroupBytes.h"
 #include "tests/support/DialogHarness.h"
 
 namespace {
@@ -80,14 +81,7 @@ DEV_PARAM_T DistinctRecord(Ip32 address) {
   return r;
 }
 
-// The record bytes that the groups other than the network write (offset 408 on), without the
-// hidden row's choice, which no user can reach.
-std::vector<std::uint8_t> GroupBytes(const DEV_PARAM_T& record) {
-  auto bytes = EncodeDevParam(record);
-  std::vector<std::uint8_t> out(bytes.begin() + SECTION_OUTPUT_FORMAT.offset, bytes.end());
-  out[SECTION_HIDDEN_CHOICE.offset - SECTION_OUTPUT_FORMAT.offset] = 0;
-  return out;
-}
+using cli_test::GroupBytes;
 
 class CliOnSegment : public ::testing::Test {
  protected:

@@ -18,6 +18,7 @@
 #include "sim/StateFile.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/NetLab.h"
+#include "tests/support/SimReaderLab.h"
 
 namespace {
 
@@ -36,60 +37,9 @@ bool Has(const std::string& line, const std::string& part) {
   return line.find(part) != std::string::npos;
 }
 
-class ReaderLab : public ::testing::Test {
+class ReaderLab : public testing_support::SimReaderLab {
  protected:
-  void SetUp() override {
-    std::string why;
-    if (!NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why;
-    lab_ = std::make_unique<NetLab>();
-    tool_ = lab_->AddHost("tool");
-    fs::copy_file(testing_support::BuiltProgramsFolder() / "kestrival-headless",
-                  folder_.Path() / "kestrival-headless");
-    fs::copy_file(testing_support::BuiltProgramsFolder() / "language.csv",
-                  folder_.Path() / "language.csv");
-  }
-
-  struct Reader {
-    NetLab::Host host;
-    std::vector<std::string> args;
-    fs::path log;
-    fs::path state;
-  };
-
-  // A reader host with kestrival-sim and these options (a state file is always given).
-  std::size_t AddReader(const std::string& name, std::vector<std::string> args) {
-    Reader r{lab_->AddHost(name), std::move(args), folder_.Path() / (name + ".log"),
-             folder_.Path() / (name + ".state")};
-    readers_.push_back(r);
-    return readers_.size() - 1;
-  }
-
-  void Start() {
-    lab_->Up();
-    for (Reader& r : readers_) StartSim(r.host, r.args, r.log, r.state);
-  }
-
-  void StartSim(const NetLab::Host& host, std::vector<std::string> args, const fs::path& log,
-                const fs::path& state) {
-    std::vector<std::string> argv{
-        (testing_support::BuiltProgramsFolder() / "kestrival-sim").string(), "--state",
-        state.string()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    NetLab::SpawnOptions options;
-    options.logPath = log.string();
-    lab_->Spawn(host, argv, options);
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!Has(Read(log), "ready") && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(20ms);
-    ASSERT_TRUE(Has(Read(log), "ready")) << Read(log);
-  }
-
-  static std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  ReaderLab() : SimReaderLab("kestrival-headless") {}
 
   // Runs the script through kestrival-headless inside the tool's namespace; its output lines.
   std::vector<std::string> RunTool(const std::vector<std::string>& script) {
@@ -104,19 +54,6 @@ class ReaderLab : public ::testing::Test {
     for (std::string l; std::getline(out, l);) lines.push_back(l);
     return lines;
   }
-
-  DEV_PARAM_T StateOf(std::size_t reader) {
-    const auto load = sim::LoadState(readers_[reader].state);
-    EXPECT_EQ(load.status, sim::StateStatus::Loaded) << load.message;
-    return load.record;
-  }
-
-  std::string Address(std::size_t reader) const { return readers_[reader].host.addressText; }
-
-  TempFolder folder_;
-  std::unique_ptr<NetLab> lab_;
-  NetLab::Host tool_;
-  std::vector<Reader> readers_;
 };
 
 TEST_F(ReaderLab, SearchFindsThreeReadersByRealBroadcast) {

@@ -27,18 +27,27 @@ std::string BuiltLanguageCsv() {
 
 DialogHarness::DialogHarness() : DialogHarness(Options{}) {}
 
+platform::Runtime ToolRuntime(platform::Host& host, platform::MessageLoop& loop,
+                              platform::net::Backend& net, const TempFolder& folder,
+                              std::vector<std::string>* trace) {
+  platform::Runtime runtime;
+  runtime.host = &host;
+  runtime.loop = &loop;
+  runtime.net = &net;
+  if (trace)
+    runtime.debug = [trace](const std::string& text) { trace->push_back(text); };
+  else
+    runtime.debug = [](const std::string&) {};
+  runtime.modulePath = (folder.Path() / "kestrival").string();
+  runtime.resources = &KestrivalResources();
+  return runtime;
+}
+
 DialogHarness::DialogHarness(Options options)
     : toolHost_(&segment_.AddHost(kToolAddress)), host_(loop_) {
   if (options.installLanguageCsv) folder_.Write("language.csv", BuiltLanguageCsv());
-  runtime_.host = &host_;
-  runtime_.loop = &loop_;
-  runtime_.net = options.network ? options.network : toolHost_;
-  if (options.collectTrace)
-    runtime_.debug = [this](const std::string& text) { trace_.push_back(text); };
-  else
-    runtime_.debug = [](const std::string&) {};
-  runtime_.modulePath = (folder_.Path() / "kestrival").string();
-  runtime_.resources = &KestrivalResources();
+  runtime_ = ToolRuntime(host_, loop_, options.network ? *options.network : *toolHost_, folder_,
+                         options.collectTrace ? &trace_ : nullptr);
   scoped_ = std::make_unique<platform::ScopedRuntime>(runtime_);
   dialog_ = std::make_unique<CKestrivalDlg>();
   if (options.createDialog) Start();

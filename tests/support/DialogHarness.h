@@ -23,6 +23,12 @@ std::filesystem::path BuiltProgramsFolder();
 // The language.csv built beside the programs (code page 936).
 std::string BuiltLanguageCsv();
 
+// The runtime of the tool started from folder (its executable folder/kestrival): this host, loop
+// and network, the tool's resources, trace lines appended to *trace (dropped when null).
+platform::Runtime ToolRuntime(platform::Host& host, platform::MessageLoop& loop,
+                              platform::net::Backend& net, const TempFolder& folder,
+                              std::vector<std::string>* trace);
+
 // Address of the tool's host on the virtual segment.
 constexpr std::uint32_t kToolAddress = 0xC0A8000A;  // 192.168.0.10
 

@@ -46,12 +46,7 @@ GuiHarness::GuiHarness(bool withReaders) : toolHost_(&segment_.AddHost(sim::kDem
     if (d.from.addr == sim::kDemoToolAddress || d.from.addr == 0) wire_.push_back(WireLine(d));
   });
   host_ = std::make_unique<platform::qt::QtHost>(loop_);
-  runtime_.host = host_.get();
-  runtime_.loop = &loop_;
-  runtime_.net = toolHost_;
-  runtime_.debug = [this](const std::string& text) { trace_.push_back(text); };
-  runtime_.modulePath = (folder_.Path() / "kestrival").string();
-  runtime_.resources = &KestrivalResources();
+  runtime_ = testing_support::ToolRuntime(*host_, loop_, *toolHost_, folder_, &trace_);
   scoped_ = std::make_unique<platform::ScopedRuntime>(runtime_);
   dialog_ = std::make_unique<CKestrivalDlg>();
   dialog_->Create(IDD_KESTRIVAL_DIALOG);
