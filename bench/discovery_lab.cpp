@@ -68,6 +68,13 @@ std::string ReceiveBufferOf(const std::string& ss) {
   return ss.substr(at + 3, end - at - 3);
 }
 
+// How many sockets `ss -uamn` lists with their memory (one "skmem:(" each).
+long SocketsOf(const std::string& ss) {
+  long n = 0;
+  for (auto at = ss.find("skmem:("); at != std::string::npos; at = ss.find("skmem:(", at + 1)) ++n;
+  return n;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,8 +190,9 @@ int main(int argc, char** argv) {
       lab.Exec(tool, script, &out, std::chrono::seconds(120));
       const long count = CountItems(out);
       listed.push_back(count);
-      std::printf("  run %d: listed %ld of %zu (socket receive buffer rb=%s)\n", run + 1, count, n,
-                  ReceiveBufferOf(out).c_str());
+      std::printf(
+          "  run %d: listed %ld of %zu (port 24680: %ld sockets, receive buffer rb=%s each)\n",
+          run + 1, count, n, SocketsOf(out), ReceiveBufferOf(out).c_str());
       std::fflush(stdout);
     }
     std::vector<long> sorted = listed;

@@ -21,6 +21,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/Runtime.h"
@@ -196,6 +197,30 @@ int SendVia(int fd, const void* data, std::size_t len, const sockaddr_in& to,
   return n < 0 ? errno : 0;
 }
 
+}  // namespace
+
+int SocketsForReceiveBuffer(int asked, int granted) {
+  // The kernel reports twice what it keeps for datagrams; half of it is what the request met.
+  const long kept = granted / 2;
+  if (asked <= 0 || kept <= 0 || kept >= asked) return 1;
+  const long needed = (static_cast<long>(asked) + kept - 1) / kept;
+  return static_cast<int>(std::min<long>(needed, kMaxSharedSockets));
+}
+
+namespace {
+
+// True unless the datagram's header names another destination than the local address it was
+// taken on: a broadcast or multicast copy. Without the information, the datagram is kept.
+bool AddressedToThisHost(msghdr& msg) {
+  for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+    if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO) continue;
+    in_pktinfo info{};
+    std::memcpy(&info, CMSG_DATA(c), sizeof info);
+    return info.ipi_addr.s_addr == info.ipi_spec_dst.s_addr;
+  }
+  return true;
+}
+
 // The kernel's net.core.rmem_max, 0 if unknown.
 int KernelReceiveBufferMax() {
   std::ifstream in("/proc/sys/net/core/rmem_max");
@@ -223,12 +248,16 @@ class PosixSocket final : public Socket {
     }
     registry_->Remove(queue_.WakeFd());
     ::close(fd_);
+    for (int extra : extras_) ::close(extra);
     if (stopFd_ >= 0) ::close(stopFd_);
   }
   PosixSocket(const PosixSocket&) = delete;
   PosixSocket& operator=(const PosixSocket&) = delete;
 
   Error Bind(const Endpoint& local) override {
+    if (bound_) return Error::Invalid;
+    const int sockets = SocketsForReceiveBuffer(askedBytes_, grantedBytes_);
+    if (sockets > 1 && local.port != 0) return BindShared(local, sockets);
     sockaddr_in sa = ToSockaddr(local);
     if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
       return ErrorFromErrno(errno);
@@ -246,6 +275,7 @@ class PosixSocket final : public Socket {
   }
 
   // Traces what the kernel granted, and when it is less than asked, the limit that cut it.
+  // Asked before the bind, a size the kernel cuts is made up at the bind by more sockets.
   Error SetReceiveBuffer(int bytes) override {
     if (bytes < 0) return Error::Invalid;
     const int cap = options_.receiveBufferCap;
@@ -253,16 +283,22 @@ class PosixSocket final : public Socket {
     if (::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &ask, sizeof ask) != 0) {
       return ErrorFromErrno(errno);
     }
+    for (int extra : extras_) ::setsockopt(extra, SOL_SOCKET, SO_RCVBUF, &ask, sizeof ask);
     int granted = 0;
     socklen_t len = sizeof granted;
     ::getsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &granted, &len);
+    askedBytes_ = bytes;
+    grantedBytes_ = granted;
     std::string text = "receive buffer: asked " + std::to_string(bytes) + " bytes, granted " +
                        std::to_string(granted);
-    // The kernel doubles what it grants for its own bookkeeping: half of it is what was kept.
     if (granted / 2 < bytes) {
       const int limit = cap > 0 ? cap : KernelReceiveBufferMax();
       text += "; net.core.rmem_max (" + (limit > 0 ? std::to_string(limit) : std::string("?")) +
               ") caps it" + (cap > 0 ? " (emulated)" : "");
+      if (!bound_) {
+        text += "; " + std::to_string(SocketsForReceiveBuffer(bytes, granted)) +
+                " sockets will share the port to hold it";
+      }
     }
     text += "; the receive queue holds " + std::to_string(options_.queueBytes) + " bytes more\n";
     Trace(text);
@@ -357,65 +393,147 @@ class PosixSocket final : public Socket {
   }
 
  private:
+  // The kernel grants each socket at most net.core.rmem_max, so the receive buffer asked for is
+  // made of several sockets on one port (SO_REUSEPORT): the kernel spreads the senders over them,
+  // each sender always to the same socket, so one reader's datagrams keep their order. A
+  // broadcast reaches every socket of the group, and only this one keeps it.
+  //
+  // A plain bind tried first keeps "the port is taken" true: it fails while any program holds
+  // the port, including another of ours, whose sockets would otherwise join this group.
+  Error BindShared(const Endpoint& local, int sockets) {
+    const sockaddr_in sa = ToSockaddr(local);
+    const int probe = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (probe < 0) return ErrorFromErrno(errno);
+    const int probed = ::bind(probe, reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
+    const int probeError = errno;
+    ::close(probe);
+    if (probed != 0) return ErrorFromErrno(probeError);
+    const int on = 1;
+    if (::setsockopt(fd_, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on) != 0) {
+      Trace("receive buffer: the port cannot be shared (" + std::string(std::strerror(errno)) +
+            "); one socket holds what the kernel granted\n");
+      sockets = 1;
+    }
+    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
+      return ErrorFromErrno(errno);
+    }
+    const int ask = options_.receiveBufferCap > 0 ? std::min(askedBytes_, options_.receiveBufferCap)
+                                                  : askedBytes_;
+    std::string failure;
+    while (static_cast<int>(extras_.size()) + 1 < sockets) {
+      const int extra = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+      if (extra < 0) {
+        failure = std::strerror(errno);
+        break;
+      }
+      if (::setsockopt(extra, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on) != 0 ||
+          ::setsockopt(extra, SOL_SOCKET, SO_RCVBUF, &ask, sizeof ask) != 0 ||
+          ::setsockopt(extra, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0 ||
+          ::bind(extra, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
+        failure = std::strerror(errno);
+        ::close(extra);
+        break;
+      }
+      extras_.push_back(extra);
+    }
+    const std::size_t count = extras_.size() + 1;
+    if (count > 1 || !failure.empty()) {
+      Trace("receive buffer: " + std::to_string(count) + " sockets share port " +
+            std::to_string(local.port) + ", " + std::to_string(count) + " x " +
+            std::to_string(grantedBytes_) + " bytes" +
+            (failure.empty() ? std::string() : " (no more: " + failure + ")") + "\n");
+    }
+    MarkBound();
+    return Error::None;
+  }
+
+  // Bound, by bind or by the first send: the receive thread starts, with the group complete.
   void MarkBound() {
     bound_ = true;
     if (!receiver_.joinable() && stopFd_ >= 0) receiver_ = std::thread([this] { ReceiveLoop(); });
   }
 
-  // The receive thread: waits for the kernel's socket and moves every datagram into the queue,
+  // The receive thread: waits for the kernel's sockets and moves every datagram into the queue,
   // touching nothing else of the socket.
   void ReceiveLoop() {
-    // Up to kBatch datagrams per system call, each slot larger than any UDP datagram over IPv4.
-    constexpr std::size_t kBatch = 32;
-    constexpr std::size_t kSlot = 65536;
-    std::vector<char> buffers(kBatch * kSlot);
-    std::vector<iovec> iovs(kBatch);
-    std::vector<sockaddr_in> senders(kBatch);
-    std::vector<mmsghdr> msgs(kBatch);
-    std::vector<ReceiveQueue::Datagram> batch;
-    batch.reserve(kBatch);
-    pollfd polls[2] = {{fd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+    std::vector<pollfd> polls;
+    polls.push_back({fd_, POLLIN, 0});
+    for (int extra : extras_) polls.push_back({extra, POLLIN, 0});
+    polls.push_back({stopFd_, POLLIN, 0});
+    const std::size_t stop = polls.size() - 1;
+    Batch batch;
     while (!stopping_) {
-      const int r = ::poll(polls, 2, -1);
+      const int r = ::poll(polls.data(), polls.size(), -1);
       if (r < 0 && errno != EINTR) return;
       if (r <= 0) continue;
-      if (polls[1].revents != 0) return;
-      while (!stopping_) {
-        for (std::size_t i = 0; i < kBatch; ++i) {
-          iovs[i] = iovec{buffers.data() + i * kSlot, kSlot};
-          msgs[i] = mmsghdr{};
-          msgs[i].msg_hdr.msg_name = &senders[i];
-          msgs[i].msg_hdr.msg_namelen = sizeof senders[i];
-          msgs[i].msg_hdr.msg_iov = &iovs[i];
-          msgs[i].msg_hdr.msg_iovlen = 1;
-        }
-        const int n = ::recvmmsg(fd_, msgs.data(), kBatch, MSG_DONTWAIT, nullptr);
-        if (n < 0) {
-          const int err = errno;
-          if (err == EINTR) continue;
-          if (err == EAGAIN || err == EWOULDBLOCK) break;
-          ReceiveQueue::Datagram d;
-          d.error = ErrorFromErrno(err);
-          queue_.Push(std::move(d));
-          // An error that reading does not clear must not spin this thread.
-          if (err != ECONNREFUSED && err != ECONNRESET) {
-            pollfd stop{stopFd_, POLLIN, 0};
-            ::poll(&stop, 1, 10);
-          }
-          break;
-        }
-        batch.clear();
-        for (int i = 0; i < n; ++i) {
-          ReceiveQueue::Datagram d;
-          d.from = FromSockaddr(senders[static_cast<std::size_t>(i)]);
-          const char* data = buffers.data() + static_cast<std::size_t>(i) * kSlot;
-          d.bytes.assign(
-              data, data + std::min<std::size_t>(msgs[static_cast<std::size_t>(i)].msg_len, kSlot));
-          batch.push_back(std::move(d));
-        }
-        queue_.PushAll(batch);
-        if (static_cast<std::size_t>(n) < kBatch) break;  // drained: wait again
+      if (polls[stop].revents != 0) return;
+      if (options_.holdReceiveThread && options_.holdReceiveThread->load()) {
+        pollfd wait{stopFd_, POLLIN, 0};
+        ::poll(&wait, 1, 1);
+        continue;
       }
+      for (std::size_t i = 0; i < stop && !stopping_; ++i) {
+        if (polls[i].revents != 0) Drain(polls[i].fd, i > 0, batch);
+      }
+    }
+  }
+
+  // Room for up to kSize datagrams per system call, each slot larger than any UDP datagram over
+  // IPv4, with the address each was sent to.
+  struct Batch {
+    static constexpr std::size_t kSize = 32;
+    static constexpr std::size_t kSlot = 65536;
+    static constexpr std::size_t kControl = CMSG_SPACE(sizeof(in_pktinfo));
+    std::vector<char> buffers = std::vector<char>(kSize * kSlot);
+    std::vector<char> controls = std::vector<char>(kSize * kControl);
+    std::vector<iovec> iovs = std::vector<iovec>(kSize);
+    std::vector<sockaddr_in> senders = std::vector<sockaddr_in>(kSize);
+    std::vector<mmsghdr> msgs = std::vector<mmsghdr>(kSize);
+    std::vector<ReceiveQueue::Datagram> taken;
+  };
+
+  // Empties one socket of the group. A datagram that is not addressed to this host is a copy of a
+  // broadcast that the first socket keeps; the others drop theirs.
+  void Drain(int fd, bool unicastOnly, Batch& b) {
+    while (!stopping_) {
+      for (std::size_t i = 0; i < Batch::kSize; ++i) {
+        b.iovs[i] = iovec{b.buffers.data() + i * Batch::kSlot, Batch::kSlot};
+        b.msgs[i] = mmsghdr{};
+        b.msgs[i].msg_hdr.msg_name = &b.senders[i];
+        b.msgs[i].msg_hdr.msg_namelen = sizeof b.senders[i];
+        b.msgs[i].msg_hdr.msg_iov = &b.iovs[i];
+        b.msgs[i].msg_hdr.msg_iovlen = 1;
+        if (unicastOnly) {
+          b.msgs[i].msg_hdr.msg_control = b.controls.data() + i * Batch::kControl;
+          b.msgs[i].msg_hdr.msg_controllen = Batch::kControl;
+        }
+      }
+      const int n = ::recvmmsg(fd, b.msgs.data(), Batch::kSize, MSG_DONTWAIT, nullptr);
+      if (n < 0) {
+        const int err = errno;
+        if (err == EINTR) continue;
+        if (err == EAGAIN || err == EWOULDBLOCK) return;
+        ReceiveQueue::Datagram d;
+        d.error = ErrorFromErrno(err);
+        queue_.Push(std::move(d));
+        // An error that reading does not clear must not spin this thread.
+        if (err != ECONNREFUSED && err != ECONNRESET) {
+          pollfd stop{stopFd_, POLLIN, 0};
+          ::poll(&stop, 1, 10);
+        }
+        return;
+      }
+      b.taken.clear();
+      for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+        if (unicastOnly && !AddressedToThisHost(b.msgs[i].msg_hdr)) continue;
+        ReceiveQueue::Datagram d;
+        d.from = FromSockaddr(b.senders[i]);
+        const char* data = b.buffers.data() + i * Batch::kSlot;
+        d.bytes.assign(data, data + std::min<std::size_t>(b.msgs[i].msg_len, Batch::kSlot));
+        b.taken.push_back(std::move(d));
+      }
+      queue_.PushAll(b.taken);
+      if (static_cast<std::size_t>(n) < Batch::kSize) return;  // drained
     }
   }
 
@@ -425,6 +543,9 @@ class PosixSocket final : public Socket {
   int stopFd_;
   std::atomic<bool> stopping_{false};
   std::thread receiver_;
+  std::vector<int> extras_;  // the other sockets of a shared port, fixed once bound
+  int askedBytes_ = 0;       // the last receive buffer asked for, and what the kernel granted
+  int grantedBytes_ = 0;
   bool bound_ = false;
   std::uint64_t reportedDrops_ = 0;
   std::shared_ptr<PosixBackend::Registry> registry_;
@@ -446,7 +567,7 @@ PosixOptions PosixOptionsFromEnvironment() {
 PosixBackend::PosixBackend() : PosixBackend(PosixOptions{}) {}
 
 PosixBackend::PosixBackend(PosixOptions options)
-    : options_(options), registry_(std::make_shared<Registry>()) {}
+    : options_(std::move(options)), registry_(std::make_shared<Registry>()) {}
 
 PosixBackend::~PosixBackend() = default;
 

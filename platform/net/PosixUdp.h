@@ -6,6 +6,7 @@
 // Run it only inside a network namespace of our own making (tests/support/NetLab.h).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,7 +40,16 @@ struct PosixOptions {
   int receiveBufferCap = 0;
   // Room of the receive thread's queue, which holds datagrams until the dialog reads them.
   std::size_t queueBytes = std::size_t{64} << 20;
+  // Tests: while it holds true, the receive thread leaves datagrams in the kernel's buffers.
+  std::shared_ptr<std::atomic<bool>> holdReceiveThread;
 };
+
+// At most this many sockets share a port to make up a receive buffer the kernel cuts.
+constexpr int kMaxSharedSockets = 32;
+
+// How many sockets hold `asked` bytes when the kernel grants each one `granted` (as SO_RCVBUF
+// reports it: twice what it keeps for datagrams). 1 when one is enough or nothing is known.
+int SocketsForReceiveBuffer(int asked, int granted);
 
 // The options a program takes from its environment: KESTRIVAL_RMEM_MAX=<bytes> sets
 // receiveBufferCap (unset, empty or not a positive number: no cut).
@@ -49,6 +59,10 @@ PosixOptions PosixOptionsFromEnvironment();
 // queue as soon as they arrive, so a burst is held while the dialog's thread is busy; the
 // socket's Fd() is that queue's wake-up descriptor, readable while datagrams wait. A queue that
 // overflows drops the newest datagrams and the next receive traces how many were lost.
+// A receive buffer asked for before the bind and cut by net.core.rmem_max is made up at the bind
+// by more sockets on the same port (SocketsForReceiveBuffer), so that a burst that lands while
+// the receive thread waits for a processor is still held by the kernel. Datagrams of one sender
+// keep their order; a broadcast is received once; the port stays as taken as a plain bind's.
 class PosixBackend final : public Backend {
  public:
   PosixBackend();

@@ -1,8 +1,8 @@
 // A search answered by a swarm of readers at the same moment, on real UDP in the lab:
 // kestrival-sim --swarm N (one namespace holding N addresses) and kestrival-headless in the
-// tool's namespace. Every reply of a 1000-reader swarm must be listed, in every run. (With the
-// stock kernel limit, KESTRIVAL_RMEM_MAX=212992, what is kept depends on how soon the receive
-// thread is scheduled: bench_discovery and bench_window measure it, a test would only be flaky.)
+// tool's namespace. Every reply must be listed, in every run: with the kernel's own limit, and
+// with the stock limit (KESTRIVAL_RMEM_MAX=212992) while the driver's thread reads nothing for
+// 100 ms after the search.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -63,6 +63,8 @@ struct Burst {
   const char* name;
   std::size_t readers;
   int runs;
+  int receiveBufferCap;  // emulated net.core.rmem_max; 0: the namespace's own
+  int stallMs;           // the driver reads its next command that much later
 };
 
 class DiscoveryBurst : public ::testing::TestWithParam<Burst> {};
@@ -74,7 +76,6 @@ TEST_P(DiscoveryBurst, EveryReplyIsListedEveryTime) {
   testing_support::TempFolder folder;
   fs::copy_file(BinDir() / "kestrival-headless", folder.Path() / "kestrival-headless");
   fs::copy_file(BinDir() / "language.csv", folder.Path() / "language.csv");
-  folder.Write("in.txt", "click 1000\npump 2500\nget 1004\nquit\n");
 
   NetLab lab;
   const auto tool = lab.AddHost("tool");
@@ -94,20 +95,26 @@ TEST_P(DiscoveryBurst, EveryReplyIsListedEveryTime) {
   }
 
   for (int run = 0; run < row.runs; ++run) {
-    const std::string cmd = "cd '" + folder.Path().string() + "' && " +
-                            "./kestrival-headless < in.txt > out.txt 2> err.txt";
+    const std::string env = row.receiveBufferCap > 0
+                                ? "KESTRIVAL_RMEM_MAX=" + std::to_string(row.receiveBufferCap) + " "
+                                : std::string();
+    const std::string cmd =
+        "cd '" + folder.Path().string() + "' && " + "{ printf 'click 1000\\n'; sleep " +
+        std::to_string(row.stallMs / 1000.0) + "; printf 'pump 2500\\nget 1004\\nquit\\n'; } | " +
+        env + "./kestrival-headless > out.txt 2> err.txt";
     ASSERT_EQ(lab.Exec(tool, cmd, nullptr, 120s), 0) << folder.Read("err.txt");
     EXPECT_EQ(ListedLines(folder.Read("out.txt")), static_cast<long>(row.readers))
         << "run " << run + 1;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, DiscoveryBurst,
-                         ::testing::Values(Burst{"HundredReaders", 100, 1},
-                                           Burst{"ThousandReaders", 1000, 3}),
-                         [](const ::testing::TestParamInfo<Burst>& info) {
-                           return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DiscoveryBurst,
+    ::testing::Values(Burst{"HundredReaders", 100, 1, 0, 0},
+                      Burst{"ThousandReaders", 1000, 3, 0, 0},
+                      Burst{"ThousandAtTheStockLimit", 1000, 3, 212992, 100},
+                      Burst{"FiveThousandAtTheStockLimit", 5000, 1, 212992, 100}),
+    [](const ::testing::TestParamInfo<Burst>& info) { return info.param.name; });
 
 // The search on the machine of an installer: the tool's links as the row gives them, one reader
 // on each listed segment that answers the search with its label. The dialog must list every

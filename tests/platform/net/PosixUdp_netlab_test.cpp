@@ -2,7 +2,9 @@
 // made inside a namespace of the lab (NetLab::Within or Run); nothing touches the machine's own
 // network. Skips when the lab cannot be made (not root, no iproute2, no namespaces).
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -402,6 +404,225 @@ TEST(ReceiveThread, EndsCleanlyIdleOrUnderAFlood) {
   auto unbound = MakeSocket(lab, tool, toolNet);
   EXPECT_EQ(ThreadCount(), withPeer);
   EXPECT_FALSE(unbound->Readable());
+}
+
+// ---- a receive buffer the kernel cuts, made up by sockets that share the port ----
+
+constexpr int kStockLimit = 212992;  // the stock net.core.rmem_max
+constexpr int kToolAsks = 4 * 1024 * 1024;
+
+// A socket of the tool's port, the stock limit emulated, the receive buffer asked for before the
+// bind (as the dialog does) or after it.
+std::unique_ptr<Socket> CappedToolSocket(NetLab& lab, const NetLab::Host& host, PosixBackend& net,
+                                         bool askBeforeBind, Error* bindResult = nullptr) {
+  auto s = MakeSocket(lab, host, net);
+  if (askBeforeBind) {
+    EXPECT_EQ(s->SetReceiveBuffer(kToolAsks), Error::None);
+  }
+  const Error bound = lab.Within(host, [&] { return s->Bind({0, kToolPort}); });
+  if (bindResult) {
+    *bindResult = bound;
+  } else {
+    EXPECT_EQ(bound, Error::None);
+  }
+  if (!askBeforeBind) {
+    EXPECT_EQ(s->SetReceiveBuffer(kToolAsks), Error::None);
+  }
+  return s;
+}
+
+platform::net::PosixOptions StockLimit() {
+  platform::net::PosixOptions options;
+  options.receiveBufferCap = kStockLimit;
+  return options;
+}
+
+// A plain POSIX socket of the host's namespace, closed with the object.
+struct RawSocket {
+  int fd = -1;
+  RawSocket(NetLab& lab, const NetLab::Host& host) {
+    fd = lab.Within(host, [] { return ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0); });
+  }
+  ~RawSocket() {
+    if (fd >= 0) ::close(fd);
+  }
+  RawSocket(const RawSocket&) = delete;
+  RawSocket& operator=(const RawSocket&) = delete;
+  bool Bind(std::uint16_t port, bool reusePort) {
+    const int on = 1;
+    if (reusePort) ::setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    return ::bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0;
+  }
+  bool SendTo(const std::string& text, std::uint32_t addr, std::uint16_t port) const {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(addr);
+    return ::sendto(fd, text.data(), text.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                    sizeof to) == static_cast<ssize_t>(text.size());
+  }
+};
+
+// A swarm answering at once while the receive thread is held: every sender has a port of its
+// own, as every reader has an address of its own, and one of them sends a numbered series among
+// the others. With the buffer asked for before the bind, the kernel holds the whole burst.
+struct SharedPortRow {
+  const char* name;
+  bool askBeforeBind;
+  bool keepsAll;
+};
+
+class SharedPortBurst : public ::testing::TestWithParam<SharedPortRow> {};
+
+TEST_P(SharedPortBurst, KernelHoldsTheSwarmWhileTheThreadIsHeld) {
+  SKIP_WITHOUT_LAB();
+  const SharedPortRow& row = GetParam();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool");
+  const auto reader = lab.AddHost("reader");
+  lab.Up();
+  platform::net::PosixOptions options = StockLimit();
+  options.holdReceiveThread = std::make_shared<std::atomic<bool>>(true);
+  PosixBackend toolNet(options);
+  std::vector<std::string> trace;
+  platform::Runtime runtime;
+  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
+  platform::ScopedRuntime scoped(runtime);
+  auto socket = CappedToolSocket(lab, tool, toolNet, row.askBeforeBind);
+  const bool shared = std::any_of(trace.begin(), trace.end(), [](const std::string& t) {
+    return t.find("20 sockets share port 24680, 20 x 425984 bytes") != std::string::npos;
+  });
+  EXPECT_EQ(shared, row.askBeforeBind);
+
+  constexpr std::size_t kSenders = 3000;
+  constexpr std::size_t kSeries = 40;
+  RawSocket series(lab, reader);
+  for (std::size_t i = 0; i < kSenders; ++i) {
+    RawSocket sender(lab, reader);
+    ASSERT_TRUE(sender.SendTo("reader " + std::to_string(i), tool.address, kToolPort));
+    if (i % (kSenders / kSeries) == 0) {
+      ASSERT_TRUE(series.SendTo("series " + std::to_string(i / (kSenders / kSeries)), tool.address,
+                                kToolPort));
+    }
+  }
+  std::this_thread::sleep_for(100ms);
+  options.holdReceiveThread->store(false);
+  std::size_t readers = 0;
+  std::vector<std::size_t> order;
+  for (;;) {
+    Received got = WaitReceive(toolNet, *socket, 4096, 300ms);
+    if (got.n < 0) break;
+    if (got.text.rfind("series ", 0) == 0) {
+      order.push_back(std::stoul(got.text.substr(7)));
+    } else {
+      ++readers;
+    }
+  }
+  EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << "one sender's datagrams in order";
+  EXPECT_EQ(std::adjacent_find(order.begin(), order.end()), order.end()) << "none twice";
+  if (row.keepsAll) {
+    EXPECT_EQ(readers, kSenders);
+    EXPECT_EQ(order.size(), kSeries);
+  } else {
+    EXPECT_LT(readers, kSenders / 2) << "one socket at the stock limit holds a few hundred";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SharedPortBurst,
+                         ::testing::Values(SharedPortRow{"AskedBeforeTheBind", true, true},
+                                           SharedPortRow{"AskedAfterTheBind", false, false}),
+                         [](const ::testing::TestParamInfo<SharedPortRow>& info) {
+                           return info.param.name;
+                         });
+
+// Every socket of the group gets its copy of a broadcast; the tool still reads it once.
+TEST(SharedPort, ABroadcastIsReceivedOnce) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool");
+  const auto reader = lab.AddHost("reader");
+  lab.Up();
+  PosixBackend toolNet(StockLimit()), readerNet;
+  auto socket = CappedToolSocket(lab, tool, toolNet, true);
+  auto peer = BoundSocket(lab, reader, readerNet, {0, kSearchPort}, true);
+  const std::uint32_t directed = tool.address | ((1u << (32 - NetLab::kPrefixLength)) - 1);
+  struct Row {
+    const char* text;
+    std::uint32_t to;
+  };
+  const Row rows[] = {{"limited", kBroadcast}, {"directed", directed}, {"unicast", tool.address}};
+  for (const Row& row : rows) {
+    ASSERT_EQ(Send(*peer, row.text, {row.to, kToolPort}), Error::None) << row.text;
+    std::this_thread::sleep_for(50ms);  // every copy has landed
+  }
+  for (const Row& row : rows) {
+    Received got = WaitReceive(toolNet, *socket);
+    EXPECT_EQ(got.text, row.text);
+    EXPECT_EQ(got.from.addr, reader.address);
+  }
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(WaitReceive(toolNet, *socket, 2048, 100ms).error, Error::WouldBlock);
+}
+
+// Sharing the port does not make it less taken: a second tool, or any program, that comes while
+// the group holds it fails as before, and a group cannot form on a port another program holds,
+// even one that allows sharing.
+TEST(SharedPort, ThePortIsStillTakenBothWays) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool");
+  lab.Up();
+  PosixBackend net(StockLimit());
+  {
+    auto first = CappedToolSocket(lab, tool, net, true);
+    Error second = Error::None;
+    auto again = CappedToolSocket(lab, tool, net, true, &second);
+    EXPECT_EQ(second, Error::AddrInUse) << "a second tool, sharing too";
+    PosixBackend plainNet;
+    auto plain = MakeSocket(lab, tool, plainNet);
+    EXPECT_EQ(lab.Within(tool, [&] { return plain->Bind({0, kToolPort}); }), Error::AddrInUse);
+    RawSocket other(lab, tool);
+    EXPECT_FALSE(other.Bind(kToolPort, false)) << "a program that does not share";
+  }
+  for (const bool holderShares : {false, true}) {
+    RawSocket holder(lab, tool);
+    ASSERT_TRUE(holder.Bind(kToolPort, holderShares));
+    Error bound = Error::None;
+    auto late = CappedToolSocket(lab, tool, net, true, &bound);
+    EXPECT_EQ(bound, Error::AddrInUse) << "holder shares: " << holderShares;
+  }
+  // Nothing of the failed attempts stayed behind: the port is free again.
+  auto last = CappedToolSocket(lab, tool, net, true);
+  EXPECT_EQ(last->LocalEndpoint(), (Endpoint{0, kToolPort}));
+}
+
+std::size_t OpenDescriptors() {
+  std::size_t n = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    static_cast<void>(entry);
+    ++n;
+  }
+  return n;
+}
+
+TEST(SharedPort, EveryDescriptorAndTheThreadEndWithTheSocket) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool");
+  lab.Up();
+  PosixBackend net(StockLimit());
+  const std::size_t descriptors = OpenDescriptors();
+  const std::size_t threads = ThreadCount();
+  {
+    auto socket = CappedToolSocket(lab, tool, net, true);
+    EXPECT_EQ(ThreadCount(), threads + 1) << "one receive thread for the whole group";
+    EXPECT_GE(OpenDescriptors(), descriptors + 20);
+  }
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+  EXPECT_EQ(ThreadCount(), threads);
 }
 
 // ---- the limited broadcast on every interface ----

@@ -1,5 +1,5 @@
-// errno to backend Error mapping of the POSIX backend and its choice of interfaces for a
-// broadcast (no socket is opened here).
+// errno to backend Error mapping of the POSIX backend, its choice of interfaces for a broadcast
+// and how many sockets make up a receive buffer (no socket is opened here).
 #include "platform/net/PosixUdp.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +76,38 @@ INSTANTIATE_TEST_SUITE_P(
             {"eth0"}},
         InterfaceRow{"UnknownIndexLeftOut", {If("ghost", 0, 0x0A000001)}, {}}),
     [](const ::testing::TestParamInfo<InterfaceRow>& info) { return info.param.name; });
+
+// How many sockets share the port so that the kernel holds what was asked, from what SO_RCVBUF
+// reports (twice what the kernel keeps for datagrams).
+struct SharedSocketsRow {
+  const char* name;
+  int asked;
+  int granted;
+  int sockets;
+};
+
+class SocketsForReceiveBufferTest : public ::testing::TestWithParam<SharedSocketsRow> {};
+
+TEST_P(SocketsForReceiveBufferTest, MakesUpWhatTheKernelCut) {
+  const SharedSocketsRow& row = GetParam();
+  EXPECT_EQ(SocketsForReceiveBuffer(row.asked, row.granted), row.sockets);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SocketsForReceiveBufferTest,
+    ::testing::Values(
+        // The tool's 4 MiB against the stock net.core.rmem_max of 212992.
+        SharedSocketsRow{"StockLimit", 4194304, 425984, 20},
+        SharedSocketsRow{"GrantedWhole", 4194304, 8388608, 1},
+        SharedSocketsRow{"GrantedMoreThanAsked", 1000, 4608, 1},
+        SharedSocketsRow{"ExactlyTwo", 2000, 2000, 2},
+        SharedSocketsRow{"JustOverTwo", 2001, 2000, 3},
+        SharedSocketsRow{"TinyLimitCappedAtTheMost", 4194304, 4608, kMaxSharedSockets},
+        SharedSocketsRow{"NothingAsked", 0, 425984, 1},
+        SharedSocketsRow{"GrantUnknown", 4194304, 0, 1},
+        SharedSocketsRow{"NegativeGrant", 4194304, -2, 1},
+        SharedSocketsRow{"LargestAsk", 2147483647, 425984, kMaxSharedSockets}),
+    [](const ::testing::TestParamInfo<SharedSocketsRow>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace platform::net
