@@ -8,12 +8,15 @@
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -221,6 +224,34 @@ bool AddressedToThisHost(msghdr& msg) {
   return true;
 }
 
+// The network namespace of the calling thread, 0 if it cannot be told.
+std::uint64_t CurrentNetworkNamespace() {
+  struct stat st {};
+  if (::stat("/proc/thread-self/ns/net", &st) != 0) return 0;
+  return static_cast<std::uint64_t>(st.st_ino);
+}
+
+// Held while sockets of this program share a port, so that two of them never form one group
+// (each would get a share of the other's replies): an abstract local socket named after the
+// port, which the kernel scopes to the network namespace, as it does the port. -1 when another
+// holds it (errno EADDRINUSE) or it cannot be made.
+int ClaimSharedPort(const Endpoint& local) {
+  const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  sockaddr_un name{};
+  name.sun_family = AF_UNIX;
+  const std::string text = "kestrival/udp/" + Dotted(local.addr) + ":" + std::to_string(local.port);
+  std::memcpy(name.sun_path + 1, text.data(), std::min(text.size(), sizeof name.sun_path - 1));
+  const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + text.size());
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&name), length) != 0) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return -1;
+  }
+  return fd;
+}
+
 // The kernel's net.core.rmem_max, 0 if unknown.
 int KernelReceiveBufferMax() {
   std::ifstream in("/proc/sys/net/core/rmem_max");
@@ -249,6 +280,7 @@ class PosixSocket final : public Socket {
     registry_->Remove(queue_.WakeFd());
     ::close(fd_);
     for (int extra : extras_) ::close(extra);
+    if (claim_ >= 0) ::close(claim_);
     if (stopFd_ >= 0) ::close(stopFd_);
   }
   PosixSocket(const PosixSocket&) = delete;
@@ -257,7 +289,13 @@ class PosixSocket final : public Socket {
   Error Bind(const Endpoint& local) override {
     if (bound_) return Error::Invalid;
     const int sockets = SocketsForReceiveBuffer(askedBytes_, grantedBytes_);
-    if (sockets > 1 && local.port != 0) return BindShared(local, sockets);
+    if (sockets > 1 && local.port != 0) {
+      // The sockets of a group are made by this thread: in the socket's own namespace only.
+      if (namespace_ == CurrentNetworkNamespace()) return BindShared(local, sockets);
+      Trace(
+          "receive buffer: the port is not shared: bound from another network namespace than "
+          "the socket's own\n");
+    }
     sockaddr_in sa = ToSockaddr(local);
     if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
       return ErrorFromErrno(errno);
@@ -399,24 +437,32 @@ class PosixSocket final : public Socket {
   // broadcast reaches every socket of the group, and only this one keeps it.
   //
   // A plain bind tried first keeps "the port is taken" true: it fails while any program holds
-  // the port, including another of ours, whose sockets would otherwise join this group.
+  // the port, including another of ours, whose sockets would otherwise join this group. The
+  // claim, held for the group's life, keeps two of ours that bind at the same moment apart.
   Error BindShared(const Endpoint& local, int sockets) {
     const sockaddr_in sa = ToSockaddr(local);
+    claim_ = ClaimSharedPort(local);
+    if (claim_ < 0) return ErrorFromErrno(errno);
+    const int on = 1;
+    const int off = 0;
+    auto fail = [&](int err) {
+      ::setsockopt(fd_, SOL_SOCKET, SO_REUSEPORT, &off, sizeof off);
+      ::close(claim_);
+      claim_ = -1;
+      return ErrorFromErrno(err);
+    };
     const int probe = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (probe < 0) return ErrorFromErrno(errno);
+    if (probe < 0) return fail(errno);
     const int probed = ::bind(probe, reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
     const int probeError = errno;
     ::close(probe);
-    if (probed != 0) return ErrorFromErrno(probeError);
-    const int on = 1;
+    if (probed != 0) return fail(probeError);
     if (::setsockopt(fd_, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on) != 0) {
       Trace("receive buffer: the port cannot be shared (" + std::string(std::strerror(errno)) +
             "); one socket holds what the kernel granted\n");
       sockets = 1;
     }
-    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
-      return ErrorFromErrno(errno);
-    }
+    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) return fail(errno);
     const int ask = options_.receiveBufferCap > 0 ? std::min(askedBytes_, options_.receiveBufferCap)
                                                   : askedBytes_;
     std::string failure;
@@ -543,7 +589,9 @@ class PosixSocket final : public Socket {
   int stopFd_;
   std::atomic<bool> stopping_{false};
   std::thread receiver_;
+  std::uint64_t namespace_ = CurrentNetworkNamespace();  // where the socket was made
   std::vector<int> extras_;  // the other sockets of a shared port, fixed once bound
+  int claim_ = -1;           // held while the port is shared
   int askedBytes_ = 0;       // the last receive buffer asked for, and what the kernel granted
   int grantedBytes_ = 0;
   bool bound_ = false;

@@ -608,6 +608,69 @@ std::size_t OpenDescriptors() {
   return n;
 }
 
+// Tools started at the same moment (a double click on the launcher): exactly one gets the port,
+// and it gets it whole.
+TEST(SharedPort, OfToolsBindingAtOnceExactlyOneGetsThePort) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool");
+  lab.Up();
+  PosixBackend net(StockLimit());
+  constexpr int kTools = 6;
+  for (int round = 0; round < 20; ++round) {
+    std::vector<std::unique_ptr<Socket>> sockets;
+    for (int i = 0; i < kTools; ++i) {
+      sockets.push_back(MakeSocket(lab, tool, net));
+      ASSERT_EQ(sockets.back()->SetReceiveBuffer(kToolAsks), Error::None);
+    }
+    std::atomic<int> waiting{kTools};
+    std::vector<std::future<Error>> results;
+    for (auto& s : sockets) {
+      results.push_back(std::async(std::launch::async, [&, socket = s.get()] {
+        return lab.Within(tool, [&] {
+          waiting.fetch_sub(1);
+          while (waiting.load() > 0) {
+          }
+          return socket->Bind({0, kToolPort});
+        });
+      }));
+    }
+    int winners = 0;
+    for (auto& r : results) {
+      const Error e = r.get();
+      if (e == Error::None) {
+        ++winners;
+      } else {
+        EXPECT_EQ(e, Error::AddrInUse) << "round " << round;
+      }
+    }
+    EXPECT_EQ(winners, 1) << "round " << round;
+  }
+}
+
+// A socket bound from a thread that is in another namespace than the one the socket was made in
+// (only tests do that) makes no sockets there: it binds alone.
+TEST(SharedPort, BoundFromAnotherNamespaceItBindsAlone) {
+  SKIP_WITHOUT_LAB();
+  NetLab lab;
+  const auto tool = lab.AddHost("tool");
+  lab.Up();
+  PosixBackend net(StockLimit());
+  std::vector<std::string> trace;
+  platform::Runtime runtime;
+  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
+  platform::ScopedRuntime scoped(runtime);
+  auto socket = MakeSocket(lab, tool, net);
+  ASSERT_EQ(socket->SetReceiveBuffer(kToolAsks), Error::None);
+  const std::size_t descriptors = OpenDescriptors();
+  ASSERT_EQ(socket->Bind({0, kToolPort}), Error::None);  // from this thread's namespace
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+  ASSERT_FALSE(trace.empty());
+  EXPECT_NE(trace.back().find("not shared: bound from another network namespace"),
+            std::string::npos)
+      << trace.back();
+}
+
 TEST(SharedPort, EveryDescriptorAndTheThreadEndWithTheSocket) {
   SKIP_WITHOUT_LAB();
   NetLab lab;
