@@ -88,6 +88,18 @@ Received WaitReceive(PosixBackend& net, Socket& s, std::size_t len = 2048,
   return r;
 }
 
+// Collects the trace lines written while it lives.
+class TraceInto {
+ public:
+  explicit TraceInto(std::vector<std::string>& lines) : scoped_(runtime_) {
+    runtime_.debug = [&lines](const std::string& text) { lines.push_back(text); };
+  }
+
+ private:
+  platform::Runtime runtime_;
+  platform::ScopedRuntime scoped_;
+};
+
 class PosixUdpLab : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -308,9 +320,7 @@ TEST_P(ReceiveThreadBurst, HoldsTheBurstWhileNobodyReads) {
   options.queueBytes = row.queueBytes;
   PosixBackend toolNet(options), readerNet;
   std::vector<std::string> trace;
-  platform::Runtime runtime;
-  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
-  platform::ScopedRuntime scoped(runtime);
+  TraceInto tracing(trace);
 
   auto socket = BoundSocket(lab, tool, toolNet, {0, kToolPort});
   ASSERT_EQ(socket->SetReceiveBuffer(4 * 1024 * 1024), Error::None);
@@ -488,9 +498,7 @@ TEST_P(SharedPortBurst, KernelHoldsTheSwarmWhileTheThreadIsHeld) {
   options.holdReceiveThread = std::make_shared<std::atomic<bool>>(true);
   PosixBackend toolNet(options);
   std::vector<std::string> trace;
-  platform::Runtime runtime;
-  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
-  platform::ScopedRuntime scoped(runtime);
+  TraceInto tracing(trace);
   auto socket = CappedToolSocket(lab, tool, toolNet, row.askBeforeBind);
   const bool shared = std::any_of(trace.begin(), trace.end(), [](const std::string& t) {
     return t.find("20 sockets share port 24680, 20 x 425984 bytes") != std::string::npos;
@@ -657,9 +665,7 @@ TEST(SharedPort, BoundFromAnotherNamespaceItBindsAlone) {
   lab.Up();
   PosixBackend net(StockLimit());
   std::vector<std::string> trace;
-  platform::Runtime runtime;
-  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
-  platform::ScopedRuntime scoped(runtime);
+  TraceInto tracing(trace);
   auto socket = MakeSocket(lab, tool, net);
   ASSERT_EQ(socket->SetReceiveBuffer(kToolAsks), Error::None);
   const std::size_t descriptors = OpenDescriptors();
@@ -722,9 +728,7 @@ TEST_P(BroadcastEverywhere, EveryReaderHearsOneSearchAndAnswers) {
   lab.Up();
   PosixBackend net;
   std::vector<std::string> trace;
-  platform::Runtime runtime;
-  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
-  platform::ScopedRuntime scoped(runtime);
+  TraceInto tracing(trace);
 
   auto socket = BoundSocket(lab, tool, net, {0, kToolPort}, true);
   std::vector<std::unique_ptr<Socket>> readerSockets;
@@ -772,9 +776,7 @@ TEST(BroadcastNowhere, OnlyLoopbackFailsWithTheReasonTraced) {
   lab.Up();
   PosixBackend net;
   std::vector<std::string> trace;
-  platform::Runtime runtime;
-  runtime.debug = [&trace](const std::string& text) { trace.push_back(text); };
-  platform::ScopedRuntime scoped(runtime);
+  TraceInto tracing(trace);
   auto socket = BoundSocket(lab, tool, net, {0, kToolPort}, true);
   EXPECT_EQ(Send(*socket, "search", {kBroadcast, kSearchPort}), Error::NetUnreach);
   ASSERT_EQ(trace.size(), 1u);
