@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/KestrivalDlg.h"
-#include "app/dialog/DeviceList.h"
+#include "app/dialog/DialogHelpers.h"
 #include "i18n/TextFormat.h"
 #include "protocol/CommandCatalog.h"
 #include "protocol/MspPacket.h"

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/KestrivalDlg.h"
+#include "app/dialog/DialogHelpers.h"
 #include "params/DevParam.h"
 #include "params/Payloads.h"
 #include "protocol/ByteOrder.h"
@@ -26,18 +27,6 @@ std::array<std::uint8_t, N> ReadData(const char* data, int available) {
   if (available > 0)
     std::memcpy(out.data(), data, std::min(N, static_cast<std::size_t>(available)));
   return out;
-}
-
-// The selected item's text of an option list (empty without a selection).
-std::string SelectedItemText(const CComboBox& list) {
-  const int sel = list.GetCurSel();
-  if (sel < 0) return {};
-  const int len = list.GetLBTextLen(sel);
-  if (len <= 0) return {};
-  std::string text(static_cast<std::size_t>(len) + 1, '\0');
-  if (list.GetLBText(sel, text.data()) < 0) return {};
-  text.resize(std::strlen(text.c_str()));
-  return text;
 }
 
 }  // namespace

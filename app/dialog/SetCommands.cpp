@@ -4,23 +4,12 @@
 
 #include "app/KestrivalDlg.h"
 #include "app/SetCommandTable.h"
+#include "app/dialog/DialogHelpers.h"
 #include "params/Payloads.h"
 #include "protocol/CommandCatalog.h"
 #include "protocol/MspPacket.h"
 
 namespace {
-
-// The text of the selected item, empty when the list has none.
-std::string SelectedItemText(const CComboBox& list) {
-  const int sel = list.GetCurSel();
-  if (sel < 0) return {};
-  const int len = list.GetLBTextLen(sel);
-  if (len <= 0) return {};
-  std::string text(static_cast<std::size_t>(len) + 1, '\0');
-  const int got = list.GetLBText(sel, text.data());
-  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  return text;
-}
 
 // The whole text of an edit.
 std::string EditText(const CWnd& edit) {

@@ -288,7 +288,7 @@ class PosixSocket final : public Socket {
 
   Error Bind(const Endpoint& local) override {
     if (bound_) return Error::Invalid;
-    const int sockets = SocketsForReceiveBuffer(askedBytes_, grantedBytes_);
+    const int sockets = SocketsForReceiveBuffer(askedBytes_, Granted());
     if (sockets > 1 && local.port != 0) {
       // The sockets of a group are made by this thread: in the socket's own namespace only.
       if (namespace_ == CurrentNetworkNamespace()) return BindShared(local, sockets);
@@ -317,16 +317,13 @@ class PosixSocket final : public Socket {
   Error SetReceiveBuffer(int bytes) override {
     if (bytes < 0) return Error::Invalid;
     const int cap = options_.receiveBufferCap;
-    const int ask = cap > 0 ? std::min(bytes, cap) : bytes;
+    const int ask = CappedAsk(bytes);
     if (::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &ask, sizeof ask) != 0) {
       return ErrorFromErrno(errno);
     }
     for (int extra : extras_) ::setsockopt(extra, SOL_SOCKET, SO_RCVBUF, &ask, sizeof ask);
-    int granted = 0;
-    socklen_t len = sizeof granted;
-    ::getsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &granted, &len);
+    const int granted = Granted();
     askedBytes_ = bytes;
-    grantedBytes_ = granted;
     std::string text = "receive buffer: asked " + std::to_string(bytes) + " bytes, granted " +
                        std::to_string(granted);
     if (granted / 2 < bytes) {
@@ -463,8 +460,7 @@ class PosixSocket final : public Socket {
       sockets = 1;
     }
     if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) return fail(errno);
-    const int ask = options_.receiveBufferCap > 0 ? std::min(askedBytes_, options_.receiveBufferCap)
-                                                  : askedBytes_;
+    const int ask = CappedAsk(askedBytes_);
     std::string failure;
     while (static_cast<int>(extras_.size()) + 1 < sockets) {
       const int extra = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -486,11 +482,25 @@ class PosixSocket final : public Socket {
     if (count > 1 || !failure.empty()) {
       Trace("receive buffer: " + std::to_string(count) + " sockets share port " +
             std::to_string(local.port) + ", " + std::to_string(count) + " x " +
-            std::to_string(grantedBytes_) + " bytes" +
+            std::to_string(Granted()) + " bytes" +
             (failure.empty() ? std::string() : " (no more: " + failure + ")") + "\n");
     }
     MarkBound();
     return Error::None;
+  }
+
+  // What a receive buffer request becomes under the emulated limit.
+  int CappedAsk(int bytes) const {
+    const int cap = options_.receiveBufferCap;
+    return cap > 0 ? std::min(bytes, cap) : bytes;
+  }
+
+  // SO_RCVBUF as the kernel reports it: twice what it keeps for datagrams.
+  int Granted() const {
+    int granted = 0;
+    socklen_t len = sizeof granted;
+    ::getsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &granted, &len);
+    return granted;
   }
 
   // Bound, by bind or by the first send: the receive thread starts, with the group complete.
@@ -592,8 +602,7 @@ class PosixSocket final : public Socket {
   std::uint64_t namespace_ = CurrentNetworkNamespace();  // where the socket was made
   std::vector<int> extras_;  // the other sockets of a shared port, fixed once bound
   int claim_ = -1;           // held while the port is shared
-  int askedBytes_ = 0;       // the last receive buffer asked for, and what the kernel granted
-  int grantedBytes_ = 0;
+  int askedBytes_ = 0;       // the last receive buffer asked for
   bool bound_ = false;
   std::uint64_t reportedDrops_ = 0;
   std::shared_ptr<PosixBackend::Registry> registry_;
