@@ -20,13 +20,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/NetLab.h"
+#include "tests/support/SwarmLab.h"
 
 namespace {
 
@@ -34,13 +32,6 @@ using testsupport::NetLab;
 
 std::string BinDir() {
   return std::filesystem::canonical("/proc/self/exe").parent_path().string();
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
 }
 
 std::string Trim(std::string s) {
@@ -110,35 +101,25 @@ int main(int argc, char** argv) {
   }
   const std::string bin = BinDir();
   std::printf("host namespace: net.core.rmem_default=%s net.core.rmem_max=%s\n",
-              Trim(ReadFile("/proc/sys/net/core/rmem_default")).c_str(),
-              Trim(ReadFile("/proc/sys/net/core/rmem_max")).c_str());
+              Trim(testsupport::ReadText("/proc/sys/net/core/rmem_default")).c_str(),
+              Trim(testsupport::ReadText("/proc/sys/net/core/rmem_max")).c_str());
 
   for (std::size_t n : sizes) {
     NetLab lab;
     const auto tool = lab.AddHost("tool");
     const auto swarmHost = lab.AddHost("swarm");
     lab.Up();
-    const auto added = lab.AddAddresses(swarmHost, n);
     std::string limits;
     lab.Exec(tool, "cat /proc/sys/net/core/rmem_default /proc/sys/net/core/rmem_max", &limits);
     std::replace(limits.begin(), limits.end(), '\n', ' ');
     const std::string log = "/tmp/bench-discovery-" + std::to_string(getpid()) + ".log";
     std::filesystem::remove(log);
-    NetLab::SpawnOptions spawn;
-    spawn.logPath = log;
-    const pid_t sim = lab.Spawn(swarmHost,
-                                {bin + "/kestrival-sim", "--swarm", std::to_string(n),
-                                 "--first-address", NetLab::FormatAddress(added.front())},
-                                spawn);
-    const auto readyBy = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (ReadFile(log).find("ready") == std::string::npos) {
-      if (std::chrono::steady_clock::now() > readyBy ||
-          ReadFile(log).find("failed") != std::string::npos) {
-        std::fprintf(stderr, "bench_discovery: the swarm did not start:\n%s\n",
-                     ReadFile(log).c_str());
-        return 1;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::string error;
+    const pid_t sim =
+        testsupport::StartSwarm(lab, swarmHost, n, bin + "/kestrival-sim", log, {}, &error);
+    if (sim < 0) {
+      std::fprintf(stderr, "bench_discovery: %s\n", error.c_str());
+      return 1;
     }
     std::printf("N=%zu (tool namespace rmem_default rmem_max: %s; emulated cap %ld; stall %d ms)\n",
                 n, limits.c_str(), rmemMax, stallMs);
@@ -200,7 +181,9 @@ int main(int argc, char** argv) {
     std::printf("  N=%zu: median %ld, min %ld, max %ld listed over %d runs\n", n,
                 sorted[sorted.size() / 2], sorted.front(), sorted.back(), runs);
     lab.Stop(sim);
-    std::printf("  swarm: %s", ReadFile(log).substr(ReadFile(log).find("stopped")).c_str());
+    std::printf(
+        "  swarm: %s",
+        testsupport::ReadText(log).substr(testsupport::ReadText(log).find("stopped")).c_str());
   }
   return 0;
 }

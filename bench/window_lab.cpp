@@ -17,34 +17,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/KestrivalDlg.h"
-#include "app/KestrivalResources.h"
-#include "platform/MessageLoop.h"
-#include "platform/Runtime.h"
 #include "platform/UserInput.h"
-#include "platform/net/PosixUdp.h"
 #include "platform/qt/QtHost.h"
-#include "tests/support/DialogHarness.h"
+#include "tests/platform/qt/LabWindow.h"
 #include "tests/support/NetLab.h"
+#include "tests/support/SwarmLab.h"
 
 namespace {
 
 using testsupport::NetLab;
-using Clock = std::chrono::steady_clock;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 long Switches() {
   rusage usage{};
@@ -99,37 +86,22 @@ int main(int argc, char** argv) {
     const auto tool = lab.AddHost("tool");
     const auto swarmHost = lab.AddHost("swarm");
     lab.Up();
-    const auto added = lab.AddAddresses(swarmHost, n);
     const std::string log = "/tmp/bench-window-" + std::to_string(getpid()) + ".log";
     std::filesystem::remove(log);
-    NetLab::SpawnOptions spawn;
-    spawn.logPath = log;
-    const pid_t sim = lab.Spawn(swarmHost,
-                                {bin + "/kestrival-sim", "--swarm", std::to_string(n),
-                                 "--first-address", NetLab::FormatAddress(added.front())},
-                                spawn);
-    const auto readyBy = Clock::now() + std::chrono::seconds(60);
-    while (ReadFile(log).find("ready") == std::string::npos) {
-      if (Clock::now() > readyBy) {
-        std::fprintf(stderr, "bench_window: the swarm did not start:\n%s\n", ReadFile(log).c_str());
-        return 1;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::string error;
+    const pid_t sim =
+        testsupport::StartSwarm(lab, swarmHost, n, bin + "/kestrival-sim", log, {}, &error);
+    if (sim < 0) {
+      std::fprintf(stderr, "bench_window: %s\n", error.c_str());
+      return 1;
     }
 
     platform::net::PosixOptions options;
     options.receiveBufferCap = rmemMax;
-    platform::net::PosixBackend net(options);
-    platform::MessageLoop loop;
-    platform::qt::QtHost host(loop);
-    testing_support::TempFolder folder;
-    folder.Write("language.csv", testing_support::BuiltLanguageCsv());
-    std::vector<std::string> trace;
-    platform::Runtime runtime = testing_support::ToolRuntime(host, loop, net, folder, &trace);
-    platform::ScopedRuntime scoped(runtime);
-    auto dlg = std::make_unique<CKestrivalDlg>();
-    lab.Within(tool, [&] { dlg->Create(IDD_KESTRIVAL_DIALOG); });
-    host.Show(*dlg);
+    gui_testing::LabWindow window(lab, tool, options);
+    platform::qt::QtHost& host = window.host;
+    CKestrivalDlg* dlg = window.dlg.get();
+    const std::vector<std::string>& trace = window.trace;
     Spin(200);
     for (const std::string& t : trace)
       if (t.find("receive buffer") != std::string::npos)
@@ -166,9 +138,6 @@ int main(int argc, char** argv) {
         "host polling: %s)\n",
         after - before, idleSeconds, double(after - before) / idleSeconds,
         host.Polling() ? "yes" : "no");
-    host.Hide();
-    dlg.reset();
-    WSACleanup();
     lab.Stop(sim);
   }
   return 0;

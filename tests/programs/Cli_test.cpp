@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -18,12 +17,14 @@
 #include "protocol/MspPacket.h"
 #include "sim/FactoryRecord.h"
 #include "sim/VirtualReader.h"
+#include "tests/params/ParamRecords.h"
 #include "tests/programs/GroupBytes.h"
 #include "tests/support/DialogHarness.h"
 
 namespace {
 
 using cli::RunCli;
+using params_test::PutText;
 using platform::net::WireDatagram;
 using testing_support::kToolAddress;
 
@@ -33,11 +34,6 @@ constexpr std::uint32_t kC = 0xC0A80067;  // 192.168.0.103
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
-}
-
-void PutText(char* field, std::size_t width, const char* text) {
-  std::memset(field, 0, width);
-  std::memcpy(field, text, std::strlen(text));
 }
 
 // A record with a value other than the factory's in every field a user can set.

@@ -9,10 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <thread>
 
 #include "app/KestrivalDlg.h"
 #include "platform/MessageLoop.h"
@@ -24,6 +21,7 @@
 #include "tests/support/DialogHarness.h"
 #include "tests/support/NetLab.h"
 #include "tests/support/ScriptedReader.h"
+#include "tests/support/SwarmLab.h"
 
 namespace {
 
@@ -34,13 +32,6 @@ using testsupport::NetLab;
 fs::path BinDir() {
   const char* bin = std::getenv("KESTRIVAL_BINARY_DIR");
   return bin ? fs::path(bin) / "bin" : fs::path(platform::ExecutablePath()).parent_path();
-}
-
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
 }
 
 // Entries of "items":[...] in the driver's answer to "get 1004"; -1 without one.
@@ -81,18 +72,12 @@ TEST_P(DiscoveryBurst, EveryReplyIsListedEveryTime) {
   const auto tool = lab.AddHost("tool");
   const auto swarm = lab.AddHost("swarm");
   lab.Up();
-  const auto added = lab.AddAddresses(swarm, row.readers);
-  NetLab::SpawnOptions spawn;
-  spawn.logPath = (folder.Path() / "swarm.log").string();
-  lab.Spawn(swarm,
-            {(BinDir() / "kestrival-sim").string(), "--swarm", std::to_string(row.readers),
-             "--first-address", NetLab::FormatAddress(added.front()), "--label", "S"},
-            spawn);
-  const auto readyBy = std::chrono::steady_clock::now() + 30s;
-  while (Read(spawn.logPath).find("ready swarm=") == std::string::npos) {
-    ASSERT_LT(std::chrono::steady_clock::now(), readyBy) << Read(spawn.logPath);
-    std::this_thread::sleep_for(20ms);
-  }
+  std::string error;
+  ASSERT_GE(testsupport::StartSwarm(lab, swarm, row.readers, (BinDir() / "kestrival-sim").string(),
+                                    (folder.Path() / "swarm.log").string(), {"--label", "S"},
+                                    &error, 30s),
+            0)
+      << error;
 
   for (int run = 0; run < row.runs; ++run) {
     const std::string env = row.receiveBufferCap > 0

@@ -23,6 +23,7 @@
 #include "platform/Runtime.h"
 #include "platform/net/PosixUdp.h"
 #include "platform/net/ReceiveQueue.h"
+#include "tests/platform/net/SocketCalls.h"
 #include "tests/support/NetLab.h"
 
 namespace {
@@ -65,27 +66,15 @@ std::unique_ptr<Socket> BoundSocket(NetLab& lab, const NetLab::Host& host, Posix
   return s;
 }
 
-Error Send(Socket& s, const std::string& text, Endpoint to) {
-  return s.SendTo(text.data(), text.size(), to);
-}
-
-struct Received {
-  long n = -1;
-  Error error = Error::Other;
-  Endpoint from;
-  std::string text;
-};
+using socket_calls::Received;
+using socket_calls::Send;
 
 // Waits (through the backend) until the socket is readable, then receives once.
 Received WaitReceive(PosixBackend& net, Socket& s, std::size_t len = 2048,
                      std::chrono::milliseconds timeout = 3s) {
   const auto deadline = Clock::now() + timeout;
   while (!s.Readable() && Clock::now() < deadline) net.Wait(100ms);
-  Received r;
-  std::vector<char> buffer(len + 1);
-  r.n = s.RecvFrom(buffer.data(), len, &r.from, &r.error);
-  if (r.n >= 0) r.text.assign(buffer.data(), static_cast<std::size_t>(r.n));
-  return r;
+  return socket_calls::Receive(s, len);
 }
 
 // Collects the trace lines written while it lives.
@@ -306,15 +295,10 @@ struct BurstRow {
   std::size_t expectKept;
 };
 
-class ReceiveThreadBurst : public ::testing::TestWithParam<BurstRow> {};
+class ReceiveThreadBurst : public PosixUdpLab, public ::testing::WithParamInterface<BurstRow> {};
 
 TEST_P(ReceiveThreadBurst, HoldsTheBurstWhileNobodyReads) {
-  SKIP_WITHOUT_LAB();
   const BurstRow& row = GetParam();
-  NetLab lab;
-  const auto tool = lab.AddHost("tool");
-  const auto reader = lab.AddHost("reader");
-  lab.Up();
   platform::net::PosixOptions options;
   options.receiveBufferCap = row.receiveBufferCap;
   options.queueBytes = row.queueBytes;
@@ -322,7 +306,7 @@ TEST_P(ReceiveThreadBurst, HoldsTheBurstWhileNobodyReads) {
   std::vector<std::string> trace;
   TraceInto tracing(trace);
 
-  auto socket = BoundSocket(lab, tool, toolNet, {0, kToolPort});
+  auto socket = BoundSocket(*lab_, tool_, toolNet, {0, kToolPort});
   ASSERT_EQ(socket->SetReceiveBuffer(4 * 1024 * 1024), Error::None);
   ASSERT_EQ(trace.size(), 1u);
   if (row.receiveBufferCap > 0) {
@@ -336,14 +320,14 @@ TEST_P(ReceiveThreadBurst, HoldsTheBurstWhileNobodyReads) {
         << trace[0];
   }
   trace.clear();
-  auto peer = BoundSocket(lab, reader, readerNet, {0, kSearchPort});
+  auto peer = BoundSocket(*lab_, r1_, readerNet, {0, kSearchPort});
   for (std::size_t i = 0; i < row.datagrams; ++i) {
     std::string text(96, ' ');
     const std::string number = std::to_string(i);
     text.replace(0, number.size(), number);
-    ASSERT_EQ(Send(*peer, text, {tool.address, kToolPort}), Error::None);
+    ASSERT_EQ(Send(*peer, text, {tool_.address, kToolPort}), Error::None);
     // Paced a little, so that a receive thread scheduled a few milliseconds late on a busy
-    // machine still finds room in the kernel's buffer; a reader that is not read at all (the
+    // machine still finds room in the kernel's buffer; a r1_ that is not read at all (the
     // busy thread) would still lose most of the burst.
     if (i % 64 == 63) std::this_thread::sleep_for(1ms);
   }
@@ -379,30 +363,27 @@ INSTANTIATE_TEST_SUITE_P(
                       BurstRow{"QueueOverflows", 0, 100 * kEntry, 150, 100}),
     [](const ::testing::TestParamInfo<BurstRow>& info) { return info.param.name; });
 
-TEST(ReceiveThread, EndsCleanlyIdleOrUnderAFlood) {
-  SKIP_WITHOUT_LAB();
-  NetLab lab;
-  const auto tool = lab.AddHost("tool");
-  const auto reader = lab.AddHost("reader");
-  lab.Up();
+class ReceiveThread : public PosixUdpLab {};
+
+TEST_F(ReceiveThread, EndsCleanlyIdleOrUnderAFlood) {
   PosixBackend toolNet, readerNet;
   const std::size_t before = ThreadCount();
   {
-    auto idle = BoundSocket(lab, tool, toolNet, {0, kToolPort});
+    auto idle = BoundSocket(*lab_, tool_, toolNet, {0, kToolPort});
     EXPECT_EQ(ThreadCount(), before + 1);
     const auto start = Clock::now();
     idle.reset();  // its thread waits in poll: it must wake and end at once
     EXPECT_LT(Clock::now() - start, 1s);
     EXPECT_EQ(ThreadCount(), before);
   }
-  auto peer = BoundSocket(lab, reader, readerNet, {0, kSearchPort});
+  auto peer = BoundSocket(*lab_, r1_, readerNet, {0, kSearchPort});
   const std::size_t withPeer = ThreadCount();
   for (int round = 0; round < 3; ++round) {
-    auto busy = BoundSocket(lab, tool, toolNet, {0, kToolPort});
+    auto busy = BoundSocket(*lab_, tool_, toolNet, {0, kToolPort});
     std::atomic<bool> flood{true};
     std::thread sender([&] {
       const std::string text(200, 'f');
-      for (int i = 0; i < 200000 && flood; ++i) Send(*peer, text, {tool.address, kToolPort});
+      for (int i = 0; i < 200000 && flood; ++i) Send(*peer, text, {tool_.address, kToolPort});
     });
     std::this_thread::sleep_for(20ms);
     busy.reset();  // with datagrams pouring in and queued: nothing leaks, nothing hangs
@@ -411,7 +392,7 @@ TEST(ReceiveThread, EndsCleanlyIdleOrUnderAFlood) {
     EXPECT_EQ(ThreadCount(), withPeer) << "round " << round;
   }
   // An unbound socket never started a thread.
-  auto unbound = MakeSocket(lab, tool, toolNet);
+  auto unbound = MakeSocket(*lab_, tool_, toolNet);
   EXPECT_EQ(ThreadCount(), withPeer);
   EXPECT_FALSE(unbound->Readable());
 }
@@ -485,21 +466,16 @@ struct SharedPortRow {
   bool keepsAll;
 };
 
-class SharedPortBurst : public ::testing::TestWithParam<SharedPortRow> {};
+class SharedPortBurst : public PosixUdpLab, public ::testing::WithParamInterface<SharedPortRow> {};
 
 TEST_P(SharedPortBurst, KernelHoldsTheSwarmWhileTheThreadIsHeld) {
-  SKIP_WITHOUT_LAB();
   const SharedPortRow& row = GetParam();
-  NetLab lab;
-  const auto tool = lab.AddHost("tool");
-  const auto reader = lab.AddHost("reader");
-  lab.Up();
   platform::net::PosixOptions options = StockLimit();
   options.holdReceiveThread = std::make_shared<std::atomic<bool>>(true);
   PosixBackend toolNet(options);
   std::vector<std::string> trace;
   TraceInto tracing(trace);
-  auto socket = CappedToolSocket(lab, tool, toolNet, row.askBeforeBind);
+  auto socket = CappedToolSocket(*lab_, tool_, toolNet, row.askBeforeBind);
   const bool shared = std::any_of(trace.begin(), trace.end(), [](const std::string& t) {
     return t.find("20 sockets share port 24680, 20 x 425984 bytes") != std::string::npos;
   });
@@ -507,12 +483,12 @@ TEST_P(SharedPortBurst, KernelHoldsTheSwarmWhileTheThreadIsHeld) {
 
   constexpr std::size_t kSenders = 3000;
   constexpr std::size_t kSeries = 40;
-  RawSocket series(lab, reader);
+  RawSocket series(*lab_, r1_);
   for (std::size_t i = 0; i < kSenders; ++i) {
-    RawSocket sender(lab, reader);
-    ASSERT_TRUE(sender.SendTo("reader " + std::to_string(i), tool.address, kToolPort));
+    RawSocket sender(*lab_, r1_);
+    ASSERT_TRUE(sender.SendTo("reader " + std::to_string(i), tool_.address, kToolPort));
     if (i % (kSenders / kSeries) == 0) {
-      ASSERT_TRUE(series.SendTo("series " + std::to_string(i / (kSenders / kSeries)), tool.address,
+      ASSERT_TRUE(series.SendTo("series " + std::to_string(i / (kSenders / kSeries)), tool_.address,
                                 kToolPort));
     }
   }
@@ -546,22 +522,19 @@ INSTANTIATE_TEST_SUITE_P(Rows, SharedPortBurst,
                            return info.param.name;
                          });
 
+class SharedPort : public PosixUdpLab {};
+
 // Every socket of the group gets its copy of a broadcast; the tool still reads it once.
-TEST(SharedPort, ABroadcastIsReceivedOnce) {
-  SKIP_WITHOUT_LAB();
-  NetLab lab;
-  const auto tool = lab.AddHost("tool");
-  const auto reader = lab.AddHost("reader");
-  lab.Up();
+TEST_F(SharedPort, ABroadcastIsReceivedOnce) {
   PosixBackend toolNet(StockLimit()), readerNet;
-  auto socket = CappedToolSocket(lab, tool, toolNet, true);
-  auto peer = BoundSocket(lab, reader, readerNet, {0, kSearchPort}, true);
-  const std::uint32_t directed = tool.address | ((1u << (32 - NetLab::kPrefixLength)) - 1);
+  auto socket = CappedToolSocket(*lab_, tool_, toolNet, true);
+  auto peer = BoundSocket(*lab_, r1_, readerNet, {0, kSearchPort}, true);
+  const std::uint32_t directed = tool_.address | ((1u << (32 - NetLab::kPrefixLength)) - 1);
   struct Row {
     const char* text;
     std::uint32_t to;
   };
-  const Row rows[] = {{"limited", kBroadcast}, {"directed", directed}, {"unicast", tool.address}};
+  const Row rows[] = {{"limited", kBroadcast}, {"directed", directed}, {"unicast", tool_.address}};
   for (const Row& row : rows) {
     ASSERT_EQ(Send(*peer, row.text, {row.to, kToolPort}), Error::None) << row.text;
     std::this_thread::sleep_for(50ms);  // every copy has landed
@@ -569,7 +542,7 @@ TEST(SharedPort, ABroadcastIsReceivedOnce) {
   for (const Row& row : rows) {
     Received got = WaitReceive(toolNet, *socket);
     EXPECT_EQ(got.text, row.text);
-    EXPECT_EQ(got.from.addr, reader.address);
+    EXPECT_EQ(got.from.addr, r1_.address);
   }
   std::this_thread::sleep_for(100ms);
   EXPECT_EQ(WaitReceive(toolNet, *socket, 2048, 100ms).error, Error::WouldBlock);
@@ -578,32 +551,28 @@ TEST(SharedPort, ABroadcastIsReceivedOnce) {
 // Sharing the port does not make it less taken: a second tool, or any program, that comes while
 // the group holds it fails as before, and a group cannot form on a port another program holds,
 // even one that allows sharing.
-TEST(SharedPort, ThePortIsStillTakenBothWays) {
-  SKIP_WITHOUT_LAB();
-  NetLab lab;
-  const auto tool = lab.AddHost("tool");
-  lab.Up();
+TEST_F(SharedPort, ThePortIsStillTakenBothWays) {
   PosixBackend net(StockLimit());
   {
-    auto first = CappedToolSocket(lab, tool, net, true);
+    auto first = CappedToolSocket(*lab_, tool_, net, true);
     Error second = Error::None;
-    auto again = CappedToolSocket(lab, tool, net, true, &second);
+    auto again = CappedToolSocket(*lab_, tool_, net, true, &second);
     EXPECT_EQ(second, Error::AddrInUse) << "a second tool, sharing too";
     PosixBackend plainNet;
-    auto plain = MakeSocket(lab, tool, plainNet);
-    EXPECT_EQ(lab.Within(tool, [&] { return plain->Bind({0, kToolPort}); }), Error::AddrInUse);
-    RawSocket other(lab, tool);
+    auto plain = MakeSocket(*lab_, tool_, plainNet);
+    EXPECT_EQ(lab_->Within(tool_, [&] { return plain->Bind({0, kToolPort}); }), Error::AddrInUse);
+    RawSocket other(*lab_, tool_);
     EXPECT_FALSE(other.Bind(kToolPort, false)) << "a program that does not share";
   }
   for (const bool holderShares : {false, true}) {
-    RawSocket holder(lab, tool);
+    RawSocket holder(*lab_, tool_);
     ASSERT_TRUE(holder.Bind(kToolPort, holderShares));
     Error bound = Error::None;
-    auto late = CappedToolSocket(lab, tool, net, true, &bound);
+    auto late = CappedToolSocket(*lab_, tool_, net, true, &bound);
     EXPECT_EQ(bound, Error::AddrInUse) << "holder shares: " << holderShares;
   }
   // Nothing of the failed attempts stayed behind: the port is free again.
-  auto last = CappedToolSocket(lab, tool, net, true);
+  auto last = CappedToolSocket(*lab_, tool_, net, true);
   EXPECT_EQ(last->LocalEndpoint(), (Endpoint{0, kToolPort}));
 }
 
@@ -618,24 +587,20 @@ std::size_t OpenDescriptors() {
 
 // Tools started at the same moment (a double click on the launcher): exactly one gets the port,
 // and it gets it whole.
-TEST(SharedPort, OfToolsBindingAtOnceExactlyOneGetsThePort) {
-  SKIP_WITHOUT_LAB();
-  NetLab lab;
-  const auto tool = lab.AddHost("tool");
-  lab.Up();
+TEST_F(SharedPort, OfToolsBindingAtOnceExactlyOneGetsThePort) {
   PosixBackend net(StockLimit());
   constexpr int kTools = 6;
   for (int round = 0; round < 20; ++round) {
     std::vector<std::unique_ptr<Socket>> sockets;
     for (int i = 0; i < kTools; ++i) {
-      sockets.push_back(MakeSocket(lab, tool, net));
+      sockets.push_back(MakeSocket(*lab_, tool_, net));
       ASSERT_EQ(sockets.back()->SetReceiveBuffer(kToolAsks), Error::None);
     }
     std::atomic<int> waiting{kTools};
     std::vector<std::future<Error>> results;
     for (auto& s : sockets) {
       results.push_back(std::async(std::launch::async, [&, socket = s.get()] {
-        return lab.Within(tool, [&] {
+        return lab_->Within(tool_, [&] {
           waiting.fetch_sub(1);
           while (waiting.load() > 0) {
           }
@@ -658,15 +623,11 @@ TEST(SharedPort, OfToolsBindingAtOnceExactlyOneGetsThePort) {
 
 // A socket bound from a thread that is in another namespace than the one the socket was made in
 // (only tests do that) makes no sockets there: it binds alone.
-TEST(SharedPort, BoundFromAnotherNamespaceItBindsAlone) {
-  SKIP_WITHOUT_LAB();
-  NetLab lab;
-  const auto tool = lab.AddHost("tool");
-  lab.Up();
+TEST_F(SharedPort, BoundFromAnotherNamespaceItBindsAlone) {
   PosixBackend net(StockLimit());
   std::vector<std::string> trace;
   TraceInto tracing(trace);
-  auto socket = MakeSocket(lab, tool, net);
+  auto socket = MakeSocket(*lab_, tool_, net);
   ASSERT_EQ(socket->SetReceiveBuffer(kToolAsks), Error::None);
   const std::size_t descriptors = OpenDescriptors();
   ASSERT_EQ(socket->Bind({0, kToolPort}), Error::None);  // from this thread's namespace
@@ -677,16 +638,12 @@ TEST(SharedPort, BoundFromAnotherNamespaceItBindsAlone) {
       << trace.back();
 }
 
-TEST(SharedPort, EveryDescriptorAndTheThreadEndWithTheSocket) {
-  SKIP_WITHOUT_LAB();
-  NetLab lab;
-  const auto tool = lab.AddHost("tool");
-  lab.Up();
+TEST_F(SharedPort, EveryDescriptorAndTheThreadEndWithTheSocket) {
   PosixBackend net(StockLimit());
   const std::size_t descriptors = OpenDescriptors();
   const std::size_t threads = ThreadCount();
   {
-    auto socket = CappedToolSocket(lab, tool, net, true);
+    auto socket = CappedToolSocket(*lab_, tool_, net, true);
     EXPECT_EQ(ThreadCount(), threads + 1) << "one receive thread for the whole group";
     EXPECT_GE(OpenDescriptors(), descriptors + 20);
   }

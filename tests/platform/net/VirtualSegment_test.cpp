@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/platform/net/SocketCalls.h"
+
 namespace platform::net {
 namespace {
 
@@ -40,24 +42,9 @@ std::unique_ptr<VirtualSocket> BoundSocket(VirtualHost& host, Endpoint local) {
   return s;
 }
 
-Error Send(Socket& s, const std::string& text, Endpoint to) {
-  return s.SendTo(text.data(), text.size(), to);
-}
-
-struct Received {
-  long n = -1;
-  Error error = Error::Other;
-  Endpoint from;
-  std::string text;
-};
-
-Received Receive(Socket& s, std::size_t len = 2048) {
-  Received r;
-  std::vector<char> buffer(len + 1);
-  r.n = s.RecvFrom(len ? buffer.data() : nullptr, len, &r.from, &r.error);
-  if (r.n >= 0) r.text.assign(buffer.data(), static_cast<std::size_t>(r.n));
-  return r;
-}
+using socket_calls::Receive;
+using socket_calls::Received;
+using socket_calls::Send;
 
 // ---- binding ----
 

@@ -13,14 +13,9 @@
 #include <vector>
 
 #include "app/KestrivalDlg.h"
-#include "app/KestrivalResources.h"
-#include "platform/MessageLoop.h"
-#include "platform/Runtime.h"
-#include "platform/net/PosixUdp.h"
-#include "platform/qt/QtHost.h"
 #include "protocol/DiscoverDev.h"
 #include "tests/platform/qt/GuiHarness.h"
-#include "tests/support/DialogHarness.h"
+#include "tests/platform/qt/LabWindow.h"
 #include "tests/support/NetLab.h"
 #include "tests/support/ScriptedReader.h"
 
@@ -47,18 +42,10 @@ TEST_P(QtHostBurst, WaitsOnTheSocketAndListsEveryReplyOfABurstThatLandsWhileBloc
 
   platform::net::PosixOptions options;
   options.receiveBufferCap = 212992;  // the stock net.core.rmem_max
-  platform::net::PosixBackend net(options);
-  platform::MessageLoop loop;
-  platform::qt::QtHost host(loop);
-  testing_support::TempFolder folder;
-  folder.Write("language.csv", testing_support::BuiltLanguageCsv());
-  std::vector<std::string> trace;
-  platform::Runtime runtime = testing_support::ToolRuntime(host, loop, net, folder, &trace);
-  platform::ScopedRuntime scoped(runtime);
-
-  auto dlg = std::make_unique<CKestrivalDlg>();
-  lab.Within(tool, [&] { dlg->Create(IDD_KESTRIVAL_DIALOG); });
-  host.Show(*dlg);
+  gui_testing::LabWindow window(lab, tool, options);
+  platform::net::PosixBackend& net = window.net;
+  platform::qt::QtHost& host = window.host;
+  CKestrivalDlg* dlg = window.dlg.get();
   QApplication::processEvents();
   ASSERT_EQ(dlg->SocketReady(), 1);
   EXPECT_FALSE(host.Polling()) << "a real socket has a descriptor to wait on";
@@ -89,9 +76,6 @@ TEST_P(QtHostBurst, WaitsOnTheSocketAndListsEveryReplyOfABurstThatLandsWhileBloc
   EXPECT_EQ(dlg->Devices().size(), n);
   EXPECT_EQ(dlg->m_hWnd->Child(IDC_LIST_DEVICES)->Items().size(), n);
   EXPECT_FALSE(host.Polling());
-  host.Hide();
-  dlg.reset();
-  WSACleanup();
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, QtHostBurst,
