@@ -34,23 +34,25 @@ void MessageLoop::Rearm(UINT_PTR socket, bool gotDatagram) {
   auto it = selections_.find(socket);
   if (it == selections_.end()) return;
   it->second.armed = true;
-  it->second.likelyMore = gotDatagram && it->second.impl && it->second.impl->Fd() >= 0;
+  it->second.likelyMore =
+      gotDatagram && it->second.impl && it->second.impl->Waitable() != net::kNoWaitHandle;
 }
 
 void MessageLoop::Unselect(UINT_PTR socket) {
   selections_.erase(socket);
 }
 
-std::vector<int> MessageLoop::WatchedFds() const {
-  std::vector<int> fds;
+std::vector<net::WaitHandle> MessageLoop::WatchedHandles() const {
+  std::vector<net::WaitHandle> handles;
   for (const auto& [socket, sel] : selections_)
-    if (sel.armed && sel.window && sel.impl && sel.impl->Fd() >= 0) fds.push_back(sel.impl->Fd());
-  return fds;
+    if (sel.armed && sel.window && sel.impl && sel.impl->Waitable() != net::kNoWaitHandle)
+      handles.push_back(sel.impl->Waitable());
+  return handles;
 }
 
 bool MessageLoop::NeedsPolling() const {
   for (const auto& [socket, sel] : selections_)
-    if (sel.window && sel.impl && sel.impl->Fd() < 0) return true;
+    if (sel.window && sel.impl && sel.impl->Waitable() == net::kNoWaitHandle) return true;
   return false;
 }
 

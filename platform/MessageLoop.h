@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -15,7 +16,8 @@ namespace platform {
 
 namespace net {
 class Socket;
-}
+using WaitHandle = std::intptr_t;
+}  // namespace net
 
 struct PostedMessage {
   HWND window;
@@ -57,10 +59,11 @@ class MessageLoop {
                 std::chrono::milliseconds timeout = std::chrono::hours(24 * 365));
 
   std::size_t PendingPosted() const { return queue_.size(); }
-  // What a host waits on instead of polling: the descriptors of the sockets that may notify now
-  // (armed, with a window), readable while a datagram waits.
-  std::vector<int> WatchedFds() const;
-  // True when such a socket has no descriptor (the virtual segment): the host must poll it.
+  // What a host waits on instead of polling: the wait handles of the sockets that may notify now
+  // (armed, with a window), signalled while a datagram waits (descriptors on POSIX, events on
+  // Windows).
+  std::vector<net::WaitHandle> WatchedHandles() const;
+  // True when such a socket has no wait handle (the virtual segment): the host must poll it.
   bool NeedsPolling() const;
   // Hands every socket that is armed and readable its notification; true if any was posted.
   bool PollSockets();

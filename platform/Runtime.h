@@ -45,7 +45,19 @@ class ScopedRuntime {
   Runtime* previous_;
 };
 
-// Path of the running executable from /proc/self/exe (empty if unknown).
+// Path of the running executable (empty if unknown): /proc/self/exe on POSIX, on Windows the
+// module's UTF-16 path as UTF-8.
 std::string ExecutablePath();
+
+// Hands a debug text to the system's debugger as well (OutputDebugString on Windows; nothing on
+// POSIX, where standard error carries it).
+void SendToSystemDebugger(const std::string& text);
+
+// The name of the per-user settings folder of the programs (Runtime::userSettingsName).
+#ifdef _WIN32
+inline constexpr const char* kUserSettingsName = "Kestrival";
+#else
+inline constexpr const char* kUserSettingsName = "kestrival";
+#endif
 
 }  // namespace platform

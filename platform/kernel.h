@@ -8,7 +8,11 @@
 #include "platform/windef.h"
 
 // The separator the folder rule appends before a file name on this platform.
+#ifdef _WIN32
+constexpr char PATH_SEPARATOR = '\\';
+#else
 constexpr char PATH_SEPARATOR = '/';
+#endif
 
 // Full path of the running executable (as the runtime knows it), cut to size - 1 characters.
 // Returns the number of characters copied, without the NUL.

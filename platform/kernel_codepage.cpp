@@ -1,8 +1,6 @@
-// Code-page conversion: code page 936 (GBK) through tables taken once from iconv and completed
-// with what the target platform's table holds beyond it (the euro sign, 0xFF, the user-defined
-// areas); UTF-8 by hand.
-#include <iconv.h>
-
+// Code-page conversion: code page 936 (GBK) through tables taken once from the system
+// (kernel_gbk_*.cpp) and completed with what the target platform's table holds beyond the C
+// library's (the euro sign, 0xFF, the user-defined areas); UTF-8 by hand.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -10,6 +8,7 @@
 #include <string>
 
 #include "platform/kernel.h"
+#include "platform/kernel_gbk.h"
 
 namespace {
 
@@ -24,66 +23,15 @@ bool IsHighSurrogate(char32_t c) {
 bool IsLowSurrogate(char32_t c) {
   return c >= 0xDC00 && c <= 0xDFFF;
 }
-bool IsGbkTrail(unsigned char b) {
-  return b >= 0x40 && b <= 0xFE && b != 0x7F;
-}
 
-// Converts one character with an open iconv descriptor; false when iconv refuses it.
-bool ConvertOne(iconv_t cd, const char* in, std::size_t inLen, char* out, std::size_t& outLen) {
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  char* inPtr = const_cast<char*>(in);
-  char* outPtr = out;
-  std::size_t outLeft = outLen;
-  if (iconv(cd, &inPtr, &inLen, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLen != 0) {
-    return false;
-  }
-  outLen = outLen - outLeft;
-  return true;
-}
-
-std::uint32_t ReadLe32(const char* p) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(p[0])) |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(p[1])) << 8 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(p[2])) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(p[3])) << 24;
-}
-
-void PutLe32(char* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-// The GBK mapping of the BMP outside ASCII, read from the C library once, so that the conversions
-// themselves are lookups (thread-safe, one character at a time, no iconv state).
+// The GBK mapping of the BMP outside ASCII, read from the system once, so that the conversions
+// themselves are lookups (thread-safe, one character at a time, no conversion state).
 struct GbkTables {
-  // Index: the single byte 0x80, or lead << 8 | trail. Value 0: no character.
-  std::array<char16_t, 0x10000> decode{};
-  // Index: the UTF-16 unit. Value: the byte (< 0x100) or the byte pair (lead << 8 | trail); 0:
-  // none.
-  std::array<std::uint16_t, 0x10000> encode{};
+  platform::GbkDecodeTable decode{};
+  platform::GbkEncodeTable encode{};
 
   GbkTables() {
-    // glibc's names for the code page; the one that holds the euro sign at 0x80 is Windows' 936.
-    const char* const candidates[] = {"CP936", "GBK", "WINDOWS-936", "MS936"};
-    const char* chosen = nullptr;
-    for (const char* name : candidates) {
-      iconv_t cd = iconv_open(name, "UTF-32LE");
-      if (cd == reinterpret_cast<iconv_t>(-1)) continue;
-      char in[4];
-      PutLe32(in, 0x20AC);
-      char out[8];
-      std::size_t outLen = sizeof out;
-      bool euroAt80 = ConvertOne(cd, in, 4, out, outLen) && outLen == 1 &&
-                      static_cast<unsigned char>(out[0]) == 0x80;
-      iconv_close(cd);
-      if (chosen == nullptr) chosen = name;
-      if (euroAt80) {
-        chosen = name;
-        break;
-      }
-    }
-    if (chosen == nullptr) return;  // no GBK in this C library: ASCII only
-    FillDecode(chosen);
-    FillEncode(chosen);
+    if (!platform::LoadSystemGbk(decode, encode)) return;  // no GBK here: ASCII only
     FillPlatformExtras();
   }
 
@@ -119,50 +67,6 @@ struct GbkTables {
       for (unsigned bytes = range[0]; bytes <= range[1]; ++bytes)
         if ((bytes & 0xFF) != 0x7F) Put(bytes, c++);
   }
-
-  void FillDecode(const char* name) {
-    iconv_t cd = iconv_open("UTF-32LE", name);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return;
-    auto take = [&](const char* in, std::size_t inLen, std::size_t index) {
-      char out[16];
-      std::size_t outLen = sizeof out;
-      if (!ConvertOne(cd, in, inLen, out, outLen) || outLen != 4) return;
-      std::uint32_t c = ReadLe32(out);
-      if (c == 0 || c > 0xFFFF || IsHighSurrogate(c) || IsLowSurrogate(c)) return;
-      decode[index] = static_cast<char16_t>(c);
-    };
-    const char euro = static_cast<char>(0x80);
-    take(&euro, 1, 0x80);
-    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
-        if (trail == 0x7F) continue;
-        const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        take(in, 2, lead << 8 | trail);
-      }
-    }
-    iconv_close(cd);
-  }
-
-  void FillEncode(const char* name) {
-    iconv_t cd = iconv_open(name, "UTF-32LE");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return;
-    for (std::uint32_t c = 0x80; c <= 0xFFFF; ++c) {
-      if (IsHighSurrogate(c) || IsLowSurrogate(c)) continue;
-      char in[4];
-      PutLe32(in, c);
-      char out[8];
-      std::size_t outLen = sizeof out;
-      if (!ConvertOne(cd, in, 4, out, outLen)) continue;
-      auto b0 = static_cast<unsigned char>(out[0]);
-      if (outLen == 1 && b0 >= 0x80) {
-        encode[c] = b0;
-      } else if (outLen == 2 && IsDBCSLeadByte(b0) &&
-                 IsGbkTrail(static_cast<unsigned char>(out[1]))) {
-        encode[c] = static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(out[1]));
-      }
-    }
-    iconv_close(cd);
-  }
 };
 
 const GbkTables& Gbk() {
@@ -185,7 +89,8 @@ std::u16string DecodeGbk(const unsigned char* p, std::size_t n) {
     } else if (IsDBCSLeadByte(b)) {
       char16_t c = 0;
       if (i + 1 < n && p[i + 1] != 0) {
-        if (IsGbkTrail(p[i + 1])) c = t.decode[static_cast<std::size_t>(b) << 8 | p[i + 1]];
+        if (platform::IsGbkTrailByte(p[i + 1]))
+          c = t.decode[static_cast<std::size_t>(b) << 8 | p[i + 1]];
         i += 2;
       } else {
         ++i;

@@ -1,9 +1,5 @@
 // The private-profile (INI) functions with the Windows semantics: lookups that ignore case and
 // surrounding white space, and writes that change one line and keep the rest of the file.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -16,6 +12,7 @@
 #include <vector>
 
 #include "platform/kernel.h"
+#include "platform/kernel_files.h"
 #include "platform/kernel_settings_store.h"
 
 namespace {
@@ -255,47 +252,6 @@ DWORD CopyList(const std::vector<std::string_view>& names, LPSTR out, DWORD size
   return static_cast<DWORD>(used);
 }
 
-// Writes bytes to path through a temporary file in the same folder, so that a failure leaves the
-// old file whole.
-bool ReplaceFile(const std::string& path, const std::string& bytes) {
-  std::string target = path;
-  struct stat st {};
-  bool existed = ::stat(path.c_str(), &st) == 0;
-  if (existed) {
-    if (::access(path.c_str(), W_OK) != 0) return false;
-    if (char* real = ::realpath(path.c_str(), nullptr)) {  // write through a symbolic link
-      target = real;
-      std::free(real);
-    }
-  }
-  // Created with 0666 so that a new file gets the permissions the umask gives; an existing file's
-  // mode is copied below.
-  std::string temp;
-  int fd = -1;
-  static std::atomic<unsigned> serial{0};
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target + ".tmp" + std::to_string(::getpid()) + "." + std::to_string(serial++);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  bool ok = !existed || ::fchmod(fd, st.st_mode & 07777) == 0;
-  std::size_t done = 0;
-  while (ok && done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      ok = false;
-    else
-      done += static_cast<std::size_t>(n);
-  }
-  if (ok) ok = ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-}
-
 std::string KeyLine(std::string_view key, std::string_view value) {
   std::string line(key);
   line += '=';
@@ -370,7 +326,7 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LP
     std::size_t to =
         range->end < profile.lines.size() ? profile.lines[range->end].begin : bytes.size();
     bytes.erase(from, to - from);
-    return ReplaceFile(target, bytes) ? TRUE : FALSE;
+    return platform::files::ReplaceWhole(target, bytes) ? TRUE : FALSE;
   }
 
   std::string_view key = Trim(keyName);
@@ -400,5 +356,5 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LP
     added += kNewLine;
     InsertLines(bytes, bytes.size(), added);
   }
-  return ReplaceFile(target, bytes) ? TRUE : FALSE;
+  return platform::files::ReplaceWhole(target, bytes) ? TRUE : FALSE;
 }

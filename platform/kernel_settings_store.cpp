@@ -2,65 +2,34 @@
 // file a write changes, for the files of a program folder that cannot be written.
 #include "platform/kernel_settings_store.h"
 
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "platform/Runtime.h"
 #include "platform/kernel.h"
+#include "platform/kernel_files.h"
 
 namespace platform {
 namespace {
 
+std::size_t LastSeparator(const std::string& path) {
+  for (std::size_t i = path.size(); i > 0; --i)
+    if (files::IsSeparator(path[i - 1])) return i - 1;
+  return std::string::npos;
+}
+
 std::string FolderOf(const std::string& path) {
-  std::size_t cut = path.rfind('/');
+  const std::size_t cut = LastSeparator(path);
   if (cut == std::string::npos) return ".";
-  if (cut == 0) return "/";
+  if (cut == 0) return path.substr(0, 1);
   return path.substr(0, cut);
 }
 
 std::string NameOf(const std::string& path) {
-  std::size_t cut = path.rfind('/');
+  const std::size_t cut = LastSeparator(path);
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::string WithoutTrailingSlashes(std::string path) {
-  while (!path.empty() && path.back() == '/') path.pop_back();
-  return path;
-}
-
-bool Absolute(const char* path) {
-  return path != nullptr && path[0] == '/';
-}
-
-// Two names of one folder (a relative path, a link) count as the same folder.
-bool SameFolder(const std::string& a, const std::string& b) {
-  struct stat sa {
-  }, sb{};
-  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-// Makes every missing folder of path, owner-only as the base directory rules ask. On failure
-// returns false with errno set by the step that failed.
-bool MakeFolders(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return true;
-    errno = ENOTDIR;
-    return false;
-  }
-  std::string parent = FolderOf(path);
-  if (parent != path && !MakeFolders(parent)) return false;
-  return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-void TraceNotKept(const std::string& file, const std::string& store, const char* why) {
+void TraceNotKept(const std::string& file, const std::string& store, const std::string& why) {
   std::string line = "settings: " + FolderOf(file) + " cannot be written and the per-user copy " +
                      store + " cannot be written either (" + why + "): " + NameOf(file) +
                      " keeps no change\n";
@@ -70,35 +39,23 @@ void TraceNotKept(const std::string& file, const std::string& store, const char*
 }  // namespace
 
 std::string UserSettingsFolder(const std::string& name) {
-  std::string base;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  const char* home = std::getenv("HOME");
-  if (Absolute(xdg)) {
-    base = xdg;
-  } else if (Absolute(home)) {
-    base = WithoutTrailingSlashes(home) + "/.config";
-  } else if (const passwd* user = ::getpwuid(::geteuid()); user && Absolute(user->pw_dir)) {
-    base = WithoutTrailingSlashes(user->pw_dir) + "/.config";
-  } else {
-    return {};
-  }
-  return WithoutTrailingSlashes(base) + "/" + name;
+  return files::UserSettingsFolder(name);
 }
 
 bool ProfileIsRedirected(const std::string& file) {
   const Runtime& runtime = CurrentRuntime();
   if (runtime.userSettingsName.empty() || runtime.modulePath.empty()) return false;
   const std::string folder = FolderOf(file);
-  if (!SameFolder(folder, FolderOf(runtime.modulePath))) return false;
-  if (::access(folder.c_str(), W_OK) != 0) return true;
-  return ::access(file.c_str(), F_OK) == 0 && ::access(file.c_str(), W_OK) != 0;
+  if (!files::SameFolder(folder, FolderOf(runtime.modulePath))) return false;
+  if (!files::FolderWritable(folder)) return true;
+  return files::Exists(file) && !files::FileWritable(file);
 }
 
 std::vector<std::string> ProfileReadPaths(const std::string& file) {
   if (!ProfileIsRedirected(file)) return {file};
   const std::string store = UserSettingsFolder(CurrentRuntime().userSettingsName);
   if (store.empty()) return {file};
-  return {store + "/" + NameOf(file), file};
+  return {store + PATH_SEPARATOR + NameOf(file), file};
 }
 
 std::string ProfileWritePath(const std::string& file) {
@@ -108,14 +65,14 @@ std::string ProfileWritePath(const std::string& file) {
     TraceNotKept(file, "(none)", "no home folder is known");
     return {};
   }
-  std::string copy = store + "/" + NameOf(file);
-  if (!MakeFolders(store)) {
-    TraceNotKept(file, copy, std::strerror(errno));
+  std::string copy = store + PATH_SEPARATOR + NameOf(file);
+  std::string why;
+  if (!files::MakeFolders(store, &why)) {
+    TraceNotKept(file, copy, why);
     return {};
   }
-  if (::access(store.c_str(), W_OK) != 0 ||
-      (::access(copy.c_str(), F_OK) == 0 && ::access(copy.c_str(), W_OK) != 0)) {
-    TraceNotKept(file, copy, std::strerror(errno));
+  if (!files::FolderWritable(store) || (files::Exists(copy) && !files::FileWritable(copy))) {
+    TraceNotKept(file, copy, files::LastErrorText());
     return {};
   }
   return copy;

@@ -1,8 +1,4 @@
 // The C runtime's text mode on top of a binary stream: CR LF reads as LF, 0x1A ends the data.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "platform/kernel.h"
@@ -11,23 +7,6 @@ namespace platform {
 
 namespace {
 constexpr int kEndOfData = 0x1A;
-}
-
-std::FILE* OpenRegularFile(const char* path) {
-  if (path == nullptr) return nullptr;
-  // Without O_NONBLOCK, opening a named pipe waits for a writer that never comes.
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  std::FILE* file = ::fdopen(fd, "rb");
-  if (file == nullptr) ::close(fd);
-  return file;
 }
 
 TextModeFile::~TextModeFile() {

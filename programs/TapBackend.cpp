@@ -28,7 +28,7 @@ class TapSocket final : public platform::net::Socket {
     return n;
   }
   bool Readable() override { return inner_->Readable(); }
-  int Fd() const override { return inner_->Fd(); }
+  platform::net::WaitHandle Waitable() const override { return inner_->Waitable(); }
   Endpoint LocalEndpoint() const override { return inner_->LocalEndpoint(); }
 
  private:

@@ -54,7 +54,8 @@ int RunWindowProgram(int argc, char** argv, platform::net::Backend& net) {
   runtime.net = &net;
   runtime.debug = [](const std::string& text) { std::fputs(text.c_str(), stderr); };
   runtime.modulePath = platform::ExecutablePath();
-  runtime.userSettingsName = "kestrival";  // an installed program folder is not the user's
+  runtime.userSettingsName =
+      platform::kUserSettingsName;  // an installed program folder is not the user's
   runtime.resources = &KestrivalResources();
   platform::ScopedRuntime scoped(runtime);
 

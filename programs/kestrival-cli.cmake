@@ -1,7 +1,9 @@
 # kestrival-cli: batch work on the real main dialog without a window: search, save a reader's
 # configuration as a profile, apply a profile to many readers and read them back.
 # The profile is JSON; nlohmann-json (Debian's nlohmann-json3-dev, header-only) reads and writes it.
-find_package(nlohmann_json 3 REQUIRED)
+if(NOT TARGET nlohmann_json::nlohmann_json)
+  find_package(nlohmann_json 3 REQUIRED)
+endif()
 add_library(kestrival_cli STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Cli.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliSession.cpp

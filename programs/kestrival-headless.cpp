@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
   runtime.loop = &loop;
   runtime.debug = [&driver](const std::string& text) { driver.AddTrace(text); };
   runtime.modulePath = platform::ExecutablePath();
-  runtime.userSettingsName = "kestrival";  // an installed program folder is not the user's
+  runtime.userSettingsName =
+      platform::kUserSettingsName;  // an installed program folder is not the user's
   runtime.resources = &KestrivalResources();
   platform::ScopedRuntime scoped(runtime);
 

@@ -9,6 +9,12 @@
 
 namespace platform::net {
 
+// What a host waits on for a socket instead of polling it: on POSIX a file descriptor, on Windows
+// an event handle, signalled while a datagram waits. kNoWaitHandle: the socket has none (a
+// virtual socket) and must be asked.
+using WaitHandle = std::intptr_t;
+inline constexpr WaitHandle kNoWaitHandle = -1;
+
 struct Endpoint {
   std::uint32_t addr = 0;  // host order; 0 = any, 0xFFFFFFFF = limited broadcast
   std::uint16_t port = 0;
@@ -43,8 +49,8 @@ class Socket {
   virtual long RecvFrom(void* buffer, std::size_t len, Endpoint* from, Error* error) = 0;
   // True when a RecvFrom would not block (a datagram or a pending error waits).
   virtual bool Readable() = 0;
-  // The file descriptor a host may watch, or -1 (virtual sockets).
-  virtual int Fd() const { return -1; }
+  // The handle a host may wait on, or kNoWaitHandle (virtual sockets).
+  virtual WaitHandle Waitable() const { return kNoWaitHandle; }
   virtual Endpoint LocalEndpoint() const = 0;
 };
 

@@ -267,7 +267,7 @@ class PosixSocket final : public Socket {
         queue_(options.queueBytes),
         stopFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
         registry_(std::move(registry)) {
-    registry_->Add(queue_.WakeFd());
+    registry_->Add(static_cast<int>(queue_.WakeHandle()));
   }
   ~PosixSocket() override {
     if (receiver_.joinable()) {
@@ -277,7 +277,7 @@ class PosixSocket final : public Socket {
       static_cast<void>(ignored);
       receiver_.join();
     }
-    registry_->Remove(queue_.WakeFd());
+    registry_->Remove(static_cast<int>(queue_.WakeHandle()));
     ::close(fd_);
     for (int extra : extras_) ::close(extra);
     if (claim_ >= 0) ::close(claim_);
@@ -379,7 +379,7 @@ class PosixSocket final : public Socket {
 
   bool Readable() override { return !queue_.Empty(); }
 
-  int Fd() const override { return queue_.WakeFd(); }
+  WaitHandle Waitable() const override { return queue_.WakeHandle(); }
 
   // Windows sends a limited broadcast out of every interface, with or without a route; Linux
   // sends it by the route to 255.255.255.255 only, and refuses it without one. So the datagram

@@ -1,20 +1,12 @@
-// POSIX headers and Backend.h only: the Winsock stand-in's names would clash with these.
 #include "platform/net/ReceiveQueue.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdint>
 
 namespace platform::net {
 
-ReceiveQueue::ReceiveQueue(std::size_t capacityBytes)
-    : capacity_(capacityBytes), wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+ReceiveQueue::ReceiveQueue(std::size_t capacityBytes) : capacity_(capacityBytes) {}
 
-ReceiveQueue::~ReceiveQueue() {
-  if (wakeFd_ >= 0) ::close(wakeFd_);
-}
+ReceiveQueue::~ReceiveQueue() = default;
 
 bool ReceiveQueue::Push(Datagram datagram) {
   const std::size_t size = datagram.bytes.size() + kOverhead;
@@ -26,11 +18,7 @@ bool ReceiveQueue::Push(Datagram datagram) {
   const bool wasEmpty = queue_.empty();
   bytes_ += size;
   queue_.push_back(std::move(datagram));
-  if (wasEmpty && wakeFd_ >= 0) {
-    const std::uint64_t one = 1;
-    ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
-    static_cast<void>(ignored);
-  }
+  if (wasEmpty) wake_.Set();
   return true;
 }
 
@@ -48,11 +36,7 @@ std::size_t ReceiveQueue::PushAll(std::vector<Datagram>& datagrams) {
     queue_.push_back(std::move(d));
   }
   dropped_ += dropped;
-  if (wasEmpty && !queue_.empty() && wakeFd_ >= 0) {
-    const std::uint64_t one = 1;
-    ssize_t ignored = ::write(wakeFd_, &one, sizeof one);
-    static_cast<void>(ignored);
-  }
+  if (wasEmpty && !queue_.empty()) wake_.Set();
   return dropped;
 }
 
@@ -62,11 +46,7 @@ bool ReceiveQueue::Pop(Datagram* out) {
   *out = std::move(queue_.front());
   queue_.pop_front();
   bytes_ -= out->bytes.size() + kOverhead;
-  if (queue_.empty() && wakeFd_ >= 0) {
-    std::uint64_t count = 0;
-    ssize_t ignored = ::read(wakeFd_, &count, sizeof count);
-    static_cast<void>(ignored);
-  }
+  if (queue_.empty()) wake_.Reset();
   return true;
 }
 

@@ -1,6 +1,7 @@
 // Datagrams taken from the kernel ahead of the reader: a bounded first-in first-out queue that a
-// receive thread fills and the message loop's thread empties. Its wake-up descriptor is readable
-// exactly while datagrams wait, so a host can watch it (poll, QSocketNotifier) instead of polling.
+// receive thread fills and the message loop's thread empties. Its wake-up handle is signalled
+// exactly while datagrams wait, so a host can wait on it (poll or QSocketNotifier on POSIX,
+// MsgWaitForMultipleObjects on Windows) instead of polling.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/net/Backend.h"
+#include "platform/net/WakeEvent.h"
 
 namespace platform::net {
 
@@ -39,8 +41,8 @@ class ReceiveQueue {
   std::size_t Size() const;
   // Datagrams dropped since the queue was made.
   std::uint64_t Dropped() const;
-  // Readable while the queue holds a datagram; -1 if the system gave no descriptor.
-  int WakeFd() const { return wakeFd_; }
+  // Signalled while the queue holds a datagram; kNoWaitHandle if the system gave none.
+  WaitHandle WakeHandle() const { return wake_.Handle(); }
 
  private:
   mutable std::mutex mutex_;
@@ -48,7 +50,7 @@ class ReceiveQueue {
   std::size_t capacity_;
   std::size_t bytes_ = 0;
   std::uint64_t dropped_ = 0;
-  int wakeFd_ = -1;
+  WakeEvent wake_;
 };
 
 }  // namespace platform::net

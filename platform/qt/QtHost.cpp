@@ -200,8 +200,8 @@ void QtHost::Hide() {
 
 void QtHost::Watch() {
   if (!dialog_) return;
-  const std::vector<int> fds = loop_.WatchedFds();
-  const std::set<int> wanted(fds.begin(), fds.end());
+  std::set<int> wanted;
+  for (net::WaitHandle handle : loop_.WatchedHandles()) wanted.insert(static_cast<int>(handle));
   for (auto& [fd, notifier] : pump_->notifiers) notifier->setEnabled(wanted.count(fd) > 0);
   for (int fd : wanted) {
     auto& notifier = pump_->notifiers[fd];

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Runtime.h"
+#include "platform/kernel.h"
 
 namespace {
 
@@ -29,8 +30,10 @@ TEST_P(ExecutableFolderRows, CutsBeforeTheLastSeparator) {
   runtime.modulePath = GetParam().modulePath;
   platform::ScopedRuntime scoped(runtime);
   EXPECT_EQ(std::string(ExecutableFolder()), GetParam().folder);
-  EXPECT_EQ(std::string(SettingsFilePath()), GetParam().folder + "/config.ini");
-  EXPECT_EQ(std::string(TranslationFilePath()), GetParam().folder + "/language.csv");
+  // The file names follow the separator of the platform the tool runs on.
+  EXPECT_EQ(std::string(SettingsFilePath()), GetParam().folder + PATH_SEPARATOR + "config.ini");
+  EXPECT_EQ(std::string(TranslationFilePath()),
+            GetParam().folder + PATH_SEPARATOR + "language.csv");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -99,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(TempDir, MissingFileGivesNoRows) {
   TranslationTable table;
-  EXPECT_FALSE(table.Load((dir_ / "missing.csv").c_str()));
+  EXPECT_FALSE(table.Load((dir_ / "missing.csv").string().c_str()));
   EXPECT_TRUE(table.Rows().empty());
 }
 
@@ -130,7 +130,7 @@ TEST_F(TempDir, ASecondLoadReplacesTheRows) {
   Put("a,b\nc,d\n");
   TranslationTable table;
   ASSERT_TRUE(table.Load(path_.c_str()));
-  EXPECT_FALSE(table.Load((dir_ / "missing.csv").c_str()));
+  EXPECT_FALSE(table.Load((dir_ / "missing.csv").string().c_str()));
   EXPECT_TRUE(table.Rows().empty());
 }
 
@@ -141,10 +141,11 @@ class SpecialTranslationFile : public ::testing::TestWithParam<testing_support::
 TEST_P(SpecialTranslationFile, CannotBeLoaded) {
   testing_support::TempFolder folder;
   const fs::path path = folder.Path() / "language.csv";
-  ASSERT_TRUE(testing_support::MakeSpecialFile(path, GetParam()));
+  KESTRIVAL_MAKE_SPECIAL_FILE(path, GetParam());
   TranslationTable table;
   bool loaded = true;
-  EXPECT_TRUE(testing_support::WithoutWriter(path, [&] { loaded = table.Load(path.c_str()); }));
+  EXPECT_TRUE(
+      testing_support::WithoutWriter(path, [&] { loaded = table.Load(path.string().c_str()); }));
   EXPECT_FALSE(loaded);
   EXPECT_TRUE(table.Rows().empty());
 }

@@ -115,7 +115,7 @@ TEST_F(TextModeFileTest, LoneCrFillingTheBufferKeepsTheNextByte) {
 
 TEST_F(TextModeFileTest, MissingFileAndClosedFile) {
   platform::TextModeFile file;
-  EXPECT_FALSE(file.Open((dir_ / "missing").c_str()));
+  EXPECT_FALSE(file.Open((dir_ / "missing").string().c_str()));
   EXPECT_EQ(file.Size(), -1);
   char buffer[4];
   EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
@@ -131,11 +131,11 @@ class TextModeSpecialFile : public ::testing::TestWithParam<testing_support::Spe
 TEST_P(TextModeSpecialFile, CannotBeOpenedAndNothingWaits) {
   testing_support::TempFolder folder;
   const std::filesystem::path path = folder.Path() / "language.csv";
-  ASSERT_TRUE(testing_support::MakeSpecialFile(path, GetParam()));
+  KESTRIVAL_MAKE_SPECIAL_FILE(path, GetParam());
   bool opened = true;
   EXPECT_TRUE(testing_support::WithoutWriter(path, [&] {
     platform::TextModeFile file;
-    opened = file.Open(path.c_str());
+    opened = file.Open(path.string().c_str());
   }));
   EXPECT_FALSE(opened);
 }

@@ -1,7 +1,5 @@
 #include "tests/support/DialogHarness.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>

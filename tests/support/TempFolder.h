@@ -2,11 +2,10 @@
 // programs of the platform and i18n libraries can use it without the dialog libraries).
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -15,9 +14,23 @@ namespace testing_support {
 class TempFolder {
  public:
   explicit TempFolder(const std::string& prefix = "kestrival-test") {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
-    path_ = pattern;
+    // A new folder of a random name: create_directory fails on one that exists.
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device entropy;
+    std::mt19937_64 random(entropy());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = prefix + "-";
+      for (int i = 0; i < 8; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+      const auto candidate = std::filesystem::temp_directory_path() / name;
+      std::error_code ec;
+      if (std::filesystem::create_directory(candidate, ec)) {
+        std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ec);
+        path_ = candidate;
+        return;
+      }
+    }
+    throw std::runtime_error("no temporary folder");
   }
   ~TempFolder() {
     std::error_code ec;

@@ -185,7 +185,7 @@ TEST_P(SpecialFileDlg, StartsAsWithAMissingFile) {
   DialogHarness h(WithoutLanguageCsv());
   if (std::string(c.file) != "language.csv") h.Folder().Write("language.csv", NumberedCsv(1, 100));
   const std::filesystem::path path = h.Folder().Path() / c.file;
-  ASSERT_TRUE(testing_support::MakeSpecialFile(path, c.kind));
+  KESTRIVAL_MAKE_SPECIAL_FILE(path, c.kind);
   EXPECT_TRUE(testing_support::WithoutWriter(path, [&] { h.Start(); }));
   ASSERT_NE(h.Window(), nullptr);
   EXPECT_EQ(h.Title(), c.expectedTitle);

@@ -3,7 +3,11 @@
 #include "platform/net/ReceiveQueue.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <poll.h>
+#endif
 
 #include <string>
 #include <thread>
@@ -12,9 +16,19 @@
 namespace platform::net {
 namespace {
 
+// Waits at most the time for the queue's wake-up handle; true when it is signalled.
+bool WaitForWake(const ReceiveQueue& q, int milliseconds) {
+#ifdef _WIN32
+  return ::WaitForSingleObject(reinterpret_cast<HANDLE>(q.WakeHandle()),
+                               static_cast<DWORD>(milliseconds)) == WAIT_OBJECT_0;
+#else
+  pollfd p{static_cast<int>(q.WakeHandle()), POLLIN, 0};
+  return ::poll(&p, 1, milliseconds) == 1 && (p.revents & POLLIN) != 0;
+#endif
+}
+
 bool WakeReadable(const ReceiveQueue& q) {
-  pollfd p{q.WakeFd(), POLLIN, 0};
-  return ::poll(&p, 1, 0) == 1 && (p.revents & POLLIN) != 0;
+  return WaitForWake(q, 0);
 }
 
 ReceiveQueue::Datagram Of(const std::string& text, std::uint16_t port = 1) {
@@ -37,7 +51,7 @@ class ReceiveQueueRoom : public ::testing::TestWithParam<RoomRow> {};
 TEST_P(ReceiveQueueRoom, KeepsWhatFitsInOrderAndCountsTheRest) {
   const RoomRow& row = GetParam();
   ReceiveQueue q(row.capacity);
-  ASSERT_GE(q.WakeFd(), 0);
+  ASSERT_NE(q.WakeHandle(), platform::net::kNoWaitHandle);
   std::vector<std::size_t> expected;
   std::uint64_t drops = 0;
   for (std::size_t i = 0; i < row.sizes.size(); ++i) {
@@ -107,8 +121,7 @@ TEST(ReceiveQueueThreads, AProducerThreadAndAConsumerLoseNothingThatFits) {
   });
   int next = 0;
   while (next < kCount) {
-    pollfd p{q.WakeFd(), POLLIN, 0};
-    ::poll(&p, 1, 1000);
+    WaitForWake(q, 1000);
     ReceiveQueue::Datagram d;
     while (q.Pop(&d)) {
       ASSERT_EQ(std::string(d.bytes.begin(), d.bytes.end()), std::to_string(next));

@@ -378,7 +378,7 @@ TEST(VirtualSegmentReceive, UnboundSocketIsInvalidNotReadable) {
   auto s = NewSocket(a);
   EXPECT_FALSE(s->Readable());
   EXPECT_EQ(Receive(*s).error, Error::Invalid);
-  EXPECT_EQ(s->Fd(), -1);
+  EXPECT_EQ(s->Waitable(), platform::net::kNoWaitHandle);
 }
 
 TEST(VirtualSegmentReceive, NullOutputsAreAllowed) {
