@@ -1,17 +1,20 @@
 // Writes the tool's icon for the hicolor icon theme, drawn from the same shapes as icon group
 // 128: <folder>/<n>x<n>/apps/kestrival.png for each size of the theme, 16 to 256 pixels, and
-// <folder>/scalable/apps/kestrival.svg.
+// <folder>/scalable/apps/kestrival.svg; with a second argument, icon group 128 as the .ico file
+// that the Windows build's resource compiler takes.
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <cstdio>
+#include <fstream>
 
 #include "app/KestrivalResources.h"
+#include "platform/IconFile.h"
 #include "platform/qt/QtHost.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <hicolor folder>\n", argv[0]);
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: %s <hicolor folder> [<file.ico>]\n", argv[0]);
     return 2;
   }
   const QString root = QString::fromLocal8Bit(argv[1]);
@@ -41,6 +44,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   ++written;
+  if (argc == 3) {
+    const std::string ico = platform::EncodeIcoFile(KestrivalIcon());
+    std::ofstream out(argv[2], std::ios::binary);
+    if (!out.write(ico.data(), static_cast<std::streamsize>(ico.size())) || !out.flush()) {
+      std::fprintf(stderr, "cannot write %s\n", argv[2]);
+      return 1;
+    }
+    ++written;
+  }
   std::printf("%d icon pictures written to %s\n", written, argv[1]);
   return 0;
 }

@@ -12,7 +12,8 @@ target_link_libraries(kestrival_window_program PUBLIC kestrival_app kestrival_pl
 kestrival_target_options(kestrival_window_program)
 
 
-# The icon group's pictures as PNG files of the hicolor theme, written at build time.
+# The icon group's pictures as PNG files of the hicolor theme, written at build time, and the
+# group as icons/kestrival.ico, which the Windows build's resource scripts take.
 add_executable(kestrival-icon-tool ${CMAKE_CURRENT_LIST_DIR}/IconTool.cpp)
 target_include_directories(kestrival-icon-tool PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(kestrival-icon-tool PRIVATE kestrival_app kestrival_platform_qt)
@@ -21,7 +22,7 @@ set(kestrival_icon_dir ${PROJECT_BINARY_DIR}/icons/hicolor)
 add_custom_command(
   OUTPUT ${PROJECT_BINARY_DIR}/icons/icons.stamp
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${kestrival_icon_dir}
-  COMMAND kestrival-icon-tool ${kestrival_icon_dir}
+  COMMAND kestrival-icon-tool ${kestrival_icon_dir} ${PROJECT_BINARY_DIR}/icons/kestrival.ico
   COMMAND ${CMAKE_COMMAND} -E touch ${PROJECT_BINARY_DIR}/icons/icons.stamp
   DEPENDS kestrival-icon-tool
   COMMENT "Writing the icon pictures for the hicolor theme"

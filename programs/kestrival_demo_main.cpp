@@ -21,6 +21,7 @@ const char kHelp[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+  programs::PrepareConsoleOutput();
   if (int status = programs::StandardOptions(argc, argv, "kestrival-demo", kHelp); status >= 0) {
     return status;
   }

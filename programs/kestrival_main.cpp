@@ -1,6 +1,6 @@
 // kestrival: the configuration tool on the real network. It broadcasts to 255.255.255.255 on
 // the machine's segment: run it only where readers are meant to hear it.
-#include "platform/net/PosixUdp.h"
+#include "platform/net/Backend.h"
 #include "programs/Options.h"
 #include "programs/WindowProgram.h"
 
@@ -23,9 +23,10 @@ const char kHelp[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+  programs::PrepareConsoleOutput();
   if (int status = programs::StandardOptions(argc, argv, "kestrival", kHelp); status >= 0) {
     return status;
   }
-  platform::net::PosixBackend net;
-  return programs::RunWindowProgram(argc, argv, net);
+  const auto net = programs::SystemNetwork();
+  return programs::RunWindowProgram(argc, argv, *net);
 }

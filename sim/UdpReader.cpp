@@ -1,16 +1,6 @@
 #include "sim/UdpReader.h"
 
-#include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -24,63 +14,45 @@ using Clock = std::chrono::steady_clock;
 
 struct Delayed {
   Clock::time_point due;
-  int fd;
-  sockaddr_in to;
+  UdpSocket* socket;
+  UdpAddress to;
   std::vector<std::uint8_t> bytes;
 };
 
 }  // namespace
 
 std::uint32_t FirstInterfaceAddress() {
-  ifaddrs* list = nullptr;
-  if (::getifaddrs(&list) != 0) return 0;
-  std::uint32_t found = 0;
-  for (ifaddrs* i = list; i && !found; i = i->ifa_next) {
-    if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
-    if ((i->ifa_flags & IFF_LOOPBACK) || !(i->ifa_flags & IFF_UP)) continue;
-    sockaddr_in a{};
-    std::memcpy(&a, i->ifa_addr, sizeof a);
-    found = ntohl(a.sin_addr.s_addr);
-  }
-  ::freeifaddrs(list);
-  return found;
+  const std::vector<std::uint32_t> all = LocalAddresses();
+  return all.empty() ? 0 : all.front();
 }
 
 struct UdpReader::Impl {
   ReaderEngine* engine;
-  int commandFd = -1;
-  int discoveryFd = -1;
+  std::unique_ptr<UdpSocket> command;
+  std::unique_ptr<UdpSocket> discovery;
   std::deque<Delayed> delayed;
 
-  ~Impl() {
-    if (commandFd >= 0) ::close(commandFd);
-    if (discoveryFd >= 0) ::close(discoveryFd);
+  static void Send(UdpSocket& socket, const UdpAddress& to, const std::vector<std::uint8_t>& bytes) {
+    socket.SendTo(bytes.data(), bytes.size(), to);
   }
 
-  void Send(int fd, const sockaddr_in& to, const std::vector<std::uint8_t>& bytes) {
-    ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  }
-
-  // Reads every datagram waiting on fd; false when the socket failed.
-  bool Drain(int fd, Port port, std::string* error) {
+  // Reads every datagram waiting on the socket; false when the socket failed.
+  bool Drain(UdpSocket& socket, Port port, std::string* error) {
     std::vector<std::uint8_t> buffer(65536);
     for (;;) {
-      sockaddr_in from{};
-      socklen_t fromLen = sizeof from;
-      const ssize_t n = ::recvfrom(fd, buffer.data(), buffer.size(), 0,
-                                   reinterpret_cast<sockaddr*>(&from), &fromLen);
-      if (n < 0) {
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
-        if (errno == EINTR || errno == ECONNREFUSED) continue;
-        *error = std::string("receiving failed (") + std::strerror(errno) + ")";
-        return false;
-      }
-      auto reply = engine->Receive(buffer.data(), static_cast<std::size_t>(n), port);
+      std::size_t n = 0;
+      UdpAddress from;
+      const Received got = socket.Receive(buffer.data(), buffer.size(), &n, &from, nullptr, error);
+      if (got == Received::Empty) return true;
+      if (got == Received::Again) continue;
+      if (got == Received::Failed) return false;
+      auto reply = engine->Receive(buffer.data(), n, port);
       if (!reply) continue;
       if (reply->delay.count() == 0) {
-        Send(fd, from, reply->bytes);
+        Send(socket, from, reply->bytes);
       } else {
-        delayed.push_back(Delayed{Clock::now() + reply->delay, fd, from, std::move(reply->bytes)});
+        delayed.push_back(
+            Delayed{Clock::now() + reply->delay, &socket, from, std::move(reply->bytes)});
       }
     }
   }
@@ -91,7 +63,7 @@ struct UdpReader::Impl {
     std::chrono::milliseconds wait = max;
     for (auto it = delayed.begin(); it != delayed.end();) {
       if (it->due <= now) {
-        Send(it->fd, it->to, it->bytes);
+        Send(*it->socket, it->to, it->bytes);
         it = delayed.erase(it);
         continue;
       }
@@ -109,29 +81,20 @@ std::unique_ptr<UdpReader> UdpReader::Open(ReaderEngine& engine, std::uint16_t c
                                            std::uint16_t discoveryPort, std::string* error) {
   auto impl = std::make_unique<Impl>();
   impl->engine = &engine;
-  impl->commandFd = OpenBoundUdp(0, commandPort, error);
-  if (impl->commandFd < 0) return nullptr;
-  impl->discoveryFd = OpenBoundUdp(0, discoveryPort, error);
-  if (impl->discoveryFd < 0) return nullptr;
+  impl->command = UdpSocket::Open(0, commandPort, error);
+  if (!impl->command) return nullptr;
+  impl->discovery = UdpSocket::Open(0, discoveryPort, error);
+  if (!impl->discovery) return nullptr;
   return std::unique_ptr<UdpReader>(new UdpReader(std::move(impl)));
 }
 
 int UdpReader::Serve(const std::atomic<bool>& stop, std::string* error) {
+  UdpWaitSet sockets({impl_->command.get(), impl_->discovery.get()});
   while (!stop.load()) {
     const auto wait = impl_->SendDue(std::chrono::milliseconds(100));
-    pollfd fds[2] = {{impl_->commandFd, POLLIN, 0}, {impl_->discoveryFd, POLLIN, 0}};
-    const int r = ::poll(fds, 2, static_cast<int>(wait.count()));
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      *error = std::string("poll failed (") + std::strerror(errno) + ")";
-      return 1;
-    }
-    if ((fds[0].revents & (POLLIN | POLLERR)) &&
-        !impl_->Drain(impl_->commandFd, Port::Command, error))
-      return 1;
-    if ((fds[1].revents & (POLLIN | POLLERR)) &&
-        !impl_->Drain(impl_->discoveryFd, Port::Discovery, error))
-      return 1;
+    if (!sockets.Wait(wait, error)) return 1;
+    if (sockets.Ready(0) && !impl_->Drain(*impl_->command, Port::Command, error)) return 1;
+    if (sockets.Ready(1) && !impl_->Drain(*impl_->discovery, Port::Discovery, error)) return 1;
   }
   return 0;
 }

@@ -23,12 +23,12 @@
 #include <fstream>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/Runtime.h"
 #include "platform/net/ReceiveQueue.h"
+#include "platform/net/ReceiveThread.h"
 
 namespace platform::net {
 
@@ -74,17 +74,6 @@ Error ErrorFromErrno(int err) {
     default:
       return Error::Other;
   }
-}
-
-std::vector<InterfaceAddress> BroadcastInterfaces(const std::vector<InterfaceAddress>& all) {
-  std::vector<InterfaceAddress> chosen;
-  for (const InterfaceAddress& a : all) {
-    if (!a.up || !a.broadcast || a.loopback || a.index <= 0) continue;
-    const bool seen = std::any_of(chosen.begin(), chosen.end(),
-                                  [&](const InterfaceAddress& c) { return c.index == a.index; });
-    if (!seen) chosen.push_back(a);
-  }
-  return chosen;
 }
 
 struct PosixBackend::Registry {
@@ -259,25 +248,19 @@ int KernelReceiveBufferMax() {
   return in >> value && value > 0 && value < (1L << 31) ? static_cast<int>(value) : 0;
 }
 
-class PosixSocket final : public Socket {
+class PosixSocket final : public Socket, private ReceiveSource {
  public:
   PosixSocket(int fd, std::shared_ptr<PosixBackend::Registry> registry, const PosixOptions& options)
       : fd_(fd),
         options_(options),
-        queue_(options.queueBytes),
+        receiver_(options.queueBytes, options.holdReceiveThread),
         stopFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
         registry_(std::move(registry)) {
-    registry_->Add(static_cast<int>(queue_.WakeHandle()));
+    registry_->Add(static_cast<int>(receiver_.Waitable()));
   }
   ~PosixSocket() override {
-    if (receiver_.joinable()) {
-      stopping_ = true;
-      const std::uint64_t one = 1;
-      ssize_t ignored = ::write(stopFd_, &one, sizeof one);
-      static_cast<void>(ignored);
-      receiver_.join();
-    }
-    registry_->Remove(static_cast<int>(queue_.WakeHandle()));
+    receiver_.Stop();
+    registry_->Remove(static_cast<int>(receiver_.Waitable()));
     ::close(fd_);
     for (int extra : extras_) ::close(extra);
     if (claim_ >= 0) ::close(claim_);
@@ -335,7 +318,7 @@ class PosixSocket final : public Socket {
                 " sockets will share the port to hold it";
       }
     }
-    text += "; the receive queue holds " + std::to_string(options_.queueBytes) + " bytes more\n";
+    text += "; the receive queue holds " + std::to_string(receiver_.QueueBytes()) + " bytes more\n";
     Trace(text);
     return Error::None;
   }
@@ -354,32 +337,17 @@ class PosixSocket final : public Socket {
   }
 
   long RecvFrom(void* buffer, std::size_t len, Endpoint* from, Error* error) override {
-    auto fail = [&](Error e) {
-      if (error) *error = e;
-      return -1L;
-    };
-    if (buffer == nullptr && len > 0) return fail(Error::Invalid);
-    if (!bound_) return fail(Error::Invalid);  // Windows: WSAEINVAL on an unbound socket
-    const std::uint64_t dropped = queue_.Dropped();
-    if (dropped > reportedDrops_) {
-      Trace("receive queue full (" + std::to_string(options_.queueBytes) +
-            " bytes): " + std::to_string(dropped - reportedDrops_) + " datagrams dropped (" +
-            std::to_string(dropped) + " in all)\n");
-      reportedDrops_ = dropped;
+    if ((buffer == nullptr && len > 0) || !bound_) {
+      // Windows: WSAEINVAL on an unbound socket
+      if (error) *error = Error::Invalid;
+      return -1;
     }
-    ReceiveQueue::Datagram d;
-    if (!queue_.Pop(&d)) return fail(Error::WouldBlock);
-    if (from) *from = d.from;
-    if (d.error != Error::None) return fail(d.error);
-    if (d.bytes.size() > len) return fail(Error::MessageSize);  // taken: it is lost
-    if (!d.bytes.empty()) std::memcpy(buffer, d.bytes.data(), d.bytes.size());
-    if (error) *error = Error::None;
-    return static_cast<long>(d.bytes.size());
+    return receiver_.RecvFrom(buffer, len, from, error);
   }
 
-  bool Readable() override { return !queue_.Empty(); }
+  bool Readable() override { return receiver_.Readable(); }
 
-  WaitHandle Waitable() const override { return queue_.WakeHandle(); }
+  WaitHandle Waitable() const override { return receiver_.Waitable(); }
 
   // Windows sends a limited broadcast out of every interface, with or without a route; Linux
   // sends it by the route to 255.255.255.255 only, and refuses it without one. So the datagram
@@ -506,32 +474,80 @@ class PosixSocket final : public Socket {
   // Bound, by bind or by the first send: the receive thread starts, with the group complete.
   void MarkBound() {
     bound_ = true;
-    if (!receiver_.joinable() && stopFd_ >= 0) receiver_ = std::thread([this] { ReceiveLoop(); });
+    if (receiver_.Running() || stopFd_ < 0) return;
+    polls_.clear();
+    polls_.push_back({fd_, POLLIN, 0});
+    for (int extra : extras_) polls_.push_back({extra, POLLIN, 0});
+    polls_.push_back({stopFd_, POLLIN, 0});
+    batch_ = std::make_unique<Batch>();
+    receiver_.Start(*this);
   }
 
-  // The receive thread: waits for the kernel's sockets and moves every datagram into the queue,
-  // touching nothing else of the socket.
-  void ReceiveLoop() {
-    std::vector<pollfd> polls;
-    polls.push_back({fd_, POLLIN, 0});
-    for (int extra : extras_) polls.push_back({extra, POLLIN, 0});
-    polls.push_back({stopFd_, POLLIN, 0});
-    const std::size_t stop = polls.size() - 1;
-    Batch batch;
-    while (!stopping_) {
-      const int r = ::poll(polls.data(), polls.size(), -1);
-      if (r < 0 && errno != EINTR) return;
-      if (r <= 0) continue;
-      if (polls[stop].revents != 0) return;
-      if (options_.holdReceiveThread && options_.holdReceiveThread->load()) {
-        pollfd wait{stopFd_, POLLIN, 0};
-        ::poll(&wait, 1, 1);
-        continue;
-      }
-      for (std::size_t i = 0; i < stop && !stopping_; ++i) {
-        if (polls[i].revents != 0) Drain(polls[i].fd, i > 0, batch);
+  // The receive thread's side (ReceiveSource): poll() over the sockets of the group and the stop
+  // descriptor; the ready sockets are read one after the other.
+  Wake WaitReadable() override {
+    const std::size_t stop = polls_.size() - 1;
+    const int r = ::poll(polls_.data(), polls_.size(), -1);
+    if (r < 0 && errno != EINTR) return Wake::End;
+    if (r <= 0) return Wake::Again;
+    if (polls_[stop].revents != 0) return Wake::End;
+    next_ = 0;
+    return Wake::Readable;
+  }
+
+  void Pause(std::chrono::milliseconds pause) override {
+    pollfd wait{stopFd_, POLLIN, 0};
+    ::poll(&wait, 1, static_cast<int>(pause.count()));
+  }
+
+  void Interrupt() override {
+    const std::uint64_t one = 1;
+    ssize_t ignored = ::write(stopFd_, &one, sizeof one);
+    static_cast<void>(ignored);
+  }
+
+  // One recvmmsg on the next ready socket of the group. A datagram that is not addressed to this
+  // host is a copy of a broadcast that the first socket keeps; the others drop theirs.
+  Read ReadSome(std::vector<ReceiveQueue::Datagram>& taken) override {
+    const std::size_t stop = polls_.size() - 1;
+    while (next_ < stop && polls_[next_].revents == 0) ++next_;
+    if (next_ >= stop) return Read::Done;
+    const int fd = polls_[next_].fd;
+    const bool unicastOnly = next_ > 0;
+    Batch& b = *batch_;
+    for (std::size_t i = 0; i < Batch::kSize; ++i) {
+      b.iovs[i] = iovec{b.buffers.data() + i * Batch::kSlot, Batch::kSlot};
+      b.msgs[i] = mmsghdr{};
+      b.msgs[i].msg_hdr.msg_name = &b.senders[i];
+      b.msgs[i].msg_hdr.msg_namelen = sizeof b.senders[i];
+      b.msgs[i].msg_hdr.msg_iov = &b.iovs[i];
+      b.msgs[i].msg_hdr.msg_iovlen = 1;
+      if (unicastOnly) {
+        b.msgs[i].msg_hdr.msg_control = b.controls.data() + i * Batch::kControl;
+        b.msgs[i].msg_hdr.msg_controllen = Batch::kControl;
       }
     }
+    const int n = ::recvmmsg(fd, b.msgs.data(), Batch::kSize, MSG_DONTWAIT, nullptr);
+    if (n < 0) {
+      const int err = errno;
+      if (err == EINTR) return Read::More;
+      ++next_;  // this socket is done with
+      if (err == EAGAIN || err == EWOULDBLOCK) return Read::More;
+      ReceiveQueue::Datagram d;
+      d.error = ErrorFromErrno(err);
+      taken.push_back(std::move(d));
+      return err == ECONNREFUSED || err == ECONNRESET ? Read::More : Read::PauseFirst;
+    }
+    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+      if (unicastOnly && !AddressedToThisHost(b.msgs[i].msg_hdr)) continue;
+      ReceiveQueue::Datagram d;
+      d.from = FromSockaddr(b.senders[i]);
+      const char* data = b.buffers.data() + i * Batch::kSlot;
+      d.bytes.assign(data, data + std::min<std::size_t>(b.msgs[i].msg_len, Batch::kSlot));
+      taken.push_back(std::move(d));
+    }
+    if (static_cast<std::size_t>(n) < Batch::kSize) ++next_;  // drained
+    return Read::More;
   }
 
   // Room for up to kSize datagrams per system call, each slot larger than any UDP datagram over
@@ -545,66 +561,20 @@ class PosixSocket final : public Socket {
     std::vector<iovec> iovs = std::vector<iovec>(kSize);
     std::vector<sockaddr_in> senders = std::vector<sockaddr_in>(kSize);
     std::vector<mmsghdr> msgs = std::vector<mmsghdr>(kSize);
-    std::vector<ReceiveQueue::Datagram> taken;
   };
-
-  // Empties one socket of the group. A datagram that is not addressed to this host is a copy of a
-  // broadcast that the first socket keeps; the others drop theirs.
-  void Drain(int fd, bool unicastOnly, Batch& b) {
-    while (!stopping_) {
-      for (std::size_t i = 0; i < Batch::kSize; ++i) {
-        b.iovs[i] = iovec{b.buffers.data() + i * Batch::kSlot, Batch::kSlot};
-        b.msgs[i] = mmsghdr{};
-        b.msgs[i].msg_hdr.msg_name = &b.senders[i];
-        b.msgs[i].msg_hdr.msg_namelen = sizeof b.senders[i];
-        b.msgs[i].msg_hdr.msg_iov = &b.iovs[i];
-        b.msgs[i].msg_hdr.msg_iovlen = 1;
-        if (unicastOnly) {
-          b.msgs[i].msg_hdr.msg_control = b.controls.data() + i * Batch::kControl;
-          b.msgs[i].msg_hdr.msg_controllen = Batch::kControl;
-        }
-      }
-      const int n = ::recvmmsg(fd, b.msgs.data(), Batch::kSize, MSG_DONTWAIT, nullptr);
-      if (n < 0) {
-        const int err = errno;
-        if (err == EINTR) continue;
-        if (err == EAGAIN || err == EWOULDBLOCK) return;
-        ReceiveQueue::Datagram d;
-        d.error = ErrorFromErrno(err);
-        queue_.Push(std::move(d));
-        // An error that reading does not clear must not spin this thread.
-        if (err != ECONNREFUSED && err != ECONNRESET) {
-          pollfd stop{stopFd_, POLLIN, 0};
-          ::poll(&stop, 1, 10);
-        }
-        return;
-      }
-      b.taken.clear();
-      for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
-        if (unicastOnly && !AddressedToThisHost(b.msgs[i].msg_hdr)) continue;
-        ReceiveQueue::Datagram d;
-        d.from = FromSockaddr(b.senders[i]);
-        const char* data = b.buffers.data() + i * Batch::kSlot;
-        d.bytes.assign(data, data + std::min<std::size_t>(b.msgs[i].msg_len, Batch::kSlot));
-        b.taken.push_back(std::move(d));
-      }
-      queue_.PushAll(b.taken);
-      if (static_cast<std::size_t>(n) < Batch::kSize) return;  // drained
-    }
-  }
 
   int fd_;
   PosixOptions options_;
-  ReceiveQueue queue_;
+  ReceiveThread receiver_;
   int stopFd_;
-  std::atomic<bool> stopping_{false};
-  std::thread receiver_;
+  std::vector<pollfd> polls_;  // the receive thread's: the group's sockets, then stopFd_
+  std::size_t next_ = 0;       // the receive thread's: the socket ReadSome reads next
+  std::unique_ptr<Batch> batch_;  // the receive thread's room
   std::uint64_t namespace_ = CurrentNetworkNamespace();  // where the socket was made
   std::vector<int> extras_;  // the other sockets of a shared port, fixed once bound
   int claim_ = -1;           // held while the port is shared
   int askedBytes_ = 0;       // the last receive buffer asked for
   bool bound_ = false;
-  std::uint64_t reportedDrops_ = 0;
   std::shared_ptr<PosixBackend::Registry> registry_;
 };
 

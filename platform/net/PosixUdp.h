@@ -10,29 +10,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "platform/net/Backend.h"
+#include "platform/net/Interfaces.h"  // InterfaceAddress, BroadcastInterfaces
 
 namespace platform::net {
 
 // The Error for an errno value of a socket call (EADDRINUSE is AddrInUse, EAGAIN WouldBlock...).
 Error ErrorFromErrno(int err);
-
-// One IPv4 address of a network interface as the kernel lists it.
-struct InterfaceAddress {
-  std::string name;  // "eth0"; an alias label ("eth0:1") names its interface before the colon
-  int index = 0;     // interface index
-  std::uint32_t address = 0;  // host order
-  bool up = false;
-  bool broadcast = false;  // the interface can broadcast
-  bool loopback = false;
-};
-
-// The interfaces a limited broadcast (255.255.255.255) leaves by: every interface that is up, can
-// broadcast and is not the loopback, once each (its first address), in the order given.
-std::vector<InterfaceAddress> BroadcastInterfaces(const std::vector<InterfaceAddress>& all);
 
 struct PosixOptions {
   // Emulates the kernel's net.core.rmem_max: a receive buffer request is cut to it first (0: no

@@ -38,14 +38,15 @@ class CliLab : public testing_support::SimReaderLab {
   CliLab() : SimReaderLab("kestrival-cli") {}
 
   std::string Command(const std::string& args) const {
-    return "cd '" + folder_.Path().string() + "' && ./kestrival-cli " + args +
+    return "cd '" + folder_.Path().string() + "' && " +
+           testing_support::ToolCommand("kestrival-cli") + " " + args +
            " --wait 400 > out.txt 2> err.txt";
   }
 
   // Runs kestrival-cli with these arguments in the tool's namespace; its exit status.
   int Cli(const std::string& args) { return lab_->Exec(tool_, Command(args), nullptr, 120s); }
-  std::string Out() const { return folder_.Read("out.txt"); }
-  std::string Err() const { return folder_.Read("err.txt"); }
+  std::string Out() const { return testing_support::LinuxLineEnds(folder_.Read("out.txt")); }
+  std::string Err() const { return testing_support::LinuxLineEnds(folder_.Read("err.txt")); }
 };
 
 TEST_F(CliLab, SearchMarksTwoReadersOfOneLabelAndARecordReportingAnotherAddress) {

@@ -52,11 +52,15 @@ class ReaderLab : public testing_support::SimReaderLab {
     for (const auto& line : script) text += line + "\n";
     folder_.Write("in.txt", text);
     const std::string cmd = "cd '" + folder_.Path().string() + "' && " + kStockKernel +
-                            "./kestrival-headless < in.txt > out.txt 2> err.txt";
+                            testing_support::ToolCommand("kestrival-headless") +
+                            " < in.txt > out.txt 2> err.txt";
     EXPECT_EQ(lab_->Exec(tool_, cmd, nullptr, 120s), 0) << folder_.Read("err.txt");
     std::vector<std::string> lines;
     std::istringstream out(folder_.Read("out.txt"));
-    for (std::string l; std::getline(out, l);) lines.push_back(l);
+    for (std::string l; std::getline(out, l);) {
+      if (!l.empty() && l.back() == '\r') l.pop_back();  // a Windows program's line ends
+      lines.push_back(l);
+    }
     return lines;
   }
 };
@@ -275,17 +279,20 @@ TEST_F(ReaderLab, ASecondToolFindsThePortTakenAndTheFirstKeepsItsReplies) {
   Start();
   folder_.Write("first.txt", "pump 1500\nclick 1000\npump 500\nget 1004\ntrace\nquit\n");
   folder_.Write("second.txt", "status\nclick 1000\npump 300\nget 1004\nquit\n");
-  const std::string tool = kStockKernel + "./kestrival-headless";
+  const std::string tool = kStockKernel + testing_support::ToolCommand("kestrival-headless");
   const std::string cmd = "cd '" + folder_.Path().string() + "' && { " + tool +
                           " < first.txt > first.out 2> first.err & sleep 0.5; " + tool +
                           " < second.txt > second.out 2> second.err; wait; }";
   ASSERT_EQ(lab_->Exec(tool_, cmd, nullptr, 60s), 0) << folder_.Read("first.err");
-  const std::string first = folder_.Read("first.out");
-  const std::string second = folder_.Read("second.out");
+  const std::string first = testing_support::LinuxLineEnds(folder_.Read("first.out"));
+  const std::string second = testing_support::LinuxLineEnds(folder_.Read("second.out"));
   EXPECT_TRUE(Has(second, "\"part0_hex\":\"" + TextHex(Text::CannotBindPort) + "\"")) << second;
   EXPECT_TRUE(Has(second, "\"items\":[]")) << second;
   EXPECT_TRUE(Has(first, "\"items\":[\"Door\",\"Gate\"]")) << first;
-  EXPECT_TRUE(Has(first, "20 sockets share port 24680")) << first;
+  // On Linux the stock kernel's cap is made up by sockets sharing the port.
+  if (!testing_support::WindowsTools()) {
+    EXPECT_TRUE(Has(first, "20 sockets share port 24680")) << first;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A network lab of kestrival-sim readers, each in a namespace of its own on one bridged segment,
-// and a tool host whose folder holds a copy of one built program and language.csv. Tests skip,
+// and a tool host whose folder holds a copy of one built program and language.csv (the Linux
+// build's, or the Windows build's, see ToolPrograms.h). Tests skip,
 // saying why, where namespaces cannot be made.
 #pragma once
 
@@ -20,6 +21,7 @@
 #include "tests/support/DialogHarness.h"
 #include "tests/support/NetLab.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ToolPrograms.h"
 
 namespace testing_support {
 
@@ -33,8 +35,8 @@ class SimReaderLab : public ::testing::Test {
     if (!testsupport::NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why;
     lab_ = std::make_unique<testsupport::NetLab>();
     tool_ = lab_->AddHost("tool");
-    for (const std::string& f : {toolProgram_, std::string("language.csv")})
-      std::filesystem::copy_file(BuiltProgramsFolder() / f, folder_.Path() / f);
+    for (const std::string& f : {ToolFile(toolProgram_), std::string("language.csv")})
+      std::filesystem::copy_file(ToolProgramsFolder() / f, folder_.Path() / f);
   }
 
   struct Reader {

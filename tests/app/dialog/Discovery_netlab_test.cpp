@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/KestrivalDlg.h"
 #include "platform/MessageLoop.h"
@@ -22,6 +24,7 @@
 #include "tests/support/NetLab.h"
 #include "tests/support/ScriptedReader.h"
 #include "tests/support/SwarmLab.h"
+#include "tests/support/ToolPrograms.h"
 
 namespace {
 
@@ -65,8 +68,10 @@ TEST_P(DiscoveryBurst, EveryReplyIsListedEveryTime) {
   std::string why;
   if (!NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why;
   testing_support::TempFolder folder;
-  fs::copy_file(BinDir() / "kestrival-headless", folder.Path() / "kestrival-headless");
-  fs::copy_file(BinDir() / "language.csv", folder.Path() / "language.csv");
+  const std::string headless = testing_support::ToolFile("kestrival-headless");
+  fs::copy_file(testing_support::ToolProgramsFolder() / headless, folder.Path() / headless);
+  fs::copy_file(testing_support::ToolProgramsFolder() / "language.csv",
+                folder.Path() / "language.csv");
 
   NetLab lab;
   const auto tool = lab.AddHost("tool");
@@ -86,7 +91,7 @@ TEST_P(DiscoveryBurst, EveryReplyIsListedEveryTime) {
     const std::string cmd =
         "cd '" + folder.Path().string() + "' && " + "{ printf 'click 1000\\n'; sleep " +
         std::to_string(row.stallMs / 1000.0) + "; printf 'pump 2500\\nget 1004\\nquit\\n'; } | " +
-        env + "./kestrival-headless > out.txt 2> err.txt";
+        env + testing_support::ToolCommand("kestrival-headless") + " > out.txt 2> err.txt";
     ASSERT_EQ(lab.Exec(tool, cmd, nullptr, 120s), 0) << folder.Read("err.txt");
     EXPECT_EQ(ListedLines(folder.Read("out.txt")), static_cast<long>(row.readers))
         << "run " << run + 1;
@@ -187,6 +192,77 @@ TEST_P(SearchOnEveryLink, ListsEveryReaderItCanReach) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SearchOnEveryLink,
+    ::testing::Values(Placement{"CableOnlyNoDefaultRoute", {0}, 24, false, {0}},
+                      Placement{"OfficeAndReaderCards", {0, 1}, 24, true, {0, 1}},
+                      Placement{"TwoCardsNoDefaultRoute", {0, 1}, 24, false, {1, 0}},
+                      Placement{"LoopbackOnly", {}, 24, false, {}}),
+    [](const ::testing::TestParamInfo<Placement>& info) { return info.param.name; });
+
+}  // namespace
+
+namespace {
+
+// The same placements with the tool program in the tool's namespace and kestrival-sim readers:
+// the Windows build's programs under Wine must list every reader they can reach as the in-process
+// dialog above does (the Linux build is covered there).
+class ProgramSearchOnEveryLink : public ::testing::TestWithParam<Placement> {};
+
+TEST_P(ProgramSearchOnEveryLink, ListsEveryReaderItCanReach) {
+  const Placement& row = GetParam();
+  if (!testing_support::WindowsTools())
+    GTEST_SKIP() << "the Linux build's dialog is tried in process (SearchOnEveryLink)";
+  std::string why;
+  if (!NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why;
+  testing_support::TempFolder folder;
+  const std::string headless = testing_support::ToolFile("kestrival-headless");
+  fs::copy_file(testing_support::ToolProgramsFolder() / headless, folder.Path() / headless);
+  fs::copy_file(testing_support::ToolProgramsFolder() / "language.csv",
+                folder.Path() / "language.csv");
+  NetLab lab;
+  NetLab::HostOptions toolOptions;
+  toolOptions.segments = row.toolSegments;
+  toolOptions.prefixLength = row.prefixLength;
+  toolOptions.defaultRoute = row.defaultRoute;
+  const auto tool = lab.AddHost("tool", toolOptions);
+  std::vector<NetLab::Host> readers;
+  for (std::size_t s : row.readerSegments) {
+    NetLab::HostOptions o;
+    o.segments = {s};
+    readers.push_back(lab.AddHost("Reader" + std::to_string(readers.size() + 1), o));
+  }
+  lab.Up();
+  std::vector<std::string> expected;
+  for (const auto& r : readers) {
+    const auto log = folder.Path() / (r.name + ".log");
+    NetLab::SpawnOptions options;
+    options.logPath = log.string();
+    lab.Spawn(r, {(BinDir() / "kestrival-sim").string(), "--label", r.name}, options);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (folder.Read(log.filename().string()).find("ready") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(20ms);
+    expected.push_back("\"" + r.name + "\"");
+  }
+  std::sort(expected.begin(), expected.end());
+  std::string items;
+  for (const auto& e : expected) items += (items.empty() ? "" : ",") + e;
+
+  folder.Write("in.txt", "click 1000\nstatus\npump 1500\nget 1004\ntrace\nquit\n");
+  const std::string cmd = "cd '" + folder.Path().string() + "' && " +
+                          testing_support::ToolCommand("kestrival-headless") +
+                          " < in.txt > out.txt 2> err.txt";
+  ASSERT_EQ(lab.Exec(tool, cmd, nullptr, 120s), 0) << folder.Read("err.txt");
+  const std::string out = testing_support::LinuxLineEnds(folder.Read("out.txt"));
+  const bool reachable = !row.toolSegments.empty();
+  testing_support::DialogHarness h;
+  const std::string status = testing_support::HexLower(
+      h.InterfaceText(reachable ? Text::Sent : Text::SendFailed));
+  EXPECT_NE(out.find("\"part0_hex\":\"" + status + "\""), std::string::npos) << out;
+  EXPECT_NE(out.find("\"items\":[" + items + "]"), std::string::npos) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ProgramSearchOnEveryLink,
     ::testing::Values(Placement{"CableOnlyNoDefaultRoute", {0}, 24, false, {0}},
                       Placement{"OfficeAndReaderCards", {0, 1}, 24, true, {0, 1}},
                       Placement{"TwoCardsNoDefaultRoute", {0, 1}, 24, false, {1, 0}},
