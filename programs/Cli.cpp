@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -67,12 +67,19 @@ std::optional<int> Milliseconds(const std::string& text) {
   return std::stoi(text);
 }
 
+// The calendar of the system clock, which counts UTC: no C library time zone call, so the same
+// on every platform.
 std::string NowUtc() {
-  const std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  gmtime_r(&t, &tm);
+  using namespace std::chrono;
+  const auto now = floor<seconds>(system_clock::now());
+  const auto day = floor<days>(now);
+  const year_month_day date{day};
+  const hh_mm_ss time{now - day};
   char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                static_cast<int>(time.seconds().count()));
   return text;
 }
 

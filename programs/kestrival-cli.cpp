@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/Runtime.h"
-#include "platform/net/PosixUdp.h"
+#include "platform/net/SystemBackend.h"
 #include "platform/net/VirtualSegment.h"
 #include "programs/Cli.h"
 #include "sim/Demo.h"
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
       args.emplace_back(argv[i]);
   }
 
-  std::unique_ptr<platform::net::PosixBackend> posix;
+  std::unique_ptr<platform::net::Backend> system;
   std::unique_ptr<platform::net::VirtualSegment> segment;
   std::vector<std::unique_ptr<sim::VirtualReader>> demoReaders;
   cli::Environment env;
@@ -36,8 +36,8 @@ int main(int argc, char** argv) {
     env.network = &segment->AddHost(sim::kDemoToolAddress);
     demoReaders = sim::AddDemoReaders(*segment);
   } else {
-    posix = std::make_unique<platform::net::PosixBackend>();
-    env.network = posix.get();
+    system = platform::net::SystemBackend();
+    env.network = system.get();
   }
   env.modulePath = platform::ExecutablePath();
   return cli::RunCli(args, env, std::cout, std::cerr);

@@ -18,7 +18,7 @@
 #include "app/KestrivalResources.h"
 #include "platform/MessageLoop.h"
 #include "platform/Runtime.h"
-#include "platform/net/PosixUdp.h"
+#include "platform/net/SystemBackend.h"
 #include "platform/net/VirtualSegment.h"
 #include "programs/HeadlessDriver.h"
 #include "programs/Options.h"
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
   headless::DriverHost host(loop);
   headless::Driver driver(loop, host, std::cin, std::cout);
 
-  std::unique_ptr<platform::net::PosixBackend> posix;
+  std::unique_ptr<platform::net::Backend> system;
   std::unique_ptr<platform::net::VirtualSegment> segment;
   std::vector<std::unique_ptr<sim::VirtualReader>> demoReaders;
   platform::Runtime runtime;
@@ -70,9 +70,8 @@ int main(int argc, char** argv) {
     runtime.net = &segment->AddHost(sim::kDemoToolAddress);
     demoReaders = sim::AddDemoReaders(*segment);
   } else {
-    posix =
-        std::make_unique<platform::net::PosixBackend>(platform::net::PosixOptionsFromEnvironment());
-    runtime.net = posix.get();
+    system = platform::net::SystemBackend();
+    runtime.net = system.get();
   }
   runtime.host = &host;
   runtime.loop = &loop;

@@ -35,7 +35,7 @@ struct ListItem {
 
 class StartupDlg : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(csv_.Load((h_.Folder().Path() / "language.csv").c_str())); }
+  void SetUp() override { ASSERT_TRUE(csv_.Load((h_.Folder().Path() / "language.csv").string().c_str())); }
   std::string Csv(Text line, int field = 1) const {
     const std::string* text =
         csv_.Field(static_cast<std::uint32_t>(TextSlot(line)), static_cast<std::uint32_t>(field));
@@ -242,7 +242,7 @@ TEST(StartupDlgSettings, HandWrittenEnglishSelectsEnglishAtStart) {
   h.Folder().Write("config.ini", "[themes]\r\nlanguage=2\r\n");
   h.Start();
   TranslationTable csv;
-  ASSERT_TRUE(csv.Load((h.Folder().Path() / "language.csv").c_str()));
+  ASSERT_TRUE(csv.Load((h.Folder().Path() / "language.csv").string().c_str()));
   EXPECT_EQ(h.Title(), *csv.Field(93, 2));
   EXPECT_EQ(h.Text(IDC_BTN_SEARCH), *csv.Field(2, 2));
   EXPECT_EQ(h.SelectedText(1020), *csv.Field(56, 2));

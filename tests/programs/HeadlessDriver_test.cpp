@@ -21,12 +21,17 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::TempFolder;
 
+#ifdef _WIN32
+const std::string kProgram = "kestrival-headless.exe";
+#else
+const std::string kProgram = "kestrival-headless";
+#endif
+
 // Runs the script through a copy of kestrival-headless in its own folder; returns its lines.
 class Headless {
  public:
   Headless() {
-    fs::copy_file(testing_support::BuiltProgramsFolder() / "kestrival-headless",
-                  folder_.Path() / "kestrival-headless");
+    fs::copy_file(testing_support::BuiltProgramsFolder() / kProgram, folder_.Path() / kProgram);
     fs::copy_file(testing_support::BuiltProgramsFolder() / "language.csv",
                   folder_.Path() / "language.csv");
   }
@@ -35,13 +40,22 @@ class Headless {
     for (const auto& line : script) text += line + "\n";
     folder_.Write("in.txt", text);
     const std::string dir = folder_.Path().string();
+#ifdef _WIN32
+    // cmd.exe; its exit status as the program's.
+    const std::string cmd = "cd /d \"" + dir + "\" && " + kProgram +
+                            " --demo < in.txt > out.txt 2> err.txt";
+#else
     const std::string cmd =
-        "cd '" + dir + "' && ./kestrival-headless --demo < in.txt > out.txt 2> err.txt";
+        "cd '" + dir + "' && ./" + kProgram + " --demo < in.txt > out.txt 2> err.txt";
+#endif
     const int rc = std::system(cmd.c_str());
     if (status) *status = rc;
     std::vector<std::string> lines;
     std::istringstream out(folder_.Read("out.txt"));
-    for (std::string l; std::getline(out, l);) lines.push_back(l);
+    for (std::string l; std::getline(out, l);) {
+      if (!l.empty() && l.back() == '\r') l.pop_back();  // text mode on Windows
+      lines.push_back(l);
+    }
     return lines;
   }
   const TempFolder& Folder() const { return folder_; }

@@ -60,7 +60,7 @@ class LanguageSwitchDlg : public ::testing::Test {
   void SetUp() override {
     h_.Folder().Write("language.csv", WithoutSecondField(testing_support::BuiltLanguageCsv(),
                                                          {kChineseOnlyCaption, kChineseOnlyItem}));
-    ASSERT_TRUE(csv_.Load((h_.Folder().Path() / "language.csv").c_str()));
+    ASSERT_TRUE(csv_.Load((h_.Folder().Path() / "language.csv").string().c_str()));
     ASSERT_EQ(csv_.Field(kChineseOnlyCaption, 2), nullptr);
     ASSERT_NE(csv_.Field(kChineseOnlyCaption + 1, 2), nullptr);
     h_.Start();
