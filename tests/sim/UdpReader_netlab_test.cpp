@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/resource.h"
 #include "platform/Runtime.h"
 #include "protocol/IpAddress.h"
 #include "sim/StateFile.h"
@@ -254,6 +255,29 @@ TEST_F(ReaderLab, TwoReadersWithOneLabelEachLineReachesItsOwnReader) {
   }
   EXPECT_EQ(std::string(StateOf(0).serverAddr), "one.server");
   EXPECT_EQ(std::string(StateOf(1).serverAddr), "two.server");
+}
+
+// Replies that a reader spoils (a wrong checksum, a datagram cut short) are refused and the good
+// one listed, before and after the user switches the language to English.
+TEST_F(ReaderLab, SpoiltRepliesAreRefusedInEitherLanguage) {
+  AddReader("r1", {"--label", "Door"});
+  AddReader("r2", {"--label", "Wrong sum", "--misbehave", "badsum@2"});
+  AddReader("r3", {"--label", "Cut short", "--misbehave", "short@2"});
+  Start();
+  const auto lines = RunTool({"click 1000", "pump 500", "get 1004", "rclick 5 5",
+                              "menu " + std::to_string(ID_LANGUAGE_ENGLISH), "click 1000",
+                              "pump 500", "get 1004", "status"});
+  ASSERT_EQ(lines.size(), 9u) << folder_.Read("out.txt");
+  EXPECT_TRUE(Has(lines[2], "\"items\":[\"Door\"]")) << lines[2];
+  EXPECT_TRUE(Has(lines[7], "\"items\":[\"Door\"]")) << lines[7];
+  testing_support::DialogHarness english;
+  english.RightClick(POINT{5, 5}, ID_LANGUAGE_ENGLISH);
+  EXPECT_TRUE(
+      Has(lines[8],
+          "\"part0_hex\":\"" + testing_support::HexLower(english.InterfaceText(Text::Sent)) + "\""))
+      << lines[8];
+  for (std::size_t r = 1; r < 3; ++r)
+    EXPECT_TRUE(Has(Read(readers_[r].log), "request 2 on 24582")) << Read(readers_[r].log);
 }
 
 TEST_F(ReaderLab, StartUpWithTheCommandPortTaken) {

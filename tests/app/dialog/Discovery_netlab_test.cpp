@@ -255,8 +255,8 @@ TEST_P(ProgramSearchOnEveryLink, ListsEveryReaderItCanReach) {
   const std::string out = testing_support::LinuxLineEnds(folder.Read("out.txt"));
   const bool reachable = !row.toolSegments.empty();
   testing_support::DialogHarness h;
-  const std::string status = testing_support::HexLower(
-      h.InterfaceText(reachable ? Text::Sent : Text::SendFailed));
+  const std::string status =
+      testing_support::HexLower(h.InterfaceText(reachable ? Text::Sent : Text::SendFailed));
   EXPECT_NE(out.find("\"part0_hex\":\"" + status + "\""), std::string::npos) << out;
   EXPECT_NE(out.find("\"items\":[" + items + "]"), std::string::npos) << out;
 }
