@@ -10,6 +10,9 @@
 // tool; 0: the namespace's own limit). --stall MS: the driver's thread reads nothing for that
 // long right after the search, while the burst lands.
 //
+// --windows BIN runs the Windows build's BIN/kestrival-headless.exe under Wine instead
+// (scripts/wine-run, a Wine prefix for the tool's namespace); the readers stay Linux programs.
+//
 // With --soak S, one kestrival-headless instead searches S times (each search followed by a pump
 // of MS, default 100 with --soak) and the program prints the tool's resident memory after the
 // first search and after the last, and the size of the trace answer at the end.
@@ -74,6 +77,7 @@ int main(int argc, char** argv) {
   int soak = 0;
   long rmemMax = 0;
   int stallMs = 100;
+  std::string windowsBin;
   std::vector<std::size_t> sizes;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -87,6 +91,8 @@ int main(int argc, char** argv) {
       rmemMax = std::atol(argv[++i]);
     } else if (a == "--stall" && i + 1 < argc) {
       stallMs = std::atoi(argv[++i]);
+    } else if (a == "--windows" && i + 1 < argc) {
+      windowsBin = std::filesystem::absolute(argv[++i]).lexically_normal().string();
     } else {
       sizes.push_back(static_cast<std::size_t>(std::strtoul(a.c_str(), nullptr, 10)));
     }
@@ -100,6 +106,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string bin = BinDir();
+  // The tool: the Linux build's, or the Windows build's under Wine (its folder's ../../scripts).
+  const std::string toolCommand =
+      windowsBin.empty()
+          ? bin + "/kestrival-headless"
+          : std::filesystem::path(windowsBin).parent_path().parent_path().string() +
+                "/scripts/wine-run " + windowsBin + "/kestrival-headless.exe";
   std::printf("host namespace: net.core.rmem_default=%s net.core.rmem_max=%s\n",
               Trim(testsupport::ReadText("/proc/sys/net/core/rmem_default")).c_str(),
               Trim(testsupport::ReadText("/proc/sys/net/core/rmem_max")).c_str());
@@ -128,8 +140,8 @@ int main(int argc, char** argv) {
       // the answers to all commands sent so far have arrived.
       const std::string pump = std::to_string(pumpMs);
       const std::string script =
-          "d=$(mktemp -d); mkfifo $d/in; " + bin +
-          "/kestrival-headless < $d/in > $d/out 2>/dev/null & pid=$!; exec 3>$d/in; "
+          "d=$(mktemp -d); mkfifo $d/in; " + toolCommand +
+          " < $d/in > $d/out 2>/dev/null & pid=$!; exec 3>$d/in; "
           "upto() { while [ $(wc -l < $d/out) -lt $1 ]; do sleep 0.2; done; }; "
           "rss() { awk '/VmRSS/{print $2}' /proc/$pid/status; }; "
           "printf 'click 1000\\npump " +
@@ -164,8 +176,8 @@ int main(int argc, char** argv) {
       const std::string script =
           "{ printf 'click 1000\\n'; sleep " + std::string(stall) + "; printf 'pump " +
           std::to_string(pumpMs) + "\\n'; sleep " + std::to_string(pumpMs / 1000 + 2) +
-          "; printf 'get 1004\\nquit\\n'; } | " + env + bin +
-          "/kestrival-headless > /tmp/bench-discovery-out.$$ & sleep 1; ss -uamn 'sport = :24680'; "
+          "; printf 'get 1004\\nquit\\n'; } | " + env + toolCommand +
+          " > /tmp/bench-discovery-out.$$ & sleep 1; ss -uamn 'sport = :24680'; "
           "wait; cat /tmp/bench-discovery-out.$$; rm -f /tmp/bench-discovery-out.$$";
       std::string out;
       lab.Exec(tool, script, &out, std::chrono::seconds(120));
