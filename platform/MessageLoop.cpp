@@ -34,8 +34,7 @@ void MessageLoop::Rearm(UINT_PTR socket, bool gotDatagram) {
   auto it = selections_.find(socket);
   if (it == selections_.end()) return;
   it->second.armed = true;
-  it->second.likelyMore =
-      gotDatagram && it->second.impl && it->second.impl->Waitable() != net::kNoWaitHandle;
+  it->second.likelyMore = gotDatagram && it->second.impl && it->second.impl->ReceivesAhead();
 }
 
 void MessageLoop::Unselect(UINT_PTR socket) {
@@ -54,6 +53,11 @@ bool MessageLoop::NeedsPolling() const {
   for (const auto& [socket, sel] : selections_)
     if (sel.window && sel.impl && sel.impl->Waitable() == net::kNoWaitHandle) return true;
   return false;
+}
+
+std::optional<std::chrono::steady_clock::time_point> MessageLoop::NextDue() const {
+  if (net::Backend* net = CurrentRuntime().net) return net->NextDue();
+  return std::nullopt;
 }
 
 bool MessageLoop::PollSockets() {

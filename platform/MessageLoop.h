@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/windef.h"
@@ -39,7 +40,7 @@ class MessageLoop {
   // Socket notification registration (WSAAsyncSelect); events 0 cancels.
   void Select(UINT_PTR socket, net::Socket* impl, HWND window, UINT message, long events);
   // The next recvfrom happened: the socket may notify again. After a receive that got a datagram,
-  // a socket with a file descriptor notifies again at once, without asking the kernel first: in a
+  // a socket that receives ahead (ReceivesAhead) notifies again at once, without asking first: in a
   // burst that saves a system call per datagram, and at its end one receive finds nothing, which
   // the handler of a read notification must take anyway (Winsock may post FD_READ with nothing
   // to read).
@@ -63,8 +64,11 @@ class MessageLoop {
   // (armed, with a window), signalled while a datagram waits (descriptors on POSIX, events on
   // Windows).
   std::vector<net::WaitHandle> WatchedHandles() const;
-  // True when such a socket has no wait handle (the virtual segment): the host must poll it.
+  // True when such a socket has no wait handle: the host must poll it.
   bool NeedsPolling() const;
+  // When the network of the runtime has work due without a socket waking the host (a simulated
+  // reader's reply time): the host wakes then and delivers.
+  std::optional<std::chrono::steady_clock::time_point> NextDue() const;
   // Hands every socket that is armed and readable its notification; true if any was posted.
   bool PollSockets();
 

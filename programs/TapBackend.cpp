@@ -29,6 +29,7 @@ class TapSocket final : public platform::net::Socket {
   }
   bool Readable() override { return inner_->Readable(); }
   platform::net::WaitHandle Waitable() const override { return inner_->Waitable(); }
+  bool ReceivesAhead() const override { return inner_->ReceivesAhead(); }
   Endpoint LocalEndpoint() const override { return inner_->LocalEndpoint(); }
 
  private:

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace platform::net {
 
@@ -21,7 +22,8 @@ struct Endpoint {
   friend bool operator==(const Endpoint&, const Endpoint&) = default;
 };
 
-// Error codes of the backend, mapped one to one onto the WSAE* values by the Winsock stand-in.
+// Error codes of the backend, which the Winsock stand-in maps onto WSAE* values: each onto its
+// own, except Other, which reports WSAEINVAL as Invalid does.
 enum class Error {
   None = 0,
   WouldBlock,    // nothing to receive
@@ -49,8 +51,11 @@ class Socket {
   virtual long RecvFrom(void* buffer, std::size_t len, Endpoint* from, Error* error) = 0;
   // True when a RecvFrom would not block (a datagram or a pending error waits).
   virtual bool Readable() = 0;
-  // The handle a host may wait on, or kNoWaitHandle (virtual sockets).
+  // The handle a host may wait on, or kNoWaitHandle when it must be asked.
   virtual WaitHandle Waitable() const { return kNoWaitHandle; }
+  // True when a thread takes datagrams ahead of the reader, so that after a receive that got
+  // one another is likely: the loop then notifies again without asking first.
+  virtual bool ReceivesAhead() const { return false; }
   virtual Endpoint LocalEndpoint() const = 0;
 };
 
@@ -65,6 +70,11 @@ class Backend {
   // Runs what is due (timers of simulated peers) and waits at most `max` for any socket of this
   // backend to become readable or a timer to fall due.
   virtual void Wait(std::chrono::milliseconds max) = 0;
+  // When Wait() has work to run without a socket becoming readable (a simulated peer's timer);
+  // nothing for a real network, whose sockets wake the host themselves.
+  virtual std::optional<std::chrono::steady_clock::time_point> NextDue() const {
+    return std::nullopt;
+  }
 };
 
 }  // namespace platform::net

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/net/WakeEvent.h"
+
 namespace platform::net {
 
 namespace {
@@ -34,7 +36,6 @@ struct SocketState {
   bool bound = false;
   Endpoint local;
   bool broadcast = false;
-  int receiveBuffer = 0;
   std::deque<Datagram> queue;
   std::size_t queuedBytes = 0;
   std::size_t limitBytes = 0;
@@ -43,7 +44,19 @@ struct SocketState {
   Error pending = Error::None;
   std::shared_ptr<std::function<void()>> callback;
 
+  // Made when a host first asks to wait on the socket (most simulated peers never do), then
+  // signalled exactly while the socket is readable.
+  std::unique_ptr<WakeEvent> wake;
+
   bool Readable() const { return pending != Error::None || !queue.empty(); }
+  // Brings the wake-up in line with Readable(); caller holds the segment's mutex.
+  void SyncWake() {
+    if (!wake) return;
+    if (Readable())
+      wake->Set();
+    else
+      wake->Reset();
+  }
 };
 
 struct HostState {
@@ -107,9 +120,11 @@ struct SegmentCore {
       ++stats.droppedQueueFull;
       return nullptr;
     }
+    const bool wasReadable = to.Readable();
     to.queue.push_back(Datagram{from, std::vector<std::uint8_t>(data, data + len)});
     to.queuedBytes += len;
     ++stats.delivered;
+    if (!wasReadable) to.SyncWake();
     return to.callback;
   }
 
@@ -191,10 +206,7 @@ Error VirtualSocket::SetBroadcast(bool on) {
 }
 
 Error VirtualSocket::SetReceiveBuffer(int bytes) {
-  if (bytes < 0) return Error::Invalid;
-  std::lock_guard lock(core_->mutex);
-  state_->receiveBuffer = bytes;
-  return Error::None;
+  return bytes < 0 ? Error::Invalid : Error::None;
 }
 
 Error VirtualSocket::SendTo(const void* data, std::size_t len, const Endpoint& to) {
@@ -253,6 +265,7 @@ Error VirtualSocket::SendTo(const void* data, std::size_t len, const Endpoint& t
           ++core_->stats.droppedNoPort;
           if (core_->options.reportPortUnreachable) {
             self.pending = Error::ConnReset;
+            self.SyncWake();
             if (self.callback) callbacks.push_back(self.callback);
           }
         }
@@ -281,18 +294,30 @@ long VirtualSocket::RecvFrom(void* buffer, std::size_t len, Endpoint* from, Erro
   if (self.pending != Error::None) {
     Error e = self.pending;
     self.pending = Error::None;
+    self.SyncWake();
     return fail(e);
   }
   if (self.queue.empty()) return fail(Error::WouldBlock);
   Datagram d = std::move(self.queue.front());
   self.queue.pop_front();
   self.queuedBytes -= d.payload.size();
+  self.SyncWake();
   if (from) *from = d.from;
   std::size_t copied = std::min(len, d.payload.size());
   if (copied > 0) std::memcpy(buffer, d.payload.data(), copied);
   if (d.payload.size() > len) return fail(Error::MessageSize);
   if (error) *error = Error::None;
   return static_cast<long>(copied);
+}
+
+WaitHandle VirtualSocket::Waitable() const {
+  std::lock_guard lock(core_->mutex);
+  detail::SocketState& self = *state_;
+  if (!self.wake) {
+    self.wake = std::make_unique<WakeEvent>();
+    self.SyncWake();
+  }
+  return self.wake->Handle();
 }
 
 bool VirtualSocket::Readable() {
@@ -363,6 +388,12 @@ std::unique_ptr<VirtualSocket> VirtualHost::CreateVirtualUdp(Error* error) {
   }
   if (error) *error = Error::None;
   return std::unique_ptr<VirtualSocket>(new VirtualSocket(core_, host_));
+}
+
+std::optional<std::chrono::steady_clock::time_point> VirtualHost::NextDue() const {
+  std::lock_guard lock(core_->mutex);
+  if (core_->timers.empty()) return std::nullopt;
+  return core_->timers.begin()->first.first;
 }
 
 void VirtualHost::Wait(std::chrono::milliseconds max) {

@@ -21,8 +21,9 @@
 // - RecvFrom is FIFO; a pending error comes first; a datagram larger than the buffer fails with
 //   MessageSize (the buffer holds its first bytes) and is lost; nothing waiting: WouldBlock.
 // - Timers (After) run on whichever thread calls Wait() of any host or RunDueTimers(), on the
-//   real steady clock. Receive callbacks run on the sending thread, inside SendTo, after the
-//   segment's lock is released: they may send and receive themselves.
+//   real steady clock; NextDue() tells a host's loop when to wake for the next one. Receive
+//   callbacks run on the sending thread, inside SendTo, after the segment's lock is released: they
+//   may send and receive themselves.
 // Every object is safe to use from several threads; sockets may outlive their segment (what they
 // send then reaches nobody).
 #pragma once
@@ -32,6 +33,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/net/Backend.h"
@@ -76,11 +78,14 @@ class VirtualSocket final : public Socket {
 
   Error Bind(const Endpoint& local) override;
   Error SetBroadcast(bool on) override;
-  // Checked (negative: Invalid) and remembered, but the queue limits are what bound the queue.
+  // Checked (negative: Invalid) only: the queue limits are what bound the queue.
   Error SetReceiveBuffer(int bytes) override;
   Error SendTo(const void* data, std::size_t len, const Endpoint& to) override;
   long RecvFrom(void* buffer, std::size_t len, Endpoint* from, Error* error) override;
   bool Readable() override;
+  // Signalled while Readable() holds, so that a host sleeps until a datagram arrives (made on
+  // the first call; simulated peers, which take their datagrams by callback, never ask).
+  WaitHandle Waitable() const override;
   Endpoint LocalEndpoint() const override;
 
   // Called after each arrival that gives RecvFrom something to return (a datagram, or a pending
@@ -111,6 +116,8 @@ class VirtualHost final : public Backend {
   void Cleanup() override;
   std::unique_ptr<Socket> CreateUdp(Error* error) override;
   void Wait(std::chrono::milliseconds max) override;
+  // The time of the segment's next timer (a simulated peer's reply), if one is set.
+  std::optional<std::chrono::steady_clock::time_point> NextDue() const override;
 
   // CreateUdp with the simulated-peer extras; nullptr with *error set while FailCreateUdp holds.
   std::unique_ptr<VirtualSocket> CreateVirtualUdp(Error* error);

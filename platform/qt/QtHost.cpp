@@ -14,7 +14,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -155,11 +157,13 @@ QIcon IconFor(const IconImage* icon) {
 }
 
 // Qt's loop sleeps until something is due: a posted message (the one-shot timer), a datagram
-// (a notifier on the socket's descriptor, enabled only while the socket may notify), or, for
-// sockets without a descriptor (the virtual segment of the demo), the periodic poll.
+// (a notifier on the socket's wait handle, enabled only while the socket may notify), the time
+// a simulated reader replies (the due timer, the demo's virtual segment), or, for a socket
+// without a wait handle, the periodic poll.
 struct QtHost::Pump {
   QTimer now;   // one shot, as soon as Qt's loop is free: messages wait
-  QTimer poll;  // periodic, only for sockets without a descriptor
+  QTimer due;   // one shot, at the network's next due time
+  QTimer poll;  // periodic, only for sockets without a wait handle
   std::map<int, std::unique_ptr<QSocketNotifier>> notifiers;
   QEventLoop* modal = nullptr;
 };
@@ -173,6 +177,8 @@ QtHost::QtHost(MessageLoop& loop) : loop_(loop), pump_(std::make_unique<Pump>())
   pump_->now.setSingleShot(true);
   pump_->now.setInterval(0);
   QObject::connect(&pump_->now, &QTimer::timeout, [this] { Deliver(); });
+  pump_->due.setSingleShot(true);
+  QObject::connect(&pump_->due, &QTimer::timeout, [this] { Deliver(); });
   pump_->poll.setInterval(5);
   QObject::connect(&pump_->poll, &QTimer::timeout, [this] { Deliver(); });
 }
@@ -192,6 +198,7 @@ void QtHost::Show(CDialog& dialog) {
 
 void QtHost::Hide() {
   pump_->poll.stop();
+  pump_->due.stop();
   pump_->now.stop();
   for (auto& [fd, notifier] : pump_->notifiers) notifier->setEnabled(false);
   view_.reset();
@@ -214,6 +221,14 @@ void QtHost::Watch() {
     if (!pump_->poll.isActive()) pump_->poll.start();
   } else {
     pump_->poll.stop();
+  }
+  if (const auto due = loop_.NextDue()) {
+    const auto wait =
+        std::chrono::ceil<std::chrono::milliseconds>(*due - std::chrono::steady_clock::now());
+    pump_->due.start(static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(
+        wait.count(), 0, std::numeric_limits<int>::max())));
+  } else {
+    pump_->due.stop();
   }
 }
 

@@ -3,28 +3,19 @@
 #include "platform/net/ReceiveQueue.h"
 
 #include <gtest/gtest.h>
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <poll.h>
-#endif
 
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/WaitHandles.h"
 
 namespace platform::net {
 namespace {
 
 // Waits at most the time for the queue's wake-up handle; true when it is signalled.
 bool WaitForWake(const ReceiveQueue& q, int milliseconds) {
-#ifdef _WIN32
-  return ::WaitForSingleObject(reinterpret_cast<HANDLE>(q.WakeHandle()),
-                               static_cast<DWORD>(milliseconds)) == WAIT_OBJECT_0;
-#else
-  pollfd p{static_cast<int>(q.WakeHandle()), POLLIN, 0};
-  return ::poll(&p, 1, milliseconds) == 1 && (p.revents & POLLIN) != 0;
-#endif
+  return testing_support::Signalled(q.WakeHandle(), milliseconds);
 }
 
 bool WakeReadable(const ReceiveQueue& q) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/platform/net/SocketCalls.h"
+#include "tests/support/WaitHandles.h"
 
 namespace platform::net {
 namespace {
@@ -378,7 +379,35 @@ TEST(VirtualSegmentReceive, UnboundSocketIsInvalidNotReadable) {
   auto s = NewSocket(a);
   EXPECT_FALSE(s->Readable());
   EXPECT_EQ(Receive(*s).error, Error::Invalid);
-  EXPECT_EQ(s->Waitable(), platform::net::kNoWaitHandle);
+  EXPECT_FALSE(testing_support::Signalled(s->Waitable()));
+}
+
+// A host waits on the socket instead of polling it: the handle is signalled exactly while a
+// datagram or a pending error waits, whether asked for before or after the arrival.
+TEST(VirtualSegmentReceive, TheWaitHandleIsSignalledWhileSomethingWaits) {
+  SegmentOptions options;
+  options.reportPortUnreachable = true;
+  VirtualSegment segment(options);
+  VirtualHost& a = segment.AddHost(kA);
+  auto early = BoundSocket(a, {0, kPort});
+  const platform::net::WaitHandle handle = early->Waitable();
+  ASSERT_NE(handle, platform::net::kNoWaitHandle);
+  EXPECT_FALSE(testing_support::Signalled(handle));
+  Send(*early, "one", {kA, kPort});
+  Send(*early, "two", {kA, kPort});
+  EXPECT_TRUE(testing_support::Signalled(handle));
+  EXPECT_EQ(Receive(*early).text, "one");
+  EXPECT_TRUE(testing_support::Signalled(handle)) << "one more waits";
+  EXPECT_EQ(Receive(*early).text, "two");
+  EXPECT_FALSE(testing_support::Signalled(handle));
+  EXPECT_EQ(Send(*early, "x", {kA, kPort + 1}), Error::None);  // nobody there: a pending reset
+  EXPECT_TRUE(testing_support::Signalled(handle));
+  EXPECT_EQ(Receive(*early).error, Error::ConnReset);
+  EXPECT_FALSE(testing_support::Signalled(handle));
+
+  auto late = BoundSocket(a, {0, kPort + 2});
+  Send(*late, "before", {kA, kPort + 2});
+  EXPECT_TRUE(testing_support::Signalled(late->Waitable()));
 }
 
 TEST(VirtualSegmentReceive, NullOutputsAreAllowed) {
