@@ -17,8 +17,7 @@ function(kestrival_windows_packages)
       kestrival-sim)
   set(KESTRIVAL_SETUP ${PROJECT_BINARY_DIR}/kestrival-${PROJECT_VERSION}-setup.exe)
   set(KESTRIVAL_PORTABLE_ZIP ${PROJECT_BINARY_DIR}/kestrival-${PROJECT_VERSION}-portable.zip)
-  kestrival_windows_package_tests("${KESTRIVAL_WINDOWS_PROGRAMS}" ${KESTRIVAL_SETUP}
-                                  ${KESTRIVAL_PORTABLE_ZIP})
+  kestrival_windows_package_tests(${KESTRIVAL_SETUP} ${KESTRIVAL_PORTABLE_ZIP})
 
   set(missing)
   foreach(p ${KESTRIVAL_WINDOWS_PROGRAMS})
@@ -45,11 +44,15 @@ function(kestrival_windows_packages)
     set(icon -DICON=${KESTRIVAL_ICON})
   endif()
   set(nsi ${PROJECT_SOURCE_DIR}/resources/windows/installer.nsi)
+  set(strict)
+  if(KESTRIVAL_WERROR)
+    set(strict -WX)
+  endif()
 
   # Written under another name first, so that a failed run leaves no installer behind.
   add_custom_command(
     OUTPUT ${KESTRIVAL_SETUP}
-    COMMAND ${KESTRIVAL_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DBINDIR=${bin}
+    COMMAND ${KESTRIVAL_MAKENSIS} -V2 ${strict} -DVERSION=${PROJECT_VERSION} -DBINDIR=${bin}
             -DOUTFILE=${KESTRIVAL_SETUP}.tmp ${icon} ${nsi}
     COMMAND ${CMAKE_COMMAND} -E rename ${KESTRIVAL_SETUP}.tmp ${KESTRIVAL_SETUP}
     DEPENDS ${nsi} ${KESTRIVAL_WINDOWS_PROGRAMS} ${files} kestrival_language_csv
