@@ -10,7 +10,6 @@
 #include "app/KestrivalResources.h"
 #include "platform/MessageLoop.h"
 #include "platform/Runtime.h"
-#include "platform/net/PosixUdp.h"
 #include "platform/qt/QtHost.h"
 
 namespace programs {
@@ -24,10 +23,6 @@ bool Set(const char* name) {
 }  // namespace
 
 void PrepareConsoleOutput() {}
-
-std::unique_ptr<platform::net::Backend> SystemNetwork() {
-  return std::make_unique<platform::net::PosixBackend>();
-}
 
 bool DisplayAvailable() {
   return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY");

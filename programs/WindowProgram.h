@@ -3,8 +3,6 @@
 // the application object.
 #pragma once
 
-#include <memory>
-
 namespace platform::net {
 class Backend;
 }
@@ -20,9 +18,6 @@ void PrepareConsoleOutput();
 bool DisplayAvailable();
 // Prints what to do without a display (Xvfb, the offscreen platform) to standard error.
 void ExplainMissingDisplay(const char* program);
-
-// The machine's network: POSIX UDP on Linux, Winsock on Windows.
-std::unique_ptr<platform::net::Backend> SystemNetwork();
 
 // Runs the tool's application object with a desktop window on the given network; returns the
 // process exit code. Returns 2 without a display (Linux).

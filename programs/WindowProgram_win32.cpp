@@ -8,7 +8,6 @@
 #include "app/KestrivalResources.h"
 #include "platform/MessageLoop.h"
 #include "platform/Runtime.h"
-#include "platform/net/WinsockUdp.h"
 #include "platform/win32/Console.h"
 #include "platform/win32/Win32Host.h"
 #include "programs/WindowProgram.h"
@@ -17,10 +16,6 @@ namespace programs {
 
 void PrepareConsoleOutput() {
   platform::win32::AttachParentConsole();
-}
-
-std::unique_ptr<platform::net::Backend> SystemNetwork() {
-  return std::make_unique<platform::net::WinsockBackend>();
 }
 
 bool DisplayAvailable() {

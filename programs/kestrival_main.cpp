@@ -1,6 +1,6 @@
 // kestrival: the configuration tool on the real network. It broadcasts to 255.255.255.255 on
 // the machine's segment: run it only where readers are meant to hear it.
-#include "platform/net/Backend.h"
+#include "platform/net/SystemBackend.h"
 #include "programs/Options.h"
 #include "programs/WindowProgram.h"
 
@@ -27,6 +27,6 @@ int main(int argc, char** argv) {
   if (int status = programs::StandardOptions(argc, argv, "kestrival", kHelp); status >= 0) {
     return status;
   }
-  const auto net = programs::SystemNetwork();
+  const auto net = platform::net::SystemBackend();
   return programs::RunWindowProgram(argc, argv, *net);
 }

@@ -122,7 +122,8 @@ class ComboBoxView final : public ControlView {
     const LRESULT len = SendMessageW(hwnd_, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
     if (len <= 0) return {};
     std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
-    SendMessageW(hwnd_, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    SendMessageW(hwnd_, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(text.data()));
     text.resize(std::wcslen(text.c_str()));
     return text;
   }
@@ -156,7 +157,8 @@ class ListBoxView final : public ControlView {
     for (LRESULT i = 0; i < n; ++i) {
       const LRESULT len = SendMessageW(hwnd_, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
       std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(len, 0)) + 1, L'\0');
-      SendMessageW(hwnd_, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+      SendMessageW(hwnd_, LB_GETTEXT, static_cast<WPARAM>(i),
+                   reinterpret_cast<LPARAM>(text.data()));
       text.resize(std::wcslen(text.c_str()));
       out.push_back(text);
     }
@@ -185,7 +187,8 @@ class IpAddressView final : public ControlView {
  public:
   IpAddressView(ViewContext& context, int index, const ControlSpec& spec)
       : ControlView(context, index, spec) {
-    Create(WC_IPADDRESSW, TabStop(spec), 0);
+    // Clipping its fields: the control's own painting (Wine's) would cover them.
+    Create(WC_IPADDRESSW, WS_CLIPCHILDREN | TabStop(spec), 0);
     std::vector<HWND> fields;
     for (HWND f = GetWindow(hwnd_, GW_CHILD); f; f = GetWindow(f, GW_HWNDNEXT)) fields.push_back(f);
     std::sort(fields.begin(), fields.end(), [](HWND a, HWND b) {
@@ -235,11 +238,41 @@ class IpAddressView final : public ControlView {
     }
     reported_ = state.ip;
   }
-  // The control keeps the font for itself only: its fields are told too.
+  // Wine's control keeps the font for itself only and lays its fields out once, when it is made:
+  // the fields are told the font, and widened when three digits of it would not fit (a field that
+  // does not scroll refuses the third). Windows lays them out for the font itself.
   void ApplyFont(HFONT font) override {
     ControlView::ApplyFont(font);
     for (HWND f : fields_)
       if (f) SendMessageW(f, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    FitFields(font);
+  }
+  void FitFields(HFONT font) {
+    if (!fields_[0]) return;
+    HDC dc = GetDC(fields_[0]);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE digits{};
+    GetTextExtentPoint32W(dc, L"888", 3, &digits);
+    SelectObject(dc, old);
+    ReleaseDC(fields_[0], dc);
+    const auto margins = static_cast<DWORD>(SendMessageW(fields_[0], EM_GETMARGINS, 0, 0));
+    const int need = static_cast<int>(digits.cx) + LOWORD(margins) + HIWORD(margins) + 2;
+    RECT field{};
+    GetClientRect(fields_[0], &field);
+    if (field.right - field.left >= need) return;
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const int width = static_cast<int>(client.right - client.left);
+    const int gap = std::clamp((width - 4 * need) / 4, 2, 8);
+    const int left = std::max(0, (width - 4 * need - 3 * gap) / 2);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+      RECT r{};
+      GetWindowRect(fields_[i], &r);
+      MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+      SetWindowPos(fields_[i], nullptr, left + static_cast<int>(i) * (need + gap), r.top, need,
+                   r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
   std::array<HWND, 4> fields_{};
   std::array<int, 4> reported_{-1, -1, -1, -1};
@@ -256,7 +289,8 @@ class StatusBarView final : public ControlView {
   std::wstring PartText(int part) const override {
     const LRESULT info = SendMessageW(hwnd_, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0);
     std::wstring text(static_cast<std::size_t>(LOWORD(info)) + 1, L'\0');
-    SendMessageW(hwnd_, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
+    SendMessageW(hwnd_, SB_GETTEXTW, static_cast<WPARAM>(part),
+                 reinterpret_cast<LPARAM>(text.data()));
     text.resize(std::wcslen(text.c_str()));
     return text;
   }
@@ -282,7 +316,8 @@ class StatusBarView final : public ControlView {
 
 std::wstring Wide(const std::string& cp936) {
   if (cp936.empty()) return {};
-  const int n = MultiByteToWideChar(kGbk, 0, cp936.data(), static_cast<int>(cp936.size()), nullptr, 0);
+  const int n =
+      MultiByteToWideChar(kGbk, 0, cp936.data(), static_cast<int>(cp936.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(std::max(n, 0)), L'\0');
   if (n > 0)
     MultiByteToWideChar(kGbk, 0, cp936.data(), static_cast<int>(cp936.size()), out.data(), n);
@@ -342,9 +377,11 @@ ControlView::~ControlView() {
 void ControlView::Create(const wchar_t* windowClass, DWORD style, DWORD exStyle) {
   const SyncScope scope(context_);
   const auto id = static_cast<INT_PTR>(spec_.id);
-  hwnd_ = CreateWindowExW(exStyle, windowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0,
-                          context_.parent, reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr),
-                          nullptr);
+  const Rect& r = spec_.rect;
+  hwnd_ = CreateWindowExW(exStyle, windowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | style, r.left,
+                          r.top, r.right - r.left, r.bottom - r.top, context_.parent,
+                          reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr), nullptr);
+  rect_ = r;
 }
 
 void ControlView::ApplyFont(HFONT font) {

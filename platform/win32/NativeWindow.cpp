@@ -13,9 +13,9 @@ const wchar_t kDialogClass[] = L"KestrivalDialog";
 
 void RegisterOnce(WNDPROC proc) {
   static const bool registered = [proc] {
-    INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX),
-                              ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES | ICC_BAR_CLASSES |
-                                  ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX init{
+        sizeof(INITCOMMONCONTROLSEX),
+        ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&init);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -52,7 +52,8 @@ HICON IconOf(const IconPictureSpec& picture) {
                                    DIB_RGB_COLORS, &bits, nullptr, 0);
   ReleaseDC(nullptr, screen);
   if (!color || !bits) return nullptr;
-  std::memcpy(bits, picture.argb.data(), static_cast<std::size_t>(s) * static_cast<std::size_t>(s) * 4);
+  std::memcpy(bits, picture.argb.data(),
+              static_cast<std::size_t>(s) * static_cast<std::size_t>(s) * 4);
   // The AND mask: 1 where the picture is fully transparent; rows padded to 16 bits.
   const int stride = ((s + 15) / 16) * 2;
   std::vector<BYTE> mask(static_cast<std::size_t>(stride) * static_cast<std::size_t>(s), 0);
@@ -99,13 +100,14 @@ class DialogWindow final : public NativeDialog {
     const int h = static_cast<int>(frame.bottom - frame.top);
     RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int x = static_cast<int>(work.left) + std::max(0, (static_cast<int>(work.right - work.left) - w) / 2);
-    const int y = static_cast<int>(work.top) + std::max(0, (static_cast<int>(work.bottom - work.top) - h) / 2);
+    const int x = static_cast<int>(work.left) +
+                  std::max(0, (static_cast<int>(work.right - work.left) - w) / 2);
+    const int y = static_cast<int>(work.top) +
+                  std::max(0, (static_cast<int>(work.bottom - work.top) - h) / 2);
     const std::wstring title = Wide(spec.title);
     hwnd_ = CreateWindowExW(exStyle, kDialogClass, title.c_str(), style, x, y, w, h, nullptr,
                             nullptr, GetModuleHandleW(nullptr), this);
     context_.parent = hwnd_;
-    dialogFont_ = spec.font;
   }
 
   ~DialogWindow() override {
@@ -145,7 +147,8 @@ class DialogWindow final : public NativeDialog {
     icon_ = pictures;
     HICON big = nullptr;
     HICON small = nullptr;
-    if (const IconPictureSpec* p = PictureFor(pictures, GetSystemMetrics(SM_CXICON))) big = IconOf(*p);
+    if (const IconPictureSpec* p = PictureFor(pictures, GetSystemMetrics(SM_CXICON)))
+      big = IconOf(*p);
     if (const IconPictureSpec* p = PictureFor(pictures, GetSystemMetrics(SM_CXSMICON)))
       small = IconOf(*p);
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
@@ -380,7 +383,6 @@ class DialogWindow final : public NativeDialog {
   FontCache fonts_;
   ViewContext context_;
   HWND hwnd_ = nullptr;
-  FontSpec dialogFont_;
   std::vector<std::unique_ptr<ControlView>> views_;
   HWND lastFocus_ = nullptr;
   HWND savedFocus_ = nullptr;
@@ -464,6 +466,7 @@ void RunLoop(NativeDialog* dialog, const LoopHooks& hooks, int maxMs) {
   auto* window = static_cast<DialogWindow*>(dialog);
   const ULONGLONG start = GetTickCount64();
   for (;;) {
+    if (window) window->CheckFocus();  // a focus moved outside this loop (SetFocus, a prompt)
     hooks.deliver();
     if (hooks.done()) return;
     int timeout = hooks.timeoutMs();

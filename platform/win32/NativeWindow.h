@@ -42,12 +42,14 @@ FontSpec DialogFontSpec(const std::string& face, int points);
 // extent / 26, plus one, halved) and the character height.
 std::pair<int, int> MeasureBaseUnits(const FontSpec& font);
 
-// One control of the dialog: its kind, identifier and the model's Win32 style bits (the values
-// are Windows' own; each native view takes the bits that concern it).
+// One control of the dialog: its kind, identifier, the model's Win32 style bits (the values are
+// Windows' own; each native view takes the bits that concern it) and its first rectangle (an IP
+// address control lays out its fields when it is made).
 struct ControlSpec {
   ControlKind kind = ControlKind::Label;
   int id = 0;
   std::uint32_t style = 0;
+  Rect rect;
 };
 
 // Everything a control shows, as the model holds it. Texts are code page 936 bytes.
@@ -142,7 +144,6 @@ struct DialogSpec {
   std::uint32_t exStyle = 0;
   int clientWidth = 0;
   int clientHeight = 0;
-  FontSpec font;  // the dialog's font, for controls the model gives no font
 };
 
 // Registers the window classes and the common controls once; then makes the window (hidden).

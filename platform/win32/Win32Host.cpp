@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Host.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "platform/MessageLoop.h"
 #include "platform/UserInput.h"
@@ -16,7 +17,7 @@ namespace {
 constexpr const char* kDialogFace = "MS Shell Dlg";
 constexpr int kDialogPoints = 9;
 
-// The loop's sleeps: a poll of sockets without an event (the demo), and the idle wake-up.
+// The loop's sleeps: a poll of sockets without a wait handle, and the idle wake-up.
 constexpr int kPollMs = 5;
 constexpr int kIdleMs = 1000;
 
@@ -82,7 +83,6 @@ class Win32Host::View final : public NativeEvents {
     spec.exStyle = WS_EX_APPWINDOW;
     spec.clientWidth = client.right - client.left;
     spec.clientHeight = client.bottom - client.top;
-    spec.font = host_.dialogFont_;
     native_ = CreateNativeDialog(spec, *this);
     Sync(true);
   }
@@ -179,15 +179,17 @@ class Win32Host::View final : public NativeEvents {
   void CreateControls() {
     for (const auto& child : dialog_->Children()) {
       if (IndexOf(child.get()) >= 0) continue;
+      const RECT r = PixelsOf(*child);
       const int index = native_->AddControl(ControlSpec{KindOf(child->Kind()), child->Id(),
-                                                        static_cast<std::uint32_t>(child->Style())});
+                                                        static_cast<std::uint32_t>(child->Style()),
+                                                        Rect{r.left, r.top, r.right, r.bottom}});
       entries_.push_back(Entry{child.get(), index, ~0ull});
     }
   }
 
   ControlState StateOf(const Window& m) const {
     ControlState s;
-    const RECT r = m.RectInPixels() ? m.Rect() : DialogUnitsToPixels(m.Rect(), host_.baseUnits_);
+    const RECT r = PixelsOf(m);
     s.rect = Rect{r.left, r.top, r.right, r.bottom};
     s.enabled = m.Enabled();
     s.visible = m.ReallyVisible() && !m.Destroyed();
@@ -201,6 +203,10 @@ class Win32Host::View final : public NativeEvents {
       s.partTexts.push_back(m.PartText(static_cast<int>(i)));
     s.editSelection = m.EditSelection();
     return s;
+  }
+
+  RECT PixelsOf(const Window& m) const {
+    return m.RectInPixels() ? m.Rect() : DialogUnitsToPixels(m.Rect(), host_.baseUnits_);
   }
 
   // The model control of a native one, unless the report is an echo of the host's own writes.
@@ -258,7 +264,14 @@ void Win32Host::Deliver() {
 int Win32Host::SleepMs() {
   if (loop_.PendingPosted() > 0) return 0;
   polling_ = loop_.NeedsPolling();
-  return polling_ ? kPollMs : kIdleMs;
+  int ms = polling_ ? kPollMs : kIdleMs;
+  // A simulated reader's reply falls due without a socket waking the loop.
+  if (const auto due = loop_.NextDue()) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(*due - std::chrono::steady_clock::now());
+    ms = static_cast<int>(std::clamp<long long>(left.count(), 0, ms));
+  }
+  return ms;
 }
 
 bool Win32Host::RunUntil(const std::function<bool()>& done, int timeoutMs) {

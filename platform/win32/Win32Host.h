@@ -1,9 +1,9 @@
 // The Windows host: draws the window model of a dialog with native controls and reports what the
 // user does through platform/UserInput.h, as the Qt host does. The model decides everything;
 // after every delivered message the native controls are brought back in line with it. The loop
-// sleeps in MsgWaitForMultipleObjectsEx until a native message, a socket's event (a datagram),
-// a posted message or a due time wakes it; only sockets without an event (the virtual segment of
-// the demo) are polled.
+// sleeps in MsgWaitForMultipleObjectsEx until a native message, a socket's event (a datagram), a
+// posted message or the network's next due time (a simulated reader's reply) wakes it, and at
+// most a second when idle; only a socket without a wait handle would be polled.
 //
 //   platform::MessageLoop loop;
 //   platform::win32::Win32Host host(loop);   // runtime.host = &host
@@ -54,10 +54,10 @@ class Win32Host final : public Host {
   // Runs the native loop, delivering, until done() holds or timeoutMs has passed (-1: no limit).
   // Returns done().
   bool RunUntil(const std::function<bool()>& done, int timeoutMs);
-  // True when the last sleep was a poll of a socket without an event (the virtual segment).
+  // True when the last sleep was a poll of a socket without a wait handle.
   bool Polling() const { return polling_; }
   // The longest sleep of the loop now: 0 with messages waiting, a few milliseconds while polling,
-  // else one second.
+  // else until the network's next due time, at most one second.
   int SleepMs();
   // True while a message box or popup menu of this host is open.
   bool PromptOpen() const { return prompts_ > 0; }
