@@ -1,58 +1,21 @@
 #include "platform/Window.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstring>
-
 #include "platform/Host.h"
 #include "platform/MessageLoop.h"
+#include "platform/MessageParams.h"
 #include "platform/Runtime.h"
 
 namespace platform {
 namespace {
 
-// Copies text into a caller's buffer of `size` bytes, keeping at most size - 1 bytes and a NUL.
-LRESULT CopyOut(const std::string& text, char* buffer, std::size_t size) {
-  if (!buffer || size == 0) return 0;
-  std::size_t n = std::min(text.size(), size - 1);
-  std::memcpy(buffer, text.data(), n);
-  buffer[n] = '\0';
-  return static_cast<LRESULT>(n);
-}
+Window::GoneHandler goneHandler = nullptr;
 
-const char* AsText(LPARAM l) {
-  const char* s = reinterpret_cast<const char*>(l);
-  return s ? s : "";
-}
-
-int CharClass(unsigned char c) {
-  if (c >= '0' && c <= '9') return 1;
-  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 0x80) return 2;
-  return 0;  // space, underscore and other punctuation
-}
-
-// Order among punctuation: the word sort puts the plus, less-than, equals and greater-than
-// signs after the other punctuation (after the tilde, before the digits); the rest in byte order.
-int PunctuationRank(unsigned char c) {
-  switch (c) {
-    case '+':
-      return 0x80;
-    case '<':
-      return 0x81;
-    case '=':
-      return 0x82;
-    case '>':
-      return 0x83;
-    default:
-      return c;
-  }
-}
-
-// Lower case of ASCII letters only: list texts are 8-bit code page 936 bytes, whose lead and trail
-// bytes must never be changed by a locale's idea of case.
-int AsciiLower(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-}
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+  using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 }  // namespace
 
@@ -80,34 +43,19 @@ const char* WindowKindName(WindowKind kind) {
   return "?";
 }
 
-int CompareListText(const std::string& a, const std::string& b) {
-  auto skip = [](const std::string& s, std::size_t i) {
-    while (i < s.size() && (s[i] == '-' || s[i] == '\'')) ++i;
-    return i;
-  };
-  std::size_t i = skip(a, 0), j = skip(b, 0);
-  while (i < a.size() && j < b.size()) {
-    unsigned char p = static_cast<unsigned char>(a[i]), q = static_cast<unsigned char>(b[j]);
-    int cp = CharClass(p), cq = CharClass(q);
-    if (cp != cq) return cp < cq ? -1 : 1;
-    int lp = cp == 0 ? PunctuationRank(p) : AsciiLower(p);
-    int lq = cq == 0 ? PunctuationRank(q) : AsciiLower(q);
-    if (lp != lq) return lp < lq ? -1 : 1;
-    i = skip(a, i + 1);
-    j = skip(b, j + 1);
+Window::ControlState Window::StateOf(WindowKind kind, DWORD style) {
+  switch (kind) {
+    case WindowKind::ListBox:
+      return ListBoxState{{}, -1, (style & LBS_SORT) != 0};
+    case WindowKind::ComboBox:
+      return ComboBoxState{ListBoxState{{}, -1, (style & CBS_SORT) != 0}};
+    case WindowKind::IpAddress:
+      return IpAddressState{};
+    case WindowKind::StatusBar:
+      return StatusBarState{};
+    default:
+      return std::monostate{};
   }
-  if (i >= a.size() && j >= b.size()) return 0;
-  return i >= a.size() ? -1 : 1;
-}
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  if (prefix.size() > text.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (AsciiLower(static_cast<unsigned char>(text[i])) !=
-        AsciiLower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  }
-  return true;
 }
 
 Window::Window(WindowKind kind, int id, DWORD style, RECT rect, std::string text, Window* parent)
@@ -118,9 +66,16 @@ Window::Window(WindowKind kind, int id, DWORD style, RECT rect, std::string text
       text_(std::move(text)),
       parent_(parent),
       enabled_((style & WS_DISABLED) == 0),
-      visible_((style & WS_VISIBLE) != 0) {}
+      visible_((style & WS_VISIBLE) != 0),
+      control_(StateOf(kind, style)) {}
 
-Window::~Window() = default;
+Window::~Window() {
+  if (goneHandler) goneHandler(this);
+}
+
+void Window::SetGoneHandler(GoneHandler handler) {
+  goneHandler = handler;
+}
 
 Window* Window::TopLevel() {
   Window* w = this;
@@ -130,7 +85,7 @@ Window* Window::TopLevel() {
 
 Window* Window::AddChild(WindowKind kind, int id, DWORD style, RECT rect, std::string text) {
   children_.push_back(std::make_unique<Window>(kind, id, style, rect, std::move(text), this));
-  Touch();
+  Invalidate();
   return children_.back().get();
 }
 
@@ -140,10 +95,6 @@ Window* Window::Child(int id) const {
   return nullptr;
 }
 
-void Window::Touch() {
-  ++version_;
-}
-
 unsigned long long Window::Version() const {
   unsigned long long v = version_;
   for (const auto& c : children_) v += c->Version();
@@ -151,35 +102,22 @@ unsigned long long Window::Version() const {
 }
 
 void Window::SetText(std::string text) {
-  if (kind_ == WindowKind::IpAddress) {
-    // "a.b.c.d" with empty parts for blank fields.
-    IpFields f{};
-    std::size_t start = 0;
-    for (int i = 0; i < 4; ++i) {
-      std::size_t dot = text.find('.', start);
-      std::string part =
-          text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-      if (!part.empty() && part.size() <= 3 &&
-          std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        f[i] = std::min(255, std::stoi(part));
-      if (dot == std::string::npos) break;
-      start = dot + 1;
-    }
-    ip_ = f;
-  } else {
-    text_ = std::move(text);
+  if (std::holds_alternative<IpAddressState>(control_)) {
+    DefaultProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    return;
   }
-  Touch();
+  text_ = std::move(text);
+  Invalidate();
 }
 
 void Window::SetEnabled(bool on) {
   enabled_ = on;
-  Touch();
+  Invalidate();
 }
 
 void Window::SetVisible(bool on) {
   visible_ = on;
-  Touch();
+  Invalidate();
 }
 
 bool Window::ReallyVisible() const {
@@ -190,30 +128,55 @@ bool Window::ReallyVisible() const {
 
 void Window::SetIconic(bool on) {
   iconic_ = on;
-  Touch();
+  Invalidate();
+}
+
+const ListBoxState* Window::List() const {
+  if (const auto* list = std::get_if<ListBoxState>(&control_)) return list;
+  if (const auto* combo = std::get_if<ComboBoxState>(&control_)) return &combo->list;
+  return nullptr;
+}
+
+std::vector<std::string> Window::Items() const {
+  const ListBoxState* list = List();
+  return list ? list->items.ToVector() : std::vector<std::string>{};
+}
+
+std::size_t Window::ItemCount() const {
+  const ListBoxState* list = List();
+  return list ? list->items.size() : 0;
+}
+
+const std::string& Window::Item(std::size_t index) const {
+  static const ItemList kNoItems;
+  const ListBoxState* list = List();
+  return (list ? list->items : kNoItems)[index];
+}
+
+int Window::Selection() const {
+  const ListBoxState* list = List();
+  return list ? list->selection : -1;
+}
+
+const Window::IpFields& Window::Ip() const {
+  static const IpFields kBlank{};
+  const auto* ip = std::get_if<IpAddressState>(&control_);
+  return ip ? ip->fields : kBlank;
 }
 
 void Window::SetIpFieldsByUser(const IpFields& fields) {
-  for (int i = 0; i < 4; ++i) {
-    ip_[i] = fields[i];
-    if (ip_[i]) ip_[i] = std::clamp(*ip_[i], 0, 255);
-  }
-  Touch();
+  if (auto* ip = std::get_if<IpAddressState>(&control_)) EnterIpFields(*this, *ip, fields);
+}
+
+const std::vector<int>& Window::PartEdges() const {
+  static const std::vector<int> kNoParts;
+  const auto* bar = std::get_if<StatusBarState>(&control_);
+  return bar ? bar->edges : kNoParts;
 }
 
 std::string Window::PartText(int part) const {
-  if (part < 0 || static_cast<std::size_t>(part) >= partTexts_.size()) return {};
-  return partTexts_[static_cast<std::size_t>(part)];
-}
-
-std::string Window::IpText() const {
-  // A blank field reads as 0, as the control's text does.
-  std::string s;
-  for (int i = 0; i < 4; ++i) {
-    if (i) s += '.';
-    s += std::to_string(ip_[i].value_or(0));
-  }
-  return s;
+  const auto* bar = std::get_if<StatusBarState>(&control_);
+  return bar ? StatusPartText(*bar, part) : std::string();
 }
 
 void Window::NotifyParent(UINT code) {
@@ -230,7 +193,7 @@ void Window::SetFocusTo(Window* target) {
   if (old == target) return;
   // The focus is already on the new window while the old one is told.
   top->focus_ = target;
-  top->Touch();
+  top->Invalidate();
   // Handlers that keep moving the focus from their notifications would nest without end: past
   // a depth no real dialog reaches, the focus still moves but nobody is told.
   if (top->focusDepth_ >= kMaxFocusNesting) return;
@@ -247,7 +210,8 @@ void Window::Destroy() {
   destroyed_ = true;
   proc_ = nullptr;
   if (MessageLoop* loop = CurrentRuntime().loop) loop->Forget(this);
-  Touch();
+  if (goneHandler) goneHandler(this);
+  Invalidate();
 }
 
 LRESULT Window::Send(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -257,262 +221,39 @@ LRESULT Window::Send(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  return std::visit(
+      Overloaded{
+          [&](std::monostate) { return DefWindowProc(msg, wParam, lParam); },
+          [&](ListBoxState& list) { return ListBoxProc(*this, list, msg, wParam, lParam); },
+          [&](ComboBoxState& combo) { return ComboBoxProc(*this, combo, msg, wParam, lParam); },
+          [&](IpAddressState& ip) { return IpAddressProc(*this, ip, msg, wParam, lParam); },
+          [&](StatusBarState& bar) { return StatusBarProc(*this, bar, msg, wParam, lParam); },
+      },
+      control_);
+}
+
+LRESULT Window::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_SETTEXT:
-      SetText(AsText(lParam));
+      text_ = TextParam(lParam);
+      Invalidate();
       return TRUE;
     case WM_GETTEXT:
-      return CopyOut(kind_ == WindowKind::IpAddress ? IpText() : text_,
-                     reinterpret_cast<char*>(lParam), static_cast<std::size_t>(wParam));
+      return CopyText(text_, reinterpret_cast<char*>(lParam), static_cast<std::size_t>(wParam));
     case WM_GETTEXTLENGTH:
-      return static_cast<LRESULT>((kind_ == WindowKind::IpAddress ? IpText() : text_).size());
+      return static_cast<LRESULT>(text_.size());
     case WM_SETFONT:
       font_ = reinterpret_cast<HFONT>(wParam);
-      Touch();
+      Invalidate();
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
     case WM_SETICON: {
       HICON old = wParam == ICON_BIG ? iconBig_ : iconSmall_;
       (wParam == ICON_BIG ? iconBig_ : iconSmall_) = reinterpret_cast<HICON>(lParam);
-      Touch();
+      Invalidate();
       return reinterpret_cast<LRESULT>(old);
     }
-    default:
-      break;
-  }
-  switch (kind_) {
-    case WindowKind::ComboBox:
-      return ComboMessage(msg, wParam, lParam);
-    case WindowKind::ListBox:
-      return ListMessage(msg, wParam, lParam);
-    case WindowKind::IpAddress:
-      return IpMessage(msg, wParam, lParam);
-    case WindowKind::StatusBar:
-      return StatusMessage(msg, wParam, lParam);
-    default:
-      return 0;
-  }
-}
-
-LRESULT Window::ComboMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  const int count = static_cast<int>(items_.size());
-  const int index = static_cast<int>(static_cast<INT_PTR>(wParam));
-  switch (msg) {
-    case CB_GETCOUNT:
-      return count;
-    case CB_RESETCONTENT:
-      items_.clear();
-      selection_ = -1;
-      Touch();
-      return 0;
-    case CB_INSERTSTRING: {
-      // Never sorts, whatever the style: the position is the caller's.
-      int at = index == -1 ? count : index;
-      if (at < 0 || at > count) return CB_ERR;
-      items_.insert(static_cast<std::size_t>(at), AsText(lParam));
-      if (selection_ >= at) ++selection_;
-      Touch();
-      return at;
-    }
-    case CB_ADDSTRING: {
-      std::string s = AsText(lParam);
-      int at = (style_ & CBS_SORT) ? SortedPosition(s) : count;
-      items_.insert(static_cast<std::size_t>(at), std::move(s));
-      if (selection_ >= at) ++selection_;
-      Touch();
-      return at;
-    }
-    case CB_DELETESTRING:
-      if (index < 0 || index >= count) return CB_ERR;
-      items_.erase(static_cast<std::size_t>(index));
-      if (selection_ == index)
-        selection_ = -1;
-      else if (selection_ > index)
-        --selection_;
-      Touch();
-      return count - 1;
-    case CB_SETCURSEL:
-      // An index outside the list clears the selection (the tool relies on it).
-      Touch();
-      if (index < 0 || index >= count) {
-        selection_ = -1;
-        return CB_ERR;
-      }
-      selection_ = index;
-      return index;
-    case CB_GETCURSEL:
-      return selection_;
-    case CB_GETLBTEXT:
-      if (index < 0 || index >= count) return CB_ERR;
-      return CopyOut(items_[static_cast<std::size_t>(index)], reinterpret_cast<char*>(lParam),
-                     items_[static_cast<std::size_t>(index)].size() + 1);
-    case CB_GETLBTEXTLEN:
-      if (index < 0 || index >= count) return CB_ERR;
-      return static_cast<LRESULT>(items_[static_cast<std::size_t>(index)].size());
-    case CB_FINDSTRING: {
-      std::string prefix = AsText(lParam);
-      if (prefix.empty() || count == 0) return CB_ERR;
-      int start = (index < 0 || index >= count) ? -1 : index;
-      // Begins after start, wraps around and checks the start item last.
-      for (int k = 1; k <= count; ++k) {
-        int i = (start + k) % count;
-        if (StartsWithNoCase(items_[static_cast<std::size_t>(i)], prefix)) return i;
-      }
-      return CB_ERR;
-    }
-    case CB_FINDSTRINGEXACT: {
-      // The whole text, case ignored; same start and wrap-around as CB_FINDSTRING.
-      std::string text = AsText(lParam);
-      if (count == 0) return CB_ERR;
-      int start = (index < 0 || index >= count) ? -1 : index;
-      for (int k = 1; k <= count; ++k) {
-        int i = (start + k) % count;
-        const std::string& item = items_[static_cast<std::size_t>(i)];
-        if (item.size() == text.size() && StartsWithNoCase(item, text)) return i;
-      }
-      return CB_ERR;
-    }
-    default:
-      return 0;
-  }
-}
-
-int Window::SortedPosition(const std::string& text) const {
-  // Binary search over [lo, hi] with the midpoint rounded down; an equal text goes before the
-  // equal item it lands on (which of several equal items that is depends on this midpoint).
-  int lo = 0, hi = static_cast<int>(items_.size()) - 1;
-  while (lo <= hi) {
-    int mid = (lo + hi) / 2;
-    int c = CompareListText(items_[static_cast<std::size_t>(mid)], text);
-    if (c == 0) return mid;
-    if (c > 0)
-      hi = mid - 1;
-    else
-      lo = mid + 1;
-  }
-  return lo;
-}
-
-LRESULT Window::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  const int count = static_cast<int>(items_.size());
-  const int index = static_cast<int>(static_cast<INT_PTR>(wParam));
-  switch (msg) {
-    case LB_GETCOUNT:
-      return count;
-    case LB_RESETCONTENT:
-      items_.clear();
-      selection_ = -1;
-      Touch();
-      return 0;
-    case LB_ADDSTRING: {
-      std::string s = AsText(lParam);
-      int at = (style_ & LBS_SORT) ? SortedPosition(s) : count;
-      items_.insert(static_cast<std::size_t>(at), std::move(s));
-      if (selection_ >= at) ++selection_;
-      Touch();
-      return at;
-    }
-    case LB_SETCURSEL:
-      // -1 clears; another index outside the list keeps the selection. Both answer LB_ERR.
-      if (index == -1) {
-        selection_ = -1;
-        Touch();
-        return LB_ERR;
-      }
-      if (index < 0 || index >= count) return LB_ERR;
-      selection_ = index;
-      Touch();
-      return index;
-    case LB_GETCURSEL:
-      return selection_ < 0 ? LB_ERR : selection_;
-    case LB_GETTEXT:
-      if (index < 0 || index >= count) return LB_ERR;
-      return CopyOut(items_[static_cast<std::size_t>(index)], reinterpret_cast<char*>(lParam),
-                     items_[static_cast<std::size_t>(index)].size() + 1);
-    case LB_GETTEXTLEN:
-      if (index < 0 || index >= count) return LB_ERR;
-      return static_cast<LRESULT>(items_[static_cast<std::size_t>(index)].size());
-    case LB_SETITEMDATA:
-      // The value stays with its item when sorted inserts move it; -1 sets every item.
-      if (index == -1) {
-        for (std::size_t i = 0; i < items_.size(); ++i) items_.set_data(i, lParam);
-        return TRUE;
-      }
-      if (index < 0 || index >= count) return LB_ERR;
-      items_.set_data(static_cast<std::size_t>(index), lParam);
-      return TRUE;
-    case LB_GETITEMDATA:
-      if (index < 0 || index >= count) return LB_ERR;
-      return items_.data(static_cast<std::size_t>(index));
-    default:
-      return 0;
-  }
-}
-
-LRESULT Window::IpMessage(UINT msg, WPARAM, LPARAM lParam) {
-  switch (msg) {
-    case IPM_SETADDRESS: {
-      DWORD v = static_cast<DWORD>(lParam);
-      ip_ = {FIRST_IPADDRESS(v), SECOND_IPADDRESS(v), THIRD_IPADDRESS(v), FOURTH_IPADDRESS(v)};
-      Touch();
-      return TRUE;
-    }
-    case IPM_GETADDRESS: {
-      DWORD v = 0;
-      int filled = 0;
-      for (int i = 0; i < 4; ++i) {
-        v = (v << 8) | static_cast<DWORD>(ip_[i].value_or(0) & 0xFF);
-        if (ip_[i]) ++filled;
-      }
-      if (DWORD* out = reinterpret_cast<DWORD*>(lParam)) *out = v;
-      return filled;
-    }
-    case IPM_CLEARADDRESS:
-      ip_ = {};
-      Touch();
-      return 0;
-    case IPM_ISBLANK:
-      return std::none_of(ip_.begin(), ip_.end(), [](const auto& f) { return f.has_value(); });
-    default:
-      return 0;
-  }
-}
-
-LRESULT Window::StatusMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case SB_SETPARTS: {
-      int n = static_cast<int>(wParam);
-      if (n <= 0 || n > 256) return FALSE;
-      const int* edges = reinterpret_cast<const int*>(lParam);
-      partEdges_.assign(edges, edges + n);
-      partTexts_.resize(static_cast<std::size_t>(n));
-      Touch();
-      return TRUE;
-    }
-    case SB_GETPARTS: {
-      int n = static_cast<int>(wParam);
-      int* edges = reinterpret_cast<int*>(lParam);
-      for (int i = 0; edges && i < n && i < static_cast<int>(partEdges_.size()); ++i)
-        edges[i] = partEdges_[static_cast<std::size_t>(i)];
-      return static_cast<LRESULT>(partEdges_.size());
-    }
-    case SB_SETTEXTA: {
-      int part = LOBYTE(wParam);
-      if (part == 255) part = 0;  // SB_SIMPLEID: the simple part, kept as part 0 here
-      if (static_cast<std::size_t>(part) >= partTexts_.size())
-        partTexts_.resize(static_cast<std::size_t>(part) + 1);
-      partTexts_[static_cast<std::size_t>(part)].assign(AsText(lParam));  // keeps its capacity
-      Touch();
-      return TRUE;
-    }
-    case SB_GETTEXTA: {
-      std::string t = PartText(LOBYTE(wParam));
-      if (char* out = reinterpret_cast<char*>(lParam)) CopyOut(t, out, t.size() + 1);
-      return static_cast<LRESULT>(t.size());
-    }
-    case SB_GETTEXTLENGTHA:
-      return static_cast<LRESULT>(PartText(LOBYTE(wParam)).size());
     default:
       return 0;
   }

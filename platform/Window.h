@@ -2,15 +2,18 @@
 // message semantics the tool relies on. The model is the single source of truth; hosts draw it.
 #pragma once
 
-#include <array>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
-#include "platform/ItemList.h"
+#include "platform/ComboBox.h"
+#include "platform/IpAddress.h"
+#include "platform/ListBox.h"
 #include "platform/Resources.h"
+#include "platform/StatusBar.h"
 #include "platform/windef.h"
 
 namespace platform {
@@ -61,7 +64,7 @@ class Window {
   const RECT& Rect() const { return rect_; }
   void SetRect(const RECT& rect) {
     rect_ = rect;
-    Touch();
+    Invalidate();
   }
   bool RectInPixels() const { return rectInPixels_; }
   void SetRectInPixels(bool pixels) { rectInPixels_ = pixels; }
@@ -77,13 +80,18 @@ class Window {
   // Sends a message: the window procedure when one is attached (dialogs), else the control's
   // own handling of the Win32 control messages.
   LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam);
-  // The control's built-in handling (what DefWindowProc of its class does).
+  // The control's built-in handling: the procedure of its class (ListBox.h, ComboBox.h,
+  // IpAddress.h, StatusBar.h), or DefWindowProc for the other kinds.
   LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  // What every window does with a message its class leaves alone: text, font and icons; any
+  // other message answers 0.
+  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
   void SetProcedure(Procedure proc) { proc_ = std::move(proc); }
   bool HasProcedure() const { return static_cast<bool>(proc_); }
 
   // Plain state.
   const std::string& Text() const { return text_; }
+  // As WM_SETTEXT: the IP address control takes "a.b.c.d" into its fields.
   void SetText(std::string text);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool on);
@@ -96,27 +104,28 @@ class Window {
   void SetIconic(bool on);
   HICON Icon(bool big) const { return big ? iconBig_ : iconSmall_; }
 
-  // Lists (combo box and list box).
-  std::vector<std::string> Items() const { return items_.ToVector(); }
-  std::size_t ItemCount() const { return items_.size(); }
-  const std::string& Item(std::size_t index) const { return items_[index]; }
-  int Selection() const { return selection_; }
+  // Lists (combo box and list box); no items and no selection for the other kinds.
+  std::vector<std::string> Items() const;
+  std::size_t ItemCount() const;
+  // Throws std::out_of_range for an index outside the list.
+  const std::string& Item(std::size_t index) const;
+  int Selection() const;
 
-  // IP address control: four fields, std::nullopt = blank.
-  using IpFields = std::array<std::optional<int>, 4>;
-  const IpFields& Ip() const { return ip_; }
+  // IP address control: four fields, std::nullopt = blank (all blank for the other kinds).
+  using IpFields = platform::IpFields;
+  const IpFields& Ip() const;
   // A user's entry: each field clamped to 0..255 as the control does when the user leaves it.
   void SetIpFieldsByUser(const IpFields& fields);
 
-  // Status bar.
-  const std::vector<int>& PartEdges() const { return partEdges_; }
+  // Status bar (no parts for the other kinds).
+  const std::vector<int>& PartEdges() const;
   std::string PartText(int part) const;
 
   // Edit selection (set when the framework selects an edit's text).
   std::pair<int, int> EditSelection() const { return editSel_; }
   void SetEditSelection(int start, int end) {
     editSel_ = {start, end};
-    Touch();
+    Invalidate();
   }
 
   // Focus, kept by the top-level window. Changing it sends EN_KILLFOCUS / EN_SETFOCUS of edits:
@@ -129,11 +138,13 @@ class Window {
   const std::vector<IconDraw>& IconDraws() const { return iconDraws_; }
   void RecordIconDraw(IconDraw draw) {
     iconDraws_.push_back(draw);
-    Touch();
+    Invalidate();
   }
 
   // Change counter of this window and its children, for hosts that redraw.
   unsigned long long Version() const;
+  // Marks the window changed, so that hosts redraw it (what InvalidateRect asks of Windows).
+  void Invalidate() { ++version_; }
 
   // Sends a notification to the parent as WM_COMMAND(MAKEWPARAM(id, code), this).
   void NotifyParent(UINT code);
@@ -142,15 +153,19 @@ class Window {
   void Destroy();
   bool Destroyed() const { return destroyed_; }
 
+  // A function told of each window when it is destroyed and again when it is freed, so that the
+  // framework drops what it keeps for the window (afx_wnd.cpp: the wrappers of FromHandle).
+  // nullptr: nobody is told.
+  using GoneHandler = void (*)(Window* window);
+  static void SetGoneHandler(GoneHandler handler);
+
  private:
-  void Touch();
-  LRESULT ComboMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT ListMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT IpMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT StatusMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  std::string IpText() const;
-  // Where a sorted list takes a new text.
-  int SortedPosition(const std::string& text) const;
+  // The state of the control's class; std::monostate for windows that keep only the plain state.
+  using ControlState =
+      std::variant<std::monostate, ListBoxState, ComboBoxState, IpAddressState, StatusBarState>;
+  static ControlState StateOf(WindowKind kind, DWORD style);
+  // The list of a list box or combo box, or nullptr.
+  const ListBoxState* List() const;
 
   WindowKind kind_;
   int id_;
@@ -168,11 +183,7 @@ class Window {
   HFONT font_ = nullptr;
   HICON iconBig_ = nullptr;
   HICON iconSmall_ = nullptr;
-  ItemList items_;
-  int selection_ = -1;
-  IpFields ip_{};
-  std::vector<int> partEdges_;
-  std::vector<std::string> partTexts_;
+  ControlState control_;
   std::pair<int, int> editSel_{0, 0};
   Window* focus_ = nullptr;
   static constexpr int kMaxFocusNesting = 64;
@@ -180,12 +191,5 @@ class Window {
   std::vector<IconDraw> iconDraws_;
   unsigned long long version_ = 0;
 };
-
-// Sorted list box order: hyphens and apostrophes dropped; by class (space and punctuation <
-// digits < letters), then by lower-case character; a prefix sorts first. <0, 0 or >0.
-int CompareListText(const std::string& a, const std::string& b);
-
-// Case-insensitive prefix test of CB_FINDSTRING / LB_FINDSTRING.
-bool StartsWithNoCase(const std::string& text, const std::string& prefix);
 
 }  // namespace platform

@@ -17,9 +17,23 @@ std::map<HWND, CWnd*>& PermanentMap() {
   static std::map<HWND, CWnd*> map;
   return map;
 }
+
+std::map<HWND, std::unique_ptr<CWnd>>& TemporaryMap();
+
+// MFC empties its temporary map at idle time; here a wrapper goes with its window, so that a
+// later window at the same address never gets the wrapper of one that went away.
+struct TemporaryWrappers {
+  TemporaryWrappers() { platform::Window::SetGoneHandler(&Forget); }
+  ~TemporaryWrappers() { platform::Window::SetGoneHandler(nullptr); }
+  TemporaryWrappers(const TemporaryWrappers&) = delete;
+  TemporaryWrappers& operator=(const TemporaryWrappers&) = delete;
+  static void Forget(HWND window) { TemporaryMap().erase(window); }
+  std::map<HWND, std::unique_ptr<CWnd>> map;
+};
+
 std::map<HWND, std::unique_ptr<CWnd>>& TemporaryMap() {
-  static std::map<HWND, std::unique_ptr<CWnd>> map;
-  return map;
+  static TemporaryWrappers wrappers;
+  return wrappers.map;
 }
 
 SIZE BaseUnits() {
@@ -74,6 +88,10 @@ CWnd* CWnd::FromHandle(HWND window) {
     temp->m_hWnd = window;
   }
   return temp.get();
+}
+
+std::size_t CWnd::TemporaryWrapperCount() {
+  return TemporaryMap().size();
 }
 
 CWnd* CWnd::GetDlgItem(int id) const {

@@ -2,6 +2,7 @@
 // windows, dialogs, controls, data exchange, fonts, menus, the application object.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <variant>
 #include <vector>
@@ -158,7 +159,11 @@ class CWnd : public CCmdTarget {
   HWND Detach();
   // A wrapper for the child window with this identifier (owned by the framework), or nullptr.
   CWnd* GetDlgItem(int id) const;
+  // The object attached to the window, else a wrapper owned by the framework that lives until
+  // the window is destroyed; nullptr for no window.
   static CWnd* FromHandle(HWND window);
+  // How many such wrappers the framework holds.
+  static std::size_t TemporaryWrapperCount();
 
   void SetWindowText(LPCSTR text);
   int GetWindowText(LPSTR buffer, int maxCount) const;

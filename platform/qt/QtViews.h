@@ -1,64 +1,26 @@
-// The widgets of the desktop host: the dialog's client area and the controls that are not plain
-// Qt widgets (the IP address control, the status bar). Internal to platform/qt.
+// The widgets of the desktop host: the dialog's client area (DialogView), the view of each control
+// (ControlViews.h) and the controls that are not plain Qt widgets (IpAddressWidget.h,
+// StatusBarWidget.h). Internal to platform/qt.
 #pragma once
 
 #include <QFont>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "platform/Window.h"
+#include "platform/qt/ControlViews.h"
+#include "platform/qt/IpAddressWidget.h"
+#include "platform/qt/StatusBarWidget.h"
 
 namespace platform::qt {
 
 class QtHost;
 
-// Four number fields with dots between, digits only, each 0 to 255 or blank.
-class IpAddressWidget : public QFrame {
- public:
-  explicit IpAddressWidget(QWidget* parent);
-  void SetFields(const Window::IpFields& fields);
-  Window::IpFields Fields() const;
-  QLineEdit* Field(int i) const { return fields_[static_cast<std::size_t>(i)]; }
-  // Called after the user changed a field.
-  std::function<void()> onEdited;
-  void setFont(const QFont& font);
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-
- private:
-  void Layout();
-  std::array<QLineEdit*, 4> fields_{};
-  std::array<QLabel*, 3> dots_{};
-};
-
-// The two-part status bar: each part a sunken panel from the previous edge to its right edge
-// (-1: the right end of the bar).
-class StatusBarWidget : public QWidget {
- public:
-  explicit StatusBarWidget(QWidget* parent);
-  void SetParts(const std::vector<int>& edges, const std::vector<QString>& texts);
-  QLabel* Part(int i) const;
-  void setFont(const QFont& font);
-
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
- private:
-  void Layout();
-  std::vector<int> edges_;
-  std::vector<QLabel*> parts_;
-};
-
 // The dialog's client area: one widget per control of the model, at its template rectangle.
-class DialogView : public QWidget {
+class DialogView : public QWidget, private InputSink {
  public:
   DialogView(QtHost& host, HWND dialog);
   ~DialogView() override;
@@ -79,15 +41,9 @@ class DialogView : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Entry {
-    Window* model;
-    QWidget* widget;
-    unsigned long long version;
-    std::pair<int, int> editSel;
-  };
+  void Report(const std::function<void(HWND dialog)>& input) override;
   void CreateControls();
-  QWidget* CreateWidget(Window& w);
-  void SyncControl(Entry& c);
+  void SyncControl(ControlView& view);
   void WatchTree(QWidget* widget);
   QFont FontOf(HFONT font);
   // The control whose widget holds `widget`, or nullptr.
@@ -99,7 +55,7 @@ class DialogView : public QWidget {
 
   QtHost& host_;
   HWND dialog_;
-  std::vector<Entry> controls_;
+  std::vector<std::unique_ptr<ControlView>> controls_;
   std::map<const FontObject*, QFont> fonts_;
   QFont dialogFont_;
   unsigned long long version_ = ~0ull;

@@ -535,3 +535,13 @@ TEST(WindowScreenshots, BothLanguagesAtStartUpAndWithParameters) {
     EXPECT_TRUE(varied) << f;
   }
 }
+
+// The demo's window sleeps as the real one does: nothing polls the virtual segment; Qt's own loop,
+// left to itself, wakes when a simulated reader's reply falls due and lists every reader.
+TEST(WindowSession, TheDemoWindowSleepsUntilAReaderReplies) {
+  GuiHarness h;
+  EXPECT_FALSE(h.Host().Polling());
+  QTest::mouseClick(h.Widget(IDC_BTN_SEARCH), Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return h.Dlg().Devices().size() == 3; }, 5000));
+  EXPECT_FALSE(h.Host().Polling());
+}
