@@ -138,7 +138,7 @@ BOOL CKestrivalDlg::OnInitDialog() {
       CreateFontA(14, 0, 0, 0, FW_BOLD, FALSE, FALSE, 0, ANSI_CHARSET, 0, 0, 0, FF_SWISS, "Arial"));
 
   DisableSetButtons();
-  HFONT handle = font ? font->GetSafeHandle() : nullptr;
+  HFONT handle = font->GetSafeHandle();
   for (int id : kBoldControls) {
     if (CWnd* w = GetDlgItem(id))
       w->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);

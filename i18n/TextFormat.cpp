@@ -59,20 +59,20 @@ Conversion Parse(const char* p) {
   return c;
 }
 
-// The snprintf format for c, keeping only the parts that C defines for its conversion.
-std::string Spec(const Conversion& c) {
+// c written again as one snprintf conversion, keeping only the parts that C defines for it.
+std::string ConversionText(const Conversion& c) {
   const bool isSigned = c.conv == 'd' || c.conv == 'i';
   const bool isUnsigned = c.conv == 'u' || c.conv == 'x' || c.conv == 'X' || c.conv == 'o';
   const char* allowed = isSigned ? "-+ 0" : isUnsigned ? "-#0" : "-";
-  std::string spec = "%";
+  std::string conversion = "%";
   for (char flag : c.flags) {
-    if (std::strchr(allowed, flag) != nullptr) spec += flag;
+    if (std::strchr(allowed, flag) != nullptr) conversion += flag;
   }
-  if (c.width >= 0) spec += std::to_string(c.width);
-  if (c.precision >= 0 && c.conv != 'c') spec += "." + std::to_string(c.precision);
-  if (isSigned || isUnsigned) spec += c.length;
-  spec += c.conv;
-  return spec;
+  if (c.width >= 0) conversion += std::to_string(c.width);
+  if (c.precision >= 0 && c.conv != 'c') conversion += "." + std::to_string(c.precision);
+  if (isSigned || isUnsigned) conversion += c.length;
+  conversion += c.conv;
+  return conversion;
 }
 
 bool IsIntConversion(char conv) {
@@ -86,15 +86,15 @@ void Append(std::string& out, std::string_view text) {
 
 // Formats one argument; width and precision are already clamped.
 void AppendFormatted(std::string& out, const Conversion& c, const TextArg& arg) {
-  const std::string spec = Spec(c);
+  const std::string conversion = ConversionText(c);
   char piece[kFormattedTextLimit + 1];
   int n;
   if (c.conv == 's') {
-    n = std::snprintf(piece, sizeof piece, spec.c_str(), arg.Text());
+    n = std::snprintf(piece, sizeof piece, conversion.c_str(), arg.Text());
   } else if (c.conv == 'd' || c.conv == 'i' || c.conv == 'c') {
-    n = std::snprintf(piece, sizeof piece, spec.c_str(), arg.Number());
+    n = std::snprintf(piece, sizeof piece, conversion.c_str(), arg.Number());
   } else {
-    n = std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<unsigned>(arg.Number()));
+    n = std::snprintf(piece, sizeof piece, conversion.c_str(), static_cast<unsigned>(arg.Number()));
   }
   if (n <= 0) return;
   std::size_t length =

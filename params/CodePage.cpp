@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/kernel.h"
@@ -42,4 +43,14 @@ char* Utf8ToAnsi(const char* field, std::size_t len) {
 
 char* AnsiToUtf8(const char* field, std::size_t len) {
   return AnsiToUtf8(FieldString(field, len).c_str());
+}
+
+std::string Utf8ToAnsiString(std::string_view text) {
+  const std::unique_ptr<char[]> converted(Utf8ToAnsi(text.data(), text.size()));
+  return converted.get();
+}
+
+std::string AnsiToUtf8String(std::string_view text) {
+  const std::unique_ptr<char[]> converted(AnsiToUtf8(text.data(), text.size()));
+  return converted.get();
 }

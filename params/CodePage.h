@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 // Each returns a new[]-allocated, NUL-terminated text that the caller releases with delete[];
 // the input is not changed. Characters the target cannot hold are replaced as the platform's
@@ -15,3 +17,8 @@ char* AnsiToUtf8(const char* text);
 // nothing past field + len is read (a 32-byte cloud field without NUL converts its 32 bytes).
 char* Utf8ToAnsi(const char* field, std::size_t len);
 char* AnsiToUtf8(const char* field, std::size_t len);
+
+// The same conversions for a caller that keeps the result: the text ends at its first NUL or at
+// its end, and there is nothing to release.
+std::string Utf8ToAnsiString(std::string_view text);
+std::string AnsiToUtf8String(std::string_view text);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "protocol/HexDump.h"
+
 int OutputFormatCodeToIndex(std::int8_t code) {
   return code <= 7 ? code - 1 : code - 2;
 }
@@ -12,13 +14,8 @@ int CardInputFormatCodeToIndex(std::int8_t code) {
 }
 
 std::string HexDisplay(const std::uint8_t* field, std::size_t width) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (std::size_t i = 0; i < width && field[i] != 0; ++i) {
-    text += kDigits[field[i] >> 4];
-    text += kDigits[field[i] & 0x0F];
-  }
-  return text;
+  const std::uint8_t* end = std::find(field, field + width, std::uint8_t{0});
+  return LowerHex(field, static_cast<std::size_t>(end - field));
 }
 
 std::string FieldText(const char* field, std::size_t width) {

@@ -1,7 +1,6 @@
 #include "programs/CliSession.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "app/KestrivalDlg.h"
 #include "params/CodePage.h"
@@ -35,16 +34,6 @@ std::optional<std::pair<int, std::vector<std::uint8_t>>> Accepted(const Captured
       std::vector<std::uint8_t>(buffer.begin() + PACKAGE_HEADER_LEN, buffer.end()));
 }
 
-std::string LowerHex(const std::uint8_t* data, std::size_t len) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (std::size_t i = 0; i < len; ++i) {
-    out += kDigits[data[i] >> 4];
-    out += kDigits[data[i] & 15];
-  }
-  return out;
-}
-
 std::string Dotted(const Window::IpFields& fields) {
   std::string out;
   for (std::size_t i = 0; i < fields.size(); ++i)
@@ -53,16 +42,6 @@ std::string Dotted(const Window::IpFields& fields) {
 }
 
 }  // namespace
-
-std::string Utf8FromCp936(const std::string& cp936) {
-  std::unique_ptr<char[]> utf8(AnsiToUtf8(cp936.c_str()));
-  return utf8 ? std::string(utf8.get()) : std::string();
-}
-
-std::string Cp936FromUtf8(const std::string& utf8) {
-  std::unique_ptr<char[]> ansi(Utf8ToAnsi(utf8.c_str()));
-  return ansi ? std::string(ansi.get()) : std::string();
-}
 
 DialogSession::DialogSession(CKestrivalDlg& dialog, platform::MessageLoop& loop, TapBackend& tap,
                              TextResolver english, std::chrono::milliseconds replyTimeout)
@@ -78,7 +57,7 @@ bool DialogSession::NetworkReady() const {
 
 std::string DialogSession::StatusText() const {
   Window* bar = dialog_.m_hWnd->Child(IDC_STATUS_BAR);
-  return bar ? Utf8FromCp936(bar->PartText(0)) : std::string();
+  return bar ? AnsiToUtf8String(bar->PartText(0)) : std::string();
 }
 
 std::optional<std::vector<std::uint8_t>> DialogSession::Reply(std::size_t from, int cmdId) const {
@@ -168,7 +147,7 @@ GroupValues DialogSession::ReadGroup(const GroupSpec& group) const {
     } else if (f.kind == FieldKind::Address) {
       v.text = Dotted(w->Ip());
     } else {
-      v.text = Utf8FromCp936(w->Text());
+      v.text = AnsiToUtf8String(w->Text());
     }
     values[f.name] = v;
   }
@@ -191,13 +170,14 @@ bool DialogSession::Put(const GroupSpec& group, const GroupValues& values, std::
       const int pos = v.null || at == items.end() ? -1 : static_cast<int>(at - items.begin());
       if (w->Selection() != pos) r = platform::UserSelect(hwnd, f.control, pos);
     } else if (f.kind == FieldKind::Address) {
-      const auto octets = ParseDottedIpv4(v.text);
-      if (!octets) continue;
+      const auto address = ParseDotted(v.text);
+      if (!address) continue;
+      const NetAddr octets = ToNetAddr(*address);
       Window::IpFields fields;
-      for (std::size_t i = 0; i < 4; ++i) fields[i] = (*octets)[i];
+      for (std::size_t i = 0; i < 4; ++i) fields[i] = octets.octets[i];
       if (w->Ip() != fields) r = platform::UserSetIp(hwnd, f.control, fields);
     } else {
-      const std::string text = Cp936FromUtf8(v.text);
+      const std::string text = Utf8ToAnsiString(v.text);
       if (w->Text() != text) r = platform::UserType(hwnd, f.control, text);
     }
     loop_.RunUntilIdle();

@@ -73,8 +73,4 @@ class DialogSession {
   NetAddr selected_{};  // the reader whose line was selected last
 };
 
-// Display helpers shared with the program's output.
-std::string Utf8FromCp936(const std::string& cp936);
-std::string Cp936FromUtf8(const std::string& utf8);
-
 }  // namespace cli

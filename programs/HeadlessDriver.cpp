@@ -1,9 +1,10 @@
 #include "programs/HeadlessDriver.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <istream>
-#include <memory>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <sstream>
 
@@ -12,72 +13,79 @@
 #include "platform/MessageLoop.h"
 #include "platform/UserInput.h"
 #include "platform/afxwin.h"
+#include "programs/JsonLine.h"
+#include "protocol/HexDump.h"
 
 namespace headless {
 
 namespace {
 
+using Json = nlohmann::ordered_json;
 using platform::InputResult;
 using platform::Window;
 using platform::WindowKind;
 
-std::string Ok(const std::string& fields = {}) {
-  return fields.empty() ? std::string("{\"ok\":true}") : "{\"ok\":true," + fields + "}";
+// {"ok":true}, to which a reply adds its fields.
+Json Ok() {
+  Json reply;
+  reply["ok"] = true;
+  return reply;
+}
+
+std::string Done() {
+  return programs::JsonLine(Ok());
 }
 
 std::string Fail(const std::string& error) {
-  return "{\"ok\":false,\"error\":" + JsonString(error) + "}";
+  Json reply;
+  reply["ok"] = false;
+  reply["error"] = error;
+  return programs::JsonLine(reply);
 }
 
-std::string Bool(bool b) {
-  return b ? "true" : "false";
+std::string BadArguments(const std::string& verb) {
+  return Fail("bad arguments for " + verb);
+}
+
+std::string Refusal(InputResult r) {
+  return Fail(platform::InputResultName(r));
 }
 
 std::string Hex(const std::string& bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) {
-    out += digits[c >> 4];
-    out += digits[c & 0x0F];
+  return LowerHex(bytes.data(), bytes.size());
+}
+
+// "key":"utf-8 text","key_hex":"raw bytes" for an 8-bit text of code page 936.
+void PutText(Json& reply, const std::string& key, const std::string& cp936) {
+  reply[key] = AnsiToUtf8String(cp936);
+  reply[key + "_hex"] = Hex(cp936);
+}
+
+// "key":["a","b"],"key_hex":["61","62"] for a list of 8-bit texts.
+void PutTexts(Json& reply, const std::string& key, const std::vector<std::string>& texts) {
+  Json plain = Json::array();
+  Json hex = Json::array();
+  for (const std::string& t : texts) {
+    plain.push_back(AnsiToUtf8String(t));
+    hex.push_back(Hex(t));
   }
-  return out;
+  reply[key] = plain;
+  reply[key + "_hex"] = hex;
 }
 
-std::string ToUtf8(const std::string& cp936) {
-  std::unique_ptr<char[]> utf8(AnsiToUtf8(cp936.c_str(), cp936.size()));
-  return utf8 ? std::string(utf8.get()) : std::string();
-}
-
-std::string ToCp936(const std::string& utf8) {
-  std::unique_ptr<char[]> text(Utf8ToAnsi(utf8.c_str(), utf8.size()));
-  return text ? std::string(text.get()) : std::string();
-}
-
-// "a","b" and "61","62" for a list of 8-bit texts.
-std::string JsonTexts(const std::string& key, const std::vector<std::string>& texts) {
-  std::string plain, hex;
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    if (i) {
-      plain += ",";
-      hex += ",";
-    }
-    plain += JsonString(ToUtf8(texts[i]));
-    hex += "\"" + Hex(texts[i]) + "\"";
-  }
-  return "\"" + key + "\":[" + plain + "],\"" + key + "_hex\":[" + hex + "]";
-}
-
-std::string ControlFields(Window& w) {
+void PutControl(Json& reply, Window& w) {
   std::string text = w.Text();
   if (w.Kind() == WindowKind::IpAddress) {
     char buf[32] = {};
     w.Send(WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
     text = buf;
   }
-  std::string f = "\"id\":" + std::to_string(w.Id()) + ",\"kind\":\"" +
-                  platform::WindowKindName(w.Kind()) + "\"," + JsonText("text", text);
+  reply["id"] = w.Id();
+  reply["kind"] = platform::WindowKindName(w.Kind());
+  PutText(reply, "text", text);
   if (w.Kind() == WindowKind::ComboBox || w.Kind() == WindowKind::ListBox) {
-    f += "," + JsonTexts("items", w.Items()) + ",\"sel\":" + std::to_string(w.Selection());
+    PutTexts(reply, "items", w.Items());
+    reply["sel"] = w.Selection();
   }
   if (w.Kind() == WindowKind::IpAddress) {
     int filled = 0;
@@ -87,13 +95,15 @@ std::string ControlFields(Window& w) {
       filled += field.has_value();
       address += (i ? "." : "") + std::to_string(field.value_or(0));
     }
-    f += ",\"address\":\"" + address + "\",\"filled\":" + std::to_string(filled);
+    reply["address"] = address;
+    reply["filled"] = filled;
   }
   if (w.Kind() == WindowKind::StatusBar) {
-    f += "," + JsonText("part0", w.PartText(0)) + "," + JsonText("part1", w.PartText(1));
+    PutText(reply, "part0", w.PartText(0));
+    PutText(reply, "part1", w.PartText(1));
   }
-  f += ",\"enabled\":" + Bool(w.Enabled()) + ",\"visible\":" + Bool(w.ReallyVisible());
-  return f;
+  reply["enabled"] = w.Enabled();
+  reply["visible"] = w.ReallyVisible();
 }
 
 std::optional<int> ParseInt(const std::string& text) {
@@ -122,48 +132,27 @@ std::optional<Window::IpFields> ParseIp(const std::string& text) {
   return fields;
 }
 
-std::string Refusal(InputResult r) {
-  return Fail(platform::InputResultName(r));
-}
+// The form of a command's arguments; a line whose words do not fit it is refused as "bad
+// arguments" before the handler runs.
+struct Arguments {
+  int words;            // how many follow the verb; -1: any number, not checked
+  std::size_t numbers;  // how many of the first ones must be integers
+};
+constexpr Arguments kAny{-1, 0};
+constexpr Arguments kNumber{1, 1};
+constexpr Arguments kTwoNumbers{2, 2};
+constexpr Arguments kNumberAndWord{2, 1};
+constexpr Arguments kWord{1, 0};
 
 }  // namespace
 
-std::string JsonString(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char b[8];
-          std::snprintf(b, sizeof b, "\\u%04x", c);
-          out += b;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-std::string JsonText(const std::string& key, const std::string& cp936) {
-  return "\"" + key + "\":" + JsonString(ToUtf8(cp936)) + ",\"" + key + "_hex\":\"" + Hex(cp936) +
-         "\"";
-}
+struct Driver::Request {
+  std::string line;
+  std::string verb;
+  std::vector<std::string> words;  // after the verb
+  std::array<int, 2> number{};     // the integers the form of the arguments holds
+  bool* stop = nullptr;            // set by quit
+};
 
 UINT DriverHost::TrackPopupMenu(const platform::MenuObject& menu, UINT flags, POINT screen,
                                 HWND owner) {
@@ -182,14 +171,19 @@ void Driver::Idle() {
 
 UINT Driver::ChooseFromMenu(const platform::MenuObject& menu) {
   popupShown_ = true;
-  std::string items;
+  Json items = Json::array();
   for (const auto& item : menu.items) {
-    if (!items.empty()) items += ",";
-    items += "{\"command\":" + std::to_string(item.id) + "," + JsonText("text", item.text) +
-             ",\"checked\":" + Bool(item.checked) + ",\"radio\":" + Bool(item.radio) +
-             ",\"enabled\":" + Bool(item.enabled) + "}";
+    Json one;
+    one["command"] = item.id;
+    PutText(one, "text", item.text);
+    one["checked"] = item.checked;
+    one["radio"] = item.radio;
+    one["enabled"] = item.enabled;
+    items.push_back(one);
   }
-  out_ << Ok("\"menu\":[" + items + "]") << std::endl;
+  Json listing = Ok();
+  listing["menu"] = items;
+  out_ << programs::JsonLine(listing) << std::endl;
 
   std::string line;
   if (!std::getline(in_, line)) {
@@ -204,8 +198,10 @@ UINT Driver::ChooseFromMenu(const platform::MenuObject& menu) {
     menuReply_ = Fail("a popup menu is open: expected \"menu CMD\" or \"menu none\"; it closed");
     return 0;
   }
+  Json chosen = Ok();
   if (choice == "none") {
-    menuReply_ = Ok("\"command\":null");
+    chosen["command"] = nullptr;
+    menuReply_ = programs::JsonLine(chosen);
     return 0;
   }
   auto id = ParseInt(choice);
@@ -219,7 +215,8 @@ UINT Driver::ChooseFromMenu(const platform::MenuObject& menu) {
     menuReply_ = Fail("the menu has no command " + choice + "; it closed");
     return 0;
   }
-  menuReply_ = Ok("\"command\":" + std::to_string(*id));
+  chosen["command"] = *id;
+  menuReply_ = programs::JsonLine(chosen);
   return static_cast<UINT>(*id);
 }
 
@@ -240,136 +237,201 @@ bool Driver::Step(CDialog& dialog) {
 }
 
 std::string Driver::Execute(CDialog& dialog, const std::string& line, bool* stop) {
-  HWND hwnd = dialog.m_hWnd;
-  std::istringstream words(line);
-  std::string verb;
-  words >> verb;
-  std::vector<std::string> args;
-  for (std::string w; words >> w;) args.push_back(w);
-  auto id = [&](std::size_t i) { return i < args.size() ? ParseInt(args[i]) : std::nullopt; };
-  const std::string badArgs = "bad arguments for " + verb;
+  struct Command {
+    const char* verb;
+    Arguments arguments;
+    Handler handler;
+  };
+  static const Command kCommands[] = {
+      {"quit", kAny, &Driver::Quit},
+      {"click", kNumber, &Driver::Click},
+      {"focus", kNumber, &Driver::Focus},
+      {"dblclick", kNumber, &Driver::DoubleClick},
+      {"notify", kTwoNumbers, &Driver::Notify},
+      {"select", kTwoNumbers, &Driver::Select},
+      {"type", kAny, &Driver::Type},  // the text is the rest of the line, blanks and all
+      {"ip", kNumberAndWord, &Driver::SetIp},
+      {"rclick", kTwoNumbers, &Driver::RightClick},
+      {"menu", kAny, &Driver::MenuWithoutPopup},
+      {"key", kWord, &Driver::Key},
+      {"pump", kNumber, &Driver::Pump},
+      {"get", kNumber, &Driver::Get},
+      {"status", kAny, &Driver::Status},
+      {"title", kAny, &Driver::Title},
+      {"trace", kAny, &Driver::Trace},
+      {"msgbox", kAny, &Driver::MessageBoxes},
+      {"dump", kAny, &Driver::Dump},
+  };
 
-  if (verb.empty()) return Fail("empty command");
-  if (verb == "quit") {
-    *stop = true;
-    return Ok();
-  }
-  if (verb == "click" || verb == "focus" || verb == "dblclick") {
-    auto n = id(0);
-    if (!n || args.size() != 1) return Fail(badArgs);
-    InputResult r = verb == "click"   ? platform::UserClick(hwnd, *n)
-                    : verb == "focus" ? platform::UserFocus(hwnd, *n)
-                                      : platform::UserDoubleClick(hwnd, *n);
-    if (r != InputResult::Ok) return Refusal(r);
-    Idle();
-    return Ok();
-  }
-  if (verb == "notify") {
-    auto n = id(0);
-    auto code = id(1);
-    if (!n || !code || args.size() != 2 || *code < 0 || *code > 0xFFFF) return Fail(badArgs);
-    Window* w = hwnd->Child(*n);
-    if (!w) return Fail("no such control");
-    w->NotifyParent(static_cast<UINT>(*code));
-    Idle();
-    return Ok();
-  }
-  if (verb == "select") {
-    auto n = id(0);
-    auto pos = id(1);
-    if (!n || !pos || args.size() != 2) return Fail(badArgs);
-    InputResult r = platform::UserSelect(hwnd, *n, *pos);
-    if (r != InputResult::Ok) return Refusal(r);
-    Idle();
-    return Ok();
-  }
-  if (verb == "type") {
-    // The text is the rest of the line after the identifier and one space.
-    const std::size_t idStart = line.find_first_not_of(' ', verb.size());
-    if (idStart == std::string::npos) return Fail(badArgs);
-    const std::size_t idEnd = line.find(' ', idStart);
-    auto n = ParseInt(
-        line.substr(idStart, idEnd == std::string::npos ? std::string::npos : idEnd - idStart));
-    if (!n) return Fail(badArgs);
-    const std::string text = idEnd == std::string::npos ? std::string() : line.substr(idEnd + 1);
-    InputResult r = platform::UserType(hwnd, *n, ToCp936(text));
-    if (r != InputResult::Ok) return Refusal(r);
-    Idle();
-    return Ok();
-  }
-  if (verb == "ip") {
-    auto n = id(0);
-    if (!n || args.size() != 2) return Fail(badArgs);
-    auto fields = ParseIp(args[1]);
-    if (!fields) return Fail("not an address A.B.C.D: " + args[1]);
-    InputResult r = platform::UserSetIp(hwnd, *n, *fields);
-    if (r != InputResult::Ok) return Refusal(r);
-    Idle();
-    return Ok();
-  }
-  if (verb == "rclick") {
-    auto x = id(0);
-    auto y = id(1);
-    if (!x || !y || args.size() != 2) return Fail(badArgs);
-    popupShown_ = false;
-    InputResult r = platform::UserRightClick(hwnd, POINT{*x, *y}, host_.DialogBaseUnits());
-    if (r != InputResult::Ok) return Refusal(r);
-    Idle();
-    // With a popup, its listing was the reply and the "menu" line's reply follows.
-    return popupShown_ ? std::string() : Ok("\"menu\":null");
-  }
-  if (verb == "menu") return Fail("no popup menu is open");
-  if (verb == "key") {
-    if (args.size() != 1 || (args[0] != "enter" && args[0] != "esc")) return Fail(badArgs);
-    if (args[0] == "enter") {
-      platform::UserKeyEnter(hwnd);
-    } else {
-      platform::UserKeyEscape(hwnd);
+  Request r;
+  r.line = line;
+  r.stop = stop;
+  std::istringstream words(line);
+  words >> r.verb;
+  for (std::string w; words >> w;) r.words.push_back(w);
+  if (r.verb.empty()) return Fail("empty command");
+  const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const Command& c) { return r.verb == c.verb; });
+  if (command == std::end(kCommands)) return Fail("unknown command " + r.verb);
+
+  const Arguments& form = command->arguments;
+  if (form.words >= 0) {
+    if (r.words.size() != static_cast<std::size_t>(form.words)) return BadArguments(r.verb);
+    for (std::size_t i = 0; i < form.numbers; ++i) {
+      const auto n = ParseInt(r.words[i]);
+      if (!n) return BadArguments(r.verb);
+      r.number[i] = *n;
     }
-    Idle();
-    return Ok("\"ended\":" + Bool(dialog.Ended()));
   }
-  if (verb == "pump") {
-    auto ms = id(0);
-    if (!ms || *ms < 0 || args.size() != 1) return Fail(badArgs);
-    loop_.RunFor(std::chrono::milliseconds(*ms));
-    Idle();
-    return Ok();
+  return (this->*command->handler)(dialog, r);
+}
+
+std::string Driver::Quit(CDialog&, const Request& r) {
+  *r.stop = true;
+  return Done();
+}
+
+std::string Driver::AfterInput(InputResult result) {
+  if (result != InputResult::Ok) return Refusal(result);
+  Idle();
+  return Done();
+}
+
+std::string Driver::Click(CDialog& dialog, const Request& r) {
+  return AfterInput(platform::UserClick(dialog.m_hWnd, r.number[0]));
+}
+
+std::string Driver::Focus(CDialog& dialog, const Request& r) {
+  return AfterInput(platform::UserFocus(dialog.m_hWnd, r.number[0]));
+}
+
+std::string Driver::DoubleClick(CDialog& dialog, const Request& r) {
+  return AfterInput(platform::UserDoubleClick(dialog.m_hWnd, r.number[0]));
+}
+
+std::string Driver::Notify(CDialog& dialog, const Request& r) {
+  const int code = r.number[1];
+  if (code < 0 || code > 0xFFFF) return BadArguments(r.verb);
+  Window* w = dialog.m_hWnd->Child(r.number[0]);
+  if (!w) return Fail("no such control");
+  w->NotifyParent(static_cast<UINT>(code));
+  Idle();
+  return Done();
+}
+
+std::string Driver::Select(CDialog& dialog, const Request& r) {
+  return AfterInput(platform::UserSelect(dialog.m_hWnd, r.number[0], r.number[1]));
+}
+
+std::string Driver::Type(CDialog& dialog, const Request& r) {
+  // The text is the rest of the line after the identifier and one space.
+  const std::string& line = r.line;
+  const std::size_t idStart = line.find_first_not_of(' ', r.verb.size());
+  if (idStart == std::string::npos) return BadArguments(r.verb);
+  const std::size_t idEnd = line.find(' ', idStart);
+  auto n = ParseInt(
+      line.substr(idStart, idEnd == std::string::npos ? std::string::npos : idEnd - idStart));
+  if (!n) return BadArguments(r.verb);
+  const std::string text = idEnd == std::string::npos ? std::string() : line.substr(idEnd + 1);
+  return AfterInput(platform::UserType(dialog.m_hWnd, *n, Utf8ToAnsiString(text)));
+}
+
+std::string Driver::SetIp(CDialog& dialog, const Request& r) {
+  auto fields = ParseIp(r.words[1]);
+  if (!fields) return Fail("not an address A.B.C.D: " + r.words[1]);
+  return AfterInput(platform::UserSetIp(dialog.m_hWnd, r.number[0], *fields));
+}
+
+std::string Driver::RightClick(CDialog& dialog, const Request& r) {
+  popupShown_ = false;
+  const InputResult result = platform::UserRightClick(
+      dialog.m_hWnd, POINT{r.number[0], r.number[1]}, host_.DialogBaseUnits());
+  if (result != InputResult::Ok) return Refusal(result);
+  Idle();
+  // With a popup, its listing was the reply and the "menu" line's reply follows.
+  if (popupShown_) return std::string();
+  Json reply = Ok();
+  reply["menu"] = nullptr;
+  return programs::JsonLine(reply);
+}
+
+std::string Driver::MenuWithoutPopup(CDialog&, const Request&) {
+  return Fail("no popup menu is open");
+}
+
+std::string Driver::Key(CDialog& dialog, const Request& r) {
+  if (r.words[0] == "enter") {
+    platform::UserKeyEnter(dialog.m_hWnd);
+  } else if (r.words[0] == "esc") {
+    platform::UserKeyEscape(dialog.m_hWnd);
+  } else {
+    return BadArguments(r.verb);
   }
-  if (verb == "get") {
-    auto n = id(0);
-    if (!n || args.size() != 1) return Fail(badArgs);
-    Window* w = hwnd->Child(*n);
-    if (!w) return Fail("no such control");
-    return Ok(ControlFields(*w));
+  Idle();
+  Json reply = Ok();
+  reply["ended"] = dialog.Ended();
+  return programs::JsonLine(reply);
+}
+
+std::string Driver::Pump(CDialog&, const Request& r) {
+  if (r.number[0] < 0) return BadArguments(r.verb);
+  loop_.RunFor(std::chrono::milliseconds(r.number[0]));
+  Idle();
+  return Done();
+}
+
+std::string Driver::Get(CDialog& dialog, const Request& r) {
+  Window* w = dialog.m_hWnd->Child(r.number[0]);
+  if (!w) return Fail("no such control");
+  Json reply = Ok();
+  PutControl(reply, *w);
+  return programs::JsonLine(reply);
+}
+
+std::string Driver::Status(CDialog& dialog, const Request&) {
+  Window* bar = dialog.m_hWnd->Child(IDC_STATUS_BAR);
+  if (!bar) return Fail("no status bar");
+  Json reply = Ok();
+  PutText(reply, "part0", bar->PartText(0));
+  PutText(reply, "part1", bar->PartText(1));
+  return programs::JsonLine(reply);
+}
+
+std::string Driver::Title(CDialog& dialog, const Request&) {
+  Json reply = Ok();
+  PutText(reply, "title", dialog.m_hWnd->Text());
+  return programs::JsonLine(reply);
+}
+
+std::string Driver::Trace(CDialog&, const Request&) {
+  std::size_t dropped = 0;
+  const std::vector<std::string> lines = trace_.Take(&dropped);
+  Json reply = Ok();
+  PutTexts(reply, "lines", lines);
+  reply["dropped"] = dropped;
+  return programs::JsonLine(reply);
+}
+
+std::string Driver::MessageBoxes(CDialog&, const Request&) {
+  const auto& all = host_.MessageBoxes();
+  const std::vector<std::string> boxes(all.begin() + static_cast<std::ptrdiff_t>(boxesTaken_),
+                                       all.end());
+  boxesTaken_ = all.size();
+  Json reply = Ok();
+  PutTexts(reply, "boxes", boxes);
+  return programs::JsonLine(reply);
+}
+
+std::string Driver::Dump(CDialog& dialog, const Request&) {
+  Json controls = Json::array();
+  for (const auto& child : dialog.m_hWnd->Children()) {
+    Json one;
+    PutControl(one, *child);
+    controls.push_back(one);
   }
-  if (verb == "status") {
-    Window* bar = hwnd->Child(IDC_STATUS_BAR);
-    if (!bar) return Fail("no status bar");
-    return Ok(JsonText("part0", bar->PartText(0)) + "," + JsonText("part1", bar->PartText(1)));
-  }
-  if (verb == "title") return Ok(JsonText("title", hwnd->Text()));
-  if (verb == "trace") {
-    std::size_t dropped = 0;
-    const std::vector<std::string> lines = trace_.Take(&dropped);
-    return Ok(JsonTexts("lines", lines) + ",\"dropped\":" + std::to_string(dropped));
-  }
-  if (verb == "msgbox") {
-    const auto& all = host_.MessageBoxes();
-    std::vector<std::string> boxes(all.begin() + static_cast<std::ptrdiff_t>(boxesTaken_),
-                                   all.end());
-    boxesTaken_ = all.size();
-    return Ok(JsonTexts("boxes", boxes));
-  }
-  if (verb == "dump") {
-    std::string controls;
-    for (const auto& child : hwnd->Children()) {
-      if (!controls.empty()) controls += ",";
-      controls += "{" + ControlFields(*child) + "}";
-    }
-    return Ok("\"controls\":[" + controls + "]");
-  }
-  return Fail("unknown command " + verb);
+  Json reply = Ok();
+  reply["controls"] = controls;
+  return programs::JsonLine(reply);
 }
 
 }  // namespace headless

@@ -1,6 +1,7 @@
 // The line protocol of kestrival-headless: one command per input line, one line of JSON per
 // command. Texts of the window model (code page 936) are written as UTF-8 with their raw bytes
-// as lowercase hex beside them ("text" and "text_hex").
+// as lowercase hex beside them ("text" and "text_hex"); bytes that are not UTF-8 are written as
+// U+FFFD.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/UserInput.h"
 #include "platform/headless/HeadlessHost.h"
 
 class CDialog;
@@ -92,9 +94,38 @@ class Driver {
   void AddTrace(const std::string& text) { trace_.Add(text); }
 
  private:
+  // One input line: the verb, the words after it, the numbers its arguments hold.
+  struct Request;
+  using Handler = std::string (Driver::*)(CDialog& dialog, const Request& request);
+
+  // Finds the verb in the command table (HeadlessDriver.cpp), checks the form of its arguments
+  // and runs its handler: the reply line, or nothing when the reply comes later (a popup menu).
   std::string Execute(CDialog& dialog, const std::string& line, bool* stop);
   UINT ChooseFromMenu(const platform::MenuObject& menu);
   void Idle();
+
+  // The reply to a user input: why it was refused, or ok once the loop is idle again.
+  std::string AfterInput(platform::InputResult result);
+
+  // The handlers of the command table; each checks what its arguments must hold beyond their form.
+  std::string Quit(CDialog& dialog, const Request& request);
+  std::string Click(CDialog& dialog, const Request& request);
+  std::string Focus(CDialog& dialog, const Request& request);
+  std::string DoubleClick(CDialog& dialog, const Request& request);
+  std::string Notify(CDialog& dialog, const Request& request);
+  std::string Select(CDialog& dialog, const Request& request);
+  std::string Type(CDialog& dialog, const Request& request);
+  std::string SetIp(CDialog& dialog, const Request& request);
+  std::string RightClick(CDialog& dialog, const Request& request);
+  std::string MenuWithoutPopup(CDialog& dialog, const Request& request);
+  std::string Key(CDialog& dialog, const Request& request);
+  std::string Pump(CDialog& dialog, const Request& request);
+  std::string Get(CDialog& dialog, const Request& request);
+  std::string Status(CDialog& dialog, const Request& request);
+  std::string Title(CDialog& dialog, const Request& request);
+  std::string Trace(CDialog& dialog, const Request& request);
+  std::string MessageBoxes(CDialog& dialog, const Request& request);
+  std::string Dump(CDialog& dialog, const Request& request);
 
   platform::MessageLoop& loop_;
   DriverHost& host_;
@@ -108,10 +139,5 @@ class Driver {
   // The reply of the "menu" line that closed a popup, written once the loop is idle again.
   std::optional<std::string> menuReply_;
 };
-
-// JSON helpers (exposed for the driver's own use and its tests).
-std::string JsonString(const std::string& utf8);
-// "key":"utf-8 text","key_hex":"raw bytes" for an 8-bit text of code page 936.
-std::string JsonText(const std::string& key, const std::string& cp936);
 
 }  // namespace headless

@@ -6,8 +6,14 @@ if(NOT TARGET nlohmann_json::nlohmann_json)
 endif()
 add_library(kestrival_cli STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Cli.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CliApply.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CliDryRun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CliOptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CliReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CliTargets.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Profile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProfileCatalogue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TapBackend.cpp)
 target_include_directories(kestrival_cli PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(kestrival_cli PUBLIC kestrival_app kestrival_sim kestrival_protocol

@@ -1,10 +1,15 @@
 # kestrival-headless: the real main dialog without a window, driven from standard input; on the
 # real network, or with --demo on a virtual segment of the three demo readers.
+# Its replies are JSON lines, written with nlohmann-json (Debian's nlohmann-json3-dev, header-only).
+if(NOT TARGET nlohmann_json::nlohmann_json)
+  find_package(nlohmann_json 3 REQUIRED)
+endif()
 add_executable(kestrival-headless ${CMAKE_CURRENT_LIST_DIR}/kestrival-headless.cpp
                                   ${CMAKE_CURRENT_LIST_DIR}/HeadlessDriver.cpp)
 target_include_directories(kestrival-headless PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(kestrival-headless PRIVATE kestrival_app kestrival_sim kestrival_protocol
-                                                 kestrival_params kestrival_i18n kestrival_platform)
+                                                 kestrival_params kestrival_i18n kestrival_platform
+                                                 nlohmann_json::nlohmann_json)
 kestrival_target_options(kestrival-headless)
 if(TARGET kestrival_language_csv)
   add_dependencies(kestrival-headless kestrival_language_csv)

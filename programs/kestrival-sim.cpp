@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -34,15 +33,6 @@ std::atomic<bool> stopRequested{false};
 
 extern "C" void OnStopSignal(int) {
   stopRequested.store(true);
-}
-
-std::optional<Ip32> ParseDotted(const std::string& text) {
-  unsigned a, b, c, d;
-  char tail;
-  if (std::sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &tail) != 4) return std::nullopt;
-  if (a > 255 || b > 255 || c > 255 || d > 255) return std::nullopt;
-  return MakeIp32(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b),
-                  static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(d));
 }
 
 int Usage(const std::string& why) {

@@ -2,8 +2,11 @@
 
 #include <cstdint>
 
+namespace {
+constexpr char kDigits[] = "0123456789abcdef";
+}  // namespace
+
 std::string HexDump(const void* data, int len) {
-  static constexpr char kDigits[] = "0123456789abcdef";
   std::string dump;
   if (len <= 0 || data == nullptr) return dump;
   const auto* bytes = static_cast<const std::uint8_t*>(data);
@@ -15,4 +18,14 @@ std::string HexDump(const void* data, int len) {
     out[2] = kDigits[bytes[i] & 0x0F];
   }
   return dump;
+}
+
+std::string LowerHex(const void* data, std::size_t len) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  std::string hex(len * 2, '0');
+  for (std::size_t i = 0; i < len; ++i) {
+    hex[2 * i] = kDigits[bytes[i] >> 4];
+    hex[2 * i + 1] = kDigits[bytes[i] & 0x0F];
+  }
+  return hex;
 }

@@ -22,3 +22,22 @@ std::string FormatDotted(const NetAddr& addr) {
 std::string FormatDotted(Ip32 ip) {
   return FormatDotted(ToNetAddr(ip));
 }
+
+std::optional<Ip32> ParseDotted(std::string_view text) {
+  std::uint32_t value = 0;
+  std::size_t pos = 0;
+  for (int octet = 0; octet < 4; ++octet) {
+    if (octet > 0) {
+      if (pos >= text.size() || text[pos] != '.') return std::nullopt;
+      ++pos;
+    }
+    unsigned number = 0;
+    std::size_t digits = 0;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && digits < 4; ++pos, ++digits)
+      number = number * 10 + static_cast<unsigned>(text[pos] - '0');
+    if (digits == 0 || digits > 3 || number > 255) return std::nullopt;
+    value = (value << 8) | number;
+  }
+  if (pos != text.size()) return std::nullopt;
+  return Ip32{value};
+}

@@ -8,7 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 // Plain values (trivial, like the records that hold them): write Ip32{} for zero.
 struct Ip32 {
@@ -52,3 +54,7 @@ Ip32 GetIp32(const std::uint8_t* p);
 // "a.b.c.d", first octet first.
 std::string FormatDotted(Ip32 ip);
 std::string FormatDotted(const NetAddr& addr);
+
+// "192.168.0.1" -> the address; nothing for any other text than four decimal numbers 0..255 of
+// one to three digits each, separated by dots (no blanks, no signs, nothing before or after).
+std::optional<Ip32> ParseDotted(std::string_view text);

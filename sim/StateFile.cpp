@@ -6,6 +6,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "protocol/HexDump.h"
+
 namespace sim {
 
 namespace {
@@ -31,14 +33,7 @@ StateLoad Corrupt(const std::filesystem::path& path, const std::string& why) {
 
 std::string StateText(const DEV_PARAM_T& record) {
   const auto bytes = EncodeDevParam(record);
-  static const char digits[] = "0123456789abcdef";
-  std::string text = std::string(kMagicLine) + "\n" + kRecordKey;
-  for (std::uint8_t b : bytes) {
-    text += digits[b >> 4];
-    text += digits[b & 0x0F];
-  }
-  text += "\n";
-  return text;
+  return std::string(kMagicLine) + "\n" + kRecordKey + LowerHex(bytes.data(), bytes.size()) + "\n";
 }
 
 StateLoad LoadState(const std::filesystem::path& path) {

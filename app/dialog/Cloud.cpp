@@ -23,9 +23,7 @@ void CKestrivalDlg::OnSetCloud() {
   for (std::size_t i = 0; i < utf8.size(); ++i) {
     CString text;
     edits[i]->GetWindowText(text);
-    char* converted = AnsiToUtf8(text);
-    utf8[i] = converted;
-    delete[] converted;
+    utf8[i] = AnsiToUtf8String(text.str());
   }
 
   CloudInput in{m_cloudProvider.GetCurSel(), Ip32{static_cast<std::uint32_t>(address)}, {}};

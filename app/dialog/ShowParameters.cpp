@@ -1,5 +1,6 @@
 // Get current parameters and the display of a received parameter record.
 #include <string>
+#include <string_view>
 
 #include "app/KestrivalDlg.h"
 #include "app/SetCommandTable.h"
@@ -108,11 +109,8 @@ void CKestrivalDlg::ShowParameters(const DEV_PARAM_T& record) {
   } cloudTexts[] = {{m_cloudText1, record.cloudText1}, {m_cloudText2, record.cloudText2},
                     {m_cloudText3, record.cloudText3}, {m_cloudText4, record.cloudText4},
                     {m_cloudText5, record.cloudText5}, {m_cloudText6, record.cloudText6}};
-  for (const auto& c : cloudTexts) {
-    char* converted = Utf8ToAnsi(c.field, CLOUD_TEXT_LEN);
-    c.edit.SetWindowText(converted);
-    delete[] converted;
-  }
+  for (const auto& c : cloudTexts)
+    c.edit.SetWindowText(Utf8ToAnsiString(std::string_view(c.field, CLOUD_TEXT_LEN)).c_str());
 
   if (m_clientVersion != 0) {
     m_qrCardFormat.SetCurSel(record.qrCardFormat);

@@ -13,8 +13,9 @@
 #include "protocol/HexDump.h"
 #include "protocol/MspPacket.h"
 
-// Receive buffer of the UDP socket: room for a search answered by a few thousand readers at once.
-constexpr int RECEIVE_BUFFER_BYTES = 4 * 1024 * 1024;
+// The socket's receive buffer in the system (SO_RCVBUF), not the buffer of one recvfrom
+// (RECV_BUFFER_LEN): room for a search answered by a few thousand readers at once.
+constexpr int SOCKET_RCVBUF_BYTES = 4 * 1024 * 1024;
 
 // A text that does not fit the 2048-byte buffer is cut to its first 2047 bytes: vsnprintf never
 // writes past the buffer and always ends it with a NUL.
@@ -60,7 +61,7 @@ void CKestrivalDlg::InitUdpSocket() {
   // Readers answer a search all at the same moment. The default receive buffer of the socket
   // holds a few hundred replies and the rest are dropped before the tool can read them, so the
   // buffer is sized for thousands (the system may grant less; a refusal keeps the default).
-  const int receiveBuffer = RECEIVE_BUFFER_BYTES;
+  const int receiveBuffer = SOCKET_RCVBUF_BYTES;
   setsockopt(m_udpSocket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
              sizeof receiveBuffer);
 

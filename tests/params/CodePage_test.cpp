@@ -5,7 +5,9 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -58,6 +60,36 @@ TEST(CodePageTest, FieldWithoutNulConvertsExactlyItsBytes) {
 TEST(CodePageTest, FieldEndsAtItsFirstNul) {
   const char field[32] = "\xE4\xB8\xAD\0junk";
   EXPECT_EQ(Take(Utf8ToAnsi(field, sizeof field)), "\xD6\xD0");
+}
+
+// The forms that return a std::string end the text where the char* forms do: at the first NUL,
+// or at the end of the view when it has none.
+TEST(CodePageTest, StringFormsEndAtTheFirstNulOrTheEnd) {
+  char record[33];
+  std::memset(record, 'c', 32);
+  record[32] = 'X';  // the next field: never read
+  struct StringRow {
+    const char* name;
+    std::string_view in;
+    std::optional<std::string> toAnsi;  // nothing: that direction is not checked
+    std::optional<std::string> toUtf8;
+  };
+  const StringRow rows[] = {
+      {"empty", "", "", ""},
+      {"zhong_from_utf8", "\xE4\xB8\xAD", "\xD6\xD0", std::nullopt},
+      {"zhong_from_gbk", "\xD6\xD0", std::nullopt, "\xE4\xB8\xAD"},
+      {"nul_inside", std::string_view("a\0junk", 6), "a", "a"},
+      {"field_without_nul", std::string_view(record, 32), std::string(32, 'c'),
+       std::string(32, 'c')},
+  };
+  for (const StringRow& row : rows) {
+    if (row.toAnsi) {
+      EXPECT_EQ(Utf8ToAnsiString(row.in), *row.toAnsi) << row.name;
+    }
+    if (row.toUtf8) {
+      EXPECT_EQ(AnsiToUtf8String(row.in), *row.toUtf8) << row.name;
+    }
+  }
 }
 
 TEST(CodePageTest, InputIsNotChanged) {

@@ -295,6 +295,18 @@ TEST_F(CliOnSegment, AReaderThatStopsAnsweringIsNamedAndTheOthersGoOn) {
   EXPECT_TRUE(Has(err_.str(), "no answer to Get current parameters")) << err_.str();
 }
 
+// A target that is not UTF-8 (typed in another code page, a stray byte from a script) still gets
+// its JSON line: the byte is written as U+FFFD.
+TEST_F(CliOnSegment, ATargetThatIsNotUtf8StillGetsItsJsonLine) {
+  AddReader(kA, "Source");
+  const std::string profile = WriteProfile("a.json", ProfileOf("Source"));
+  EXPECT_EQ(Run({"apply", profile, "Gate\xff", "--json"}), 1) << err_.str();
+  EXPECT_EQ(out_.str(),
+            "{\"target\":\"Gate\xEF\xBF\xBD\",\"status\":\"failed\",\"groups_set\":0,"
+            "\"errors\":[\"no reader carries the label \\\"Gate\xEF\xBF\xBD\\\"\"],"
+            "\"differences\":[]}\n");
+}
+
 TEST_F(CliOnSegment, ALateRecordOfAnotherReaderIsNotTakenForTheTargets) {
   AddReader(kA, "Source");
   // Gate 1's record comes after the reply timeout, while Gate 2, which answers no read, is read.
@@ -467,7 +479,7 @@ TEST_F(CliOnSegment, UsageHelpAndVersion) {
       {{"apply", "--help"}, 0, "--ip-from A"},
       {{"--version"}, 0, "kestrival-cli "},
       {{}, 2, "a command is needed"},
-      {{"frob"}, 2, "unknown option 'frob'"},
+      {{"frob"}, 2, "unknown command 'frob' (try 'kestrival-cli --help')"},
       {{"search", "--colour"}, 2, "unknown option '--colour' (try 'kestrival-cli --help')"},
       {{"search", "--wait"}, 2, "--wait needs a number of milliseconds"},
       {{"search", "--wait", "soon"}, 2, "not a number of milliseconds: soon"},

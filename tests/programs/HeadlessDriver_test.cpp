@@ -42,8 +42,8 @@ class Headless {
     const std::string dir = folder_.Path().string();
 #ifdef _WIN32
     // cmd.exe; its exit status as the program's.
-    const std::string cmd = "cd /d \"" + dir + "\" && " + kProgram +
-                            " --demo < in.txt > out.txt 2> err.txt";
+    const std::string cmd =
+        "cd /d \"" + dir + "\" && " + kProgram + " --demo < in.txt > out.txt 2> err.txt";
 #else
     const std::string cmd =
         "cd '" + dir + "' && ./" + kProgram + " --demo < in.txt > out.txt 2> err.txt";
@@ -58,7 +58,9 @@ class Headless {
     }
     return lines;
   }
-  const TempFolder& Folder() const { return folder_; }
+  const TempFolder& Folder() const {
+    return folder_;
+  }
 
  private:
   TempFolder folder_;
@@ -123,6 +125,10 @@ INSTANTIATE_TEST_SUITE_P(
                    {"\"error\":\"unknown command frobnicate\"",
                     "\"error\":\"no popup menu is open\"", "\"error\":\"bad arguments for pump\"",
                     "\"error\":\"empty command\"", "\"error\":\"bad arguments for key\""}},
+        CommandRow{"BytesThatAreNotUtf8AreWrittenAsReplacementCharacters",
+                   {"frob\xff 1", "rclick 5 5", "menu \xfe"},
+                   {"\"error\":\"unknown command frob\xEF\xBF\xBD\"", "\"menu\":[",
+                    "\"error\":\"not a menu command: \xEF\xBF\xBD; the menu closed\""}},
         CommandRow{"RightClickMenuThenChoice",
                    {"rclick 5 5", "menu 3093", "title"},
                    {"\"menu\":[{\"command\":3092", "\"command\":3093", "\"title\":"}},

@@ -249,17 +249,4 @@ TEST(ProfileCompare, NamesEachFieldThatDiffers) {
             1u);
 }
 
-TEST(ProfileAddress, DottedIpv4Only) {
-  struct Row {
-    const char* text;
-    bool ok;
-  };
-  const Row rows[] = {{"0.0.0.0", true},     {"255.255.255.255", true}, {"10.0.4.23", true},
-                      {"1.2.3", false},      {"1.2.3.4.5", false},      {"1.2.3.256", false},
-                      {" 1.2.3.4", false},   {"1.2.3.4 ", false},       {"1..3.4", false},
-                      {"0001.2.3.4", false}, {"-1.2.3.4", false},       {"", false}};
-  for (const Row& r : rows) EXPECT_EQ(ParseDottedIpv4(r.text).has_value(), r.ok) << r.text;
-  EXPECT_EQ(*ParseDottedIpv4("10.0.4.23"), (std::array<int, 4>{10, 0, 4, 23}));
-}
-
 }  // namespace

@@ -23,4 +23,18 @@ TEST(HexDump, OneSpaceAndTwoLowercaseDigitsPerByte) {
   EXPECT_EQ(HexDump(nullptr, 4), "");
 }
 
+TEST(HexDump, LowerHexIsTwoLowercaseDigitsPerByteWithNothingBetween) {
+  struct Row {
+    std::string bytes;
+    std::size_t len;
+    std::string hex;
+  };
+  const Row rows[] = {
+      {"", 0, ""},
+      {std::string("\x00\x0a\xff\xAB\x10", 5), 5, "000affab10"},
+      {"XXXX", 2, "5858"},  // only len bytes
+  };
+  for (const Row& row : rows) EXPECT_EQ(LowerHex(row.bytes.data(), row.len), row.hex) << row.hex;
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -30,6 +31,41 @@ TEST(IpAddressTest, DottedText) {
   EXPECT_EQ(FormatDotted(BROADCAST_ADDR), "255.255.255.255");
   EXPECT_EQ(FormatDotted(Ip32{}), "0.0.0.0");
   EXPECT_EQ(FormatDotted(ANY_ADDR), "0.0.0.0");
+}
+
+// What a user types as an address (a profile's field, --ip-from, a target, the simulated
+// reader's --address): four decimal numbers 0..255 and nothing else.
+TEST(IpAddressTest, ParseDottedTakesFourDecimalOctetsOnly) {
+  struct Row {
+    const char* text;
+    std::optional<Ip32> address;
+  };
+  const Row rows[] = {
+      {"0.0.0.0", Ip32{}},
+      {"255.255.255.255", Ip32{0xFFFFFFFF}},
+      {"10.0.4.23", MakeIp32(10, 0, 4, 23)},
+      {"192.168.000.010", MakeIp32(192, 168, 0, 10)},  // up to three digits, zeros in front too
+      {"1.2.3", std::nullopt},
+      {"1.2.3.4.5", std::nullopt},
+      {"1.2.3.", std::nullopt},
+      {".1.2.3", std::nullopt},
+      {"1..3.4", std::nullopt},
+      {"1.2.3.256", std::nullopt},
+      {"256.2.3.4", std::nullopt},
+      {"0001.2.3.4", std::nullopt},
+      {"1.2.3.99999999999", std::nullopt},
+      {" 1.2.3.4", std::nullopt},
+      {"1.2.3.4 ", std::nullopt},
+      {"1. 2.3.4", std::nullopt},
+      {"+1.2.3.4", std::nullopt},
+      {"-1.2.3.4", std::nullopt},
+      {"1.2.3.4x", std::nullopt},
+      {"0x1.2.3.4", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Row& r : rows) EXPECT_EQ(ParseDotted(r.text), r.address) << '"' << r.text << '"';
+  EXPECT_EQ(ParseDotted(std::string_view("1.2.3.4.5").substr(0, 7)), MakeIp32(1, 2, 3, 4))
+      << "the view's end, not a NUL, ends the text";
 }
 
 }  // namespace
