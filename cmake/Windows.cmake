@@ -4,6 +4,8 @@
 
 # Programs that import only system DLLs: libstdc++, libgcc and winpthread linked statically.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Released programs without their symbols: a third of the size to download.
+add_link_options($<$<CONFIG:Release>:-s>)
 # -O2: at -O3 gcc 12 warns falsely of overlapping copies inside std::string (-Wrestrict).
 set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "" FORCE)
 # Windows 10 and later; the W functions.

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
+#include <string>
 
-#include "app/SetCommandTable.h"
+#include "params/Catalogue.h"
 #include "protocol/ByteOrder.h"
 #include "protocol/CommandCatalog.h"
 #include "protocol/DiscoverDev.h"
@@ -17,16 +19,13 @@ namespace {
 constexpr std::size_t kVersionReplyLen = VERSION_REPLY_READ_LEN;
 constexpr std::size_t kMaxVersionLen = kVersionReplyLen - VERSION_TEXT_OFFSET - 1;  // 47
 
-// The items of the tool's serial lists, in order: the reader confirms with positions in them.
-constexpr int kBaudRates[] = {110,  134,  150,   300,   600,   1200,  1800,   2400,   4800,
-                              7200, 9600, 14400, 19200, 38400, 57600, 115200, 128000, 256000};
-constexpr int kDataBits[] = {8, 7, 6, 5};
-constexpr int kStopBits[] = {1, 2};
-
-template <std::size_t N>
-std::int32_t PositionOf(const int (&items)[N], std::int32_t value) {
-  for (std::size_t i = 0; i < N; ++i) {
-    if (items[i] == value) return static_cast<std::int32_t>(i);
+// The position of a number among the items of one of the tool's serial lists (the catalogue's),
+// -1 for none: the reader confirms with positions in them.
+std::int32_t PositionOf(Field list, std::int32_t value) {
+  const std::string text = std::to_string(value);
+  const std::span<const ListItem> items = FieldOf(list).items;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].fixed != nullptr && text == items[i].fixed) return static_cast<std::int32_t>(i);
   }
   return -1;
 }
@@ -45,9 +44,9 @@ const char* PortName(Port port) {
 
 std::vector<std::uint8_t> SerialConfirmation(const DEV_PARAM_T& record) {
   std::vector<std::uint8_t> data(SERIAL_LEN, 0);
-  kestrival::PutLeI32(data.data() + 0, PositionOf(kBaudRates, record.baudRate));
-  kestrival::PutLeI32(data.data() + 4, PositionOf(kDataBits, record.dataBits));
-  kestrival::PutLeI32(data.data() + 8, PositionOf(kStopBits, record.stopBits));
+  kestrival::PutLeI32(data.data() + 0, PositionOf(Field::BaudRate, record.baudRate));
+  kestrival::PutLeI32(data.data() + 4, PositionOf(Field::DataBits, record.dataBits));
+  kestrival::PutLeI32(data.data() + 8, PositionOf(Field::StopBits, record.stopBits));
   kestrival::PutLeI32(data.data() + 12, record.parity);
   kestrival::PutLeI32(data.data() + 16, record.qrSerialFormat);
   return data;
@@ -196,7 +195,7 @@ std::optional<Reply> ReaderEngine::Handle(std::int32_t cmdId, const std::uint8_t
   }
 
   // A Set command writes its payload's section into the record, exactly those bytes.
-  const SetCommand* set = FindSetCommand(cmdId);
+  const SetCommandSpec* set = FindSetCommandSpec(cmdId);
   if (!set) return Answer(cmdId, {});  // a request this reader has nothing to say to
   if (len != set->payloadLen) {
     ++counters_.badLength;

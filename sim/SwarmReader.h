@@ -13,12 +13,9 @@
 #include <vector>
 
 #include "sim/ReaderEngine.h"
+#include "sim/UdpSocket.h"  // LocalAddresses
 
 namespace sim {
-
-// Every IPv4 address of an interface that is up and not the loopback, host order, in the order
-// the system lists them.
-std::vector<std::uint32_t> LocalAddresses();
 
 // The addresses a swarm of `count` takes from `all`: from `first` on (0: from the start), in
 // order. Fewer than `count` when `all` has not enough of them after `first`.

@@ -32,7 +32,8 @@ struct UdpReader::Impl {
   std::unique_ptr<UdpSocket> discovery;
   std::deque<Delayed> delayed;
 
-  static void Send(UdpSocket& socket, const UdpAddress& to, const std::vector<std::uint8_t>& bytes) {
+  static void Send(UdpSocket& socket, const UdpAddress& to,
+                   const std::vector<std::uint8_t>& bytes) {
     socket.SendTo(bytes.data(), bytes.size(), to);
   }
 

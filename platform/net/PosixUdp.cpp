@@ -348,6 +348,7 @@ class PosixSocket final : public Socket, private ReceiveSource {
   bool Readable() override { return receiver_.Readable(); }
 
   WaitHandle Waitable() const override { return receiver_.Waitable(); }
+  bool ReceivesAhead() const override { return true; }
 
   // Windows sends a limited broadcast out of every interface, with or without a route; Linux
   // sends it by the route to 255.255.255.255 only, and refuses it without one. So the datagram
@@ -567,8 +568,8 @@ class PosixSocket final : public Socket, private ReceiveSource {
   PosixOptions options_;
   ReceiveThread receiver_;
   int stopFd_;
-  std::vector<pollfd> polls_;  // the receive thread's: the group's sockets, then stopFd_
-  std::size_t next_ = 0;       // the receive thread's: the socket ReadSome reads next
+  std::vector<pollfd> polls_;     // the receive thread's: the group's sockets, then stopFd_
+  std::size_t next_ = 0;          // the receive thread's: the socket ReadSome reads next
   std::unique_ptr<Batch> batch_;  // the receive thread's room
   std::uint64_t namespace_ = CurrentNetworkNamespace();  // where the socket was made
   std::vector<int> extras_;  // the other sockets of a shared port, fixed once bound

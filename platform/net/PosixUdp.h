@@ -40,14 +40,15 @@ int SocketsForReceiveBuffer(int asked, int granted);
 // receiveBufferCap (unset, empty or not a positive number: no cut).
 PosixOptions PosixOptionsFromEnvironment();
 
-// Each bound socket has a receive thread that moves datagrams from the kernel into a bounded
-// queue as soon as they arrive, so a burst is held while the dialog's thread is busy; the
-// socket's Waitable() is that queue's wake-up descriptor, readable while datagrams wait. A queue
-// that overflows drops the newest datagrams and the next receive traces how many were lost. A
-// receive buffer asked for before the bind and cut by net.core.rmem_max is made up at the bind by
-// more sockets on the same port (SocketsForReceiveBuffer), so that a burst that lands while the
-// receive thread waits for a processor is still held by the kernel. Datagrams of one sender keep
-// their order; a broadcast is received once; the port stays as taken as a plain bind's.
+// Each bound socket has a receive thread (ReceiveThread.h, shared with the Winsock backend) that
+// moves datagrams from the kernel into a bounded queue as soon as they arrive, so a burst is held
+// while the dialog's thread is busy; the socket's Waitable() is that queue's wake-up descriptor,
+// readable while datagrams wait. A queue that overflows drops the newest datagrams and the next
+// receive traces how many were lost. A receive buffer asked for before the bind and cut by
+// net.core.rmem_max is made up at the bind by more sockets on the same port
+// (SocketsForReceiveBuffer), so that a burst that lands while the receive thread waits for a
+// processor is still held by the kernel. Datagrams of one sender keep their order; a broadcast is
+// received once; the port stays as taken as a plain bind's.
 class PosixBackend final : public Backend {
  public:
   PosixBackend();

@@ -48,8 +48,7 @@ class ReceiveThread {
  public:
   // The queue holds `queueBytes` (ReceiveQueue's accounting). While `hold` holds true (tests),
   // the thread leaves datagrams in the system's buffers.
-  explicit ReceiveThread(std::size_t queueBytes,
-                         std::shared_ptr<std::atomic<bool>> hold = nullptr);
+  explicit ReceiveThread(std::size_t queueBytes, std::shared_ptr<std::atomic<bool>> hold = nullptr);
   // Stops the thread.
   ~ReceiveThread();
   ReceiveThread(const ReceiveThread&) = delete;

@@ -1,12 +1,14 @@
 // The real Windows headers and neutral project headers only: the Winsock stand-in's names
 // (platform/winsock2.h, platform/windef.h) would clash with these.
+#include "platform/net/WinsockUdp.h"
+
+// winsock2.h first: the others need it, and windows.h must not bring the old winsock.h.
 #include <winsock2.h>
-#include <ws2tcpip.h>
+// Then the rest.
 #include <iphlpapi.h>
 #include <mswsock.h>
 #include <windows.h>
-
-#include "platform/net/WinsockUdp.h"
+#include <ws2tcpip.h>
 
 #include <algorithm>
 #include <chrono>
@@ -76,7 +78,63 @@ std::string Utf8(const wchar_t* text) {
   return out;
 }
 
+// Ours, where the system has no text.
+const char* KnownWsaText(int err) {
+  switch (err) {
+    case WSAEWOULDBLOCK:
+      return "Resource temporarily unavailable";
+    case WSAEMSGSIZE:
+      return "Message too long";
+    case WSAECONNRESET:
+      return "Connection reset by peer";
+    case WSAECONNREFUSED:
+      return "Connection refused";
+    case WSAEADDRINUSE:
+      return "Address already in use";
+    case WSAEADDRNOTAVAIL:
+      return "Cannot assign requested address";
+    case WSAEACCES:
+      return "Permission denied";
+    case WSAENETUNREACH:
+      return "Network is unreachable";
+    case WSAEHOSTUNREACH:
+      return "No route to host";
+    case WSAENETDOWN:
+      return "Network is down";
+    case WSAENOBUFS:
+      return "No buffer space available";
+    case WSAEINVAL:
+      return "Invalid argument";
+    case WSANOTINITIALISED:
+      return "Winsock is not started";
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
+
+std::string WsaErrorText(int wsaError) {
+  wchar_t* text = nullptr;
+  const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                      FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
+  const auto code = static_cast<DWORD>(wsaError);
+  DWORD n = ::FormatMessageW(flags, nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                             reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  if (n == 0) {
+    n = ::FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  }
+  std::string said = n != 0 ? Utf8(text) : std::string();
+  if (text != nullptr) ::LocalFree(text);
+  while (!said.empty() &&
+         (said.back() == ' ' || said.back() == '.' || said.back() == '\r' || said.back() == '\n'))
+    said.pop_back();
+  if (said.empty()) {
+    if (const char* known = KnownWsaText(wsaError)) said = known;
+  }
+  const std::string number = "WSA error " + std::to_string(wsaError);
+  return said.empty() ? number : said + " (" + number + ")";
+}
 
 std::vector<InterfaceAddress> InterfacesOfAdapters(const IP_ADAPTER_ADDRESSES* first) {
   std::vector<InterfaceAddress> out;
@@ -144,32 +202,10 @@ std::string Dotted(std::uint32_t addr) {
          std::to_string((addr >> 8) & 0xFF) + "." + std::to_string(addr & 0xFF);
 }
 
-// What the system says of a WSAE* value, in English where it can, with the number.
-std::string WsaText(int err) {
-  wchar_t* text = nullptr;
-  const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                      FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
-  DWORD n = ::FormatMessageW(flags, nullptr, static_cast<DWORD>(err),
-                             MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                             reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  if (n == 0) {
-    n = ::FormatMessageW(flags, nullptr, static_cast<DWORD>(err), 0,
-                         reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  }
-  std::string said = n != 0 ? Utf8(text) : std::string();
-  if (text != nullptr) ::LocalFree(text);
-  while (!said.empty() && (said.back() == ' ' || said.back() == '.' || said.back() == '\r' ||
-                           said.back() == '\n'))
-    said.pop_back();
-  const std::string number = "WSA error " + std::to_string(err);
-  return said.empty() ? number : said + " (" + number + ")";
-}
-
 // The IPv4 addresses of this machine's adapters, listed afresh for every call: adapters come and
 // go while the tool runs. False if the system refused.
 bool ListAdapters(std::vector<InterfaceAddress>* out) {
-  const ULONG flags =
-      GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
+  const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
   ULONG size = 16 * 1024;
   std::vector<ULONGLONG> room;  // 8-byte aligned, as the list's nodes need
   for (int attempt = 0; attempt < 4; ++attempt) {
@@ -270,6 +306,7 @@ class WinsockSocket final : public Socket, private ReceiveSource {
   bool Readable() override { return receiver_.Readable(); }
 
   WaitHandle Waitable() const override { return receiver_.Waitable(); }
+  bool ReceivesAhead() const override { return true; }
 
   Endpoint LocalEndpoint() const override {
     sockaddr_in sa{};
@@ -319,7 +356,7 @@ class WinsockSocket final : public Socket, private ReceiveSource {
       }
       if (firstError == 0) firstError = err;
       Trace("broadcast to " + target + " failed on " + v.name + " (" + Dotted(v.address) +
-            "): " + WsaText(err) + "\n");
+            "): " + WsaErrorText(err) + "\n");
     }
     // Unicast leaves by the route again.
     const DWORD none = 0;
@@ -337,7 +374,7 @@ class WinsockSocket final : public Socket, private ReceiveSource {
     if (receiver_.Running() || socketEvent_ == WSA_INVALID_EVENT || stopEvent_ == nullptr) return;
     if (::WSAEventSelect(socket_, socketEvent_, FD_READ) != 0) {
       Trace("receive thread not started: WSAEventSelect failed: " +
-            WsaText(::WSAGetLastError()) + "\n");
+            WsaErrorText(::WSAGetLastError()) + "\n");
       return;
     }
     buffer_.resize(kSlot);
@@ -373,14 +410,15 @@ class WinsockSocket final : public Socket, private ReceiveSource {
       if (n == SOCKET_ERROR) {
         const int err = ::WSAGetLastError();
         if (err == WSAEWOULDBLOCK) return Read::Done;
+        // The socket is gone under it (WSACleanup while it lives): nothing more will come.
+        if (err == WSAENOTSOCK || err == WSANOTINITIALISED) return Read::Done;
         ReceiveQueue::Datagram d;
         d.error = ErrorFromWsa(err);
         taken.push_back(std::move(d));
         // An ICMP report (port unreachable: WSAECONNRESET; time exceeded: WSAENETRESET) is
         // cleared by reading it; another error might not be.
-        return err == WSAECONNRESET || err == WSAENETRESET || err == WSAEMSGSIZE
-                   ? Read::More
-                   : Read::PauseFirst;
+        return err == WSAECONNRESET || err == WSAENETRESET || err == WSAEMSGSIZE ? Read::More
+                                                                                 : Read::PauseFirst;
       }
       ReceiveQueue::Datagram d;
       d.from = FromSockaddr(sender);
@@ -471,8 +509,8 @@ void WinsockBackend::Wait(std::chrono::milliseconds max) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(total);
   for (;;) {
     for (std::size_t from = 0; from < handles.size(); from += MAXIMUM_WAIT_OBJECTS) {
-      const auto count = static_cast<DWORD>(
-          std::min<std::size_t>(MAXIMUM_WAIT_OBJECTS, handles.size() - from));
+      const auto count =
+          static_cast<DWORD>(std::min<std::size_t>(MAXIMUM_WAIT_OBJECTS, handles.size() - from));
       const DWORD r = ::WaitForMultipleObjects(count, handles.data() + from, FALSE, 0);
       if (r < WAIT_OBJECT_0 + count) return;
     }

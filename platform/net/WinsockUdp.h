@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/net/Backend.h"
@@ -26,6 +27,11 @@ namespace platform::net {
 // The Error for a WSAE* value of a socket call (WSAEADDRINUSE is AddrInUse, WSAEWOULDBLOCK
 // WouldBlock, WSAECONNRESET ConnReset...).
 Error ErrorFromWsa(int wsaError);
+
+// What the system says of a WSAE* value, in English where it can, with the number: "An existing
+// connection was forcibly closed by the remote host (WSA error 10054)". Where the system has no
+// text (Wine), a short one of ours for the errors a UDP socket meets.
+std::string WsaErrorText(int wsaError);
 
 // The IPv4 addresses of a GetAdaptersAddresses list, in its order: the adapter's friendly name
 // (UTF-8), its IPv4 interface index, up when its operational status is up, loopback by its
