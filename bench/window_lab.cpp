@@ -6,6 +6,9 @@
 //
 //   bench_window [--runs R] [--rmem-max B] [--stall MS] [--idle S] N...
 //     (default: --runs 5 --rmem-max 212992 --stall 100 --idle 10, N = 1000 5000)
+//   bench_window --demo [--idle S]
+// --demo: the demo's window instead, on the virtual segment of the three demo readers (no lab, no
+// root): one search, then the idle wake-ups.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -23,9 +26,14 @@
 #include <vector>
 
 #include "app/KestrivalDlg.h"
+#include "platform/MessageLoop.h"
+#include "platform/Runtime.h"
 #include "platform/UserInput.h"
+#include "platform/net/VirtualSegment.h"
 #include "platform/qt/QtHost.h"
+#include "sim/Demo.h"
 #include "tests/platform/qt/LabWindow.h"
+#include "tests/support/DialogHarness.h"
 #include "tests/support/NetLab.h"
 #include "tests/support/SwarmLab.h"
 
@@ -46,6 +54,38 @@ void Spin(int ms) {
   loop.exec();
 }
 
+// The demo's window, left to Qt's loop: a search, then `idleSeconds` of nothing.
+int DemoIdle(int idleSeconds) {
+  platform::net::VirtualSegment segment;
+  platform::net::VirtualHost& tool = segment.AddHost(sim::kDemoToolAddress);
+  const auto readers = sim::AddDemoReaders(segment);
+  testing_support::TempFolder folder;
+  folder.Write("language.csv", testing_support::BuiltLanguageCsv());
+  platform::MessageLoop loop;
+  platform::qt::QtHost host(loop);
+  std::vector<std::string> trace;
+  platform::Runtime runtime = testing_support::ToolRuntime(host, loop, tool, folder, &trace);
+  platform::ScopedRuntime scoped(runtime);
+  CKestrivalDlg dlg;
+  dlg.Create(IDD_KESTRIVAL_DIALOG);
+  host.Show(dlg);
+  Spin(300);
+  platform::UserClick(dlg.m_hWnd, IDC_BTN_SEARCH);
+  Spin(1000);
+  std::printf("demo window: listed %zu of %zu readers after one search\n", dlg.Devices().size(),
+              readers.size());
+  const long before = Switches();
+  Spin(idleSeconds * 1000);
+  const long after = Switches();
+  std::printf(
+      "  idle demo window: %ld wake-ups of the user-interface thread in %d s (%.2f per s; "
+      "host polling: %s)\n",
+      after - before, idleSeconds, double(after - before) / idleSeconds,
+      host.Polling() ? "yes" : "no");
+  host.Hide();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +93,7 @@ int main(int argc, char** argv) {
   int rmemMax = 212992;
   int stallMs = 100;
   int idleSeconds = 10;
+  bool demo = false;
   std::vector<std::size_t> sizes;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -64,13 +105,15 @@ int main(int argc, char** argv) {
       stallMs = std::atoi(argv[++i]);
     } else if (a == "--idle" && i + 1 < argc) {
       idleSeconds = std::atoi(argv[++i]);
+    } else if (a == "--demo") {
+      demo = true;
     } else {
       sizes.push_back(static_cast<std::size_t>(std::strtoul(a.c_str(), nullptr, 10)));
     }
   }
   if (sizes.empty()) sizes = {1000, 5000};
   std::string why;
-  if (!NetLab::Available(&why)) {
+  if (!demo && !NetLab::Available(&why)) {
     std::fprintf(stderr, "bench_window: no network-namespace lab here: %s\n", why.c_str());
     return 1;
   }
@@ -79,6 +122,7 @@ int main(int argc, char** argv) {
   char name[] = "bench_window";
   char* qtArgv[] = {name, nullptr};
   QApplication app(qtArgc, qtArgv);
+  if (demo) return DemoIdle(idleSeconds);
   const std::string bin = std::filesystem::canonical("/proc/self/exe").parent_path().string();
 
   for (std::size_t n : sizes) {

@@ -583,12 +583,7 @@ class PosixSocket final : public Socket, private ReceiveSource {
 
 PosixOptions PosixOptionsFromEnvironment() {
   PosixOptions options;
-  if (const char* cap = std::getenv("KESTRIVAL_RMEM_MAX")) {
-    char* end = nullptr;
-    const long value = std::strtol(cap, &end, 10);
-    if (end != cap && *end == '\0' && value > 0 && value < (1L << 30))
-      options.receiveBufferCap = static_cast<int>(value);
-  }
+  options.receiveBufferCap = ReceiveBufferCapFromEnvironment();
   return options;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/net/ReceiveThread.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -74,6 +75,15 @@ long ReceiveThread::RecvFrom(void* buffer, std::size_t len, Endpoint* from, Erro
   if (!d.bytes.empty()) std::memcpy(buffer, d.bytes.data(), d.bytes.size());
   if (error) *error = Error::None;
   return static_cast<long>(d.bytes.size());
+}
+
+int ReceiveBufferCapFromEnvironment() {
+  const char* cap = std::getenv("KESTRIVAL_RMEM_MAX");
+  if (cap == nullptr) return 0;
+  char* end = nullptr;
+  const long value = std::strtol(cap, &end, 10);
+  return end != cap && *end == '\0' && value > 0 && value < (1L << 30) ? static_cast<int>(value)
+                                                                       : 0;
 }
 
 }  // namespace platform::net

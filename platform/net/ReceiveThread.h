@@ -83,4 +83,9 @@ class ReceiveThread {
   std::uint64_t reportedDrops_ = 0;
 };
 
+// KESTRIVAL_RMEM_MAX=<bytes> of the environment: the receive buffer limit a lab emulates (a stock
+// kernel's net.core.rmem_max) without writing the machine's sysctl; 0 when unset, empty or not a
+// positive number.
+int ReceiveBufferCapFromEnvironment();
+
 }  // namespace platform::net

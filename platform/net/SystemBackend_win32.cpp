@@ -4,7 +4,7 @@
 namespace platform::net {
 
 std::unique_ptr<Backend> SystemBackend() {
-  return std::make_unique<WinsockBackend>();
+  return std::make_unique<WinsockBackend>(WinsockOptionsFromEnvironment());
 }
 
 }  // namespace platform::net

@@ -231,6 +231,7 @@ class WinsockSocket final : public Socket, private ReceiveSource {
   WinsockSocket(SOCKET s, std::shared_ptr<WinsockBackend::Registry> registry,
                 const WinsockOptions& options)
       : socket_(s),
+        receiveBufferCap_(options.receiveBufferCap),
         receiver_(options.queueBytes),
         socketEvent_(::WSACreateEvent()),
         stopEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
@@ -269,8 +270,10 @@ class WinsockSocket final : public Socket, private ReceiveSource {
   // Traces what the system granted, and when it is less than asked, that it was cut.
   Error SetReceiveBuffer(int bytes) override {
     if (bytes < 0) return Error::Invalid;
-    if (::setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes),
-                     sizeof bytes) != 0) {
+    const int cap = receiveBufferCap_;
+    const int ask = cap > 0 ? std::min(bytes, cap) : bytes;
+    if (::setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&ask),
+                     sizeof ask) != 0) {
       return ErrorFromWsa(::WSAGetLastError());
     }
     int granted = 0;
@@ -278,7 +281,8 @@ class WinsockSocket final : public Socket, private ReceiveSource {
     ::getsockopt(socket_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&granted), &len);
     std::string text = "receive buffer: asked " + std::to_string(bytes) + " bytes, granted " +
                        std::to_string(granted);
-    if (granted < bytes) text += "; the system cut it";
+    if (cap > 0 && cap < bytes) text += "; cut to " + std::to_string(cap) + " (emulated)";
+    if (granted < ask) text += "; the system cut it";
     text += "; the receive queue holds " + std::to_string(receiver_.QueueBytes()) + " bytes more\n";
     Trace(text);
     return Error::None;
@@ -433,6 +437,7 @@ class WinsockSocket final : public Socket, private ReceiveSource {
   static constexpr std::size_t kBatch = 32;
 
   SOCKET socket_;
+  int receiveBufferCap_;
   ReceiveThread receiver_;
   WSAEVENT socketEvent_;
   HANDLE stopEvent_;
@@ -442,6 +447,12 @@ class WinsockSocket final : public Socket, private ReceiveSource {
 };
 
 }  // namespace
+
+WinsockOptions WinsockOptionsFromEnvironment() {
+  WinsockOptions options;
+  options.receiveBufferCap = ReceiveBufferCapFromEnvironment();
+  return options;
+}
 
 WinsockBackend::WinsockBackend() : WinsockBackend(WinsockOptions{}) {}
 

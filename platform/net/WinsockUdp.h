@@ -42,7 +42,14 @@ std::vector<InterfaceAddress> InterfacesOfAdapters(const _IP_ADAPTER_ADDRESSES_L
 struct WinsockOptions {
   // Room of the receive thread's queue, which holds datagrams until the dialog reads them.
   std::size_t queueBytes = std::size_t{64} << 20;
+  // A receive buffer request is cut to it first (0: no cut). Under Wine the Linux kernel's
+  // net.core.rmem_max cuts the request; the lab sets this to try a stock kernel's limit.
+  int receiveBufferCap = 0;
 };
+
+// The options a program takes from its environment: KESTRIVAL_RMEM_MAX=<bytes> sets
+// receiveBufferCap, as for the POSIX backend.
+WinsockOptions WinsockOptionsFromEnvironment();
 
 // Each bound socket has a receive thread (ReceiveThread.h) that moves datagrams from Winsock into
 // a bounded queue as soon as they arrive, so a burst is held while the dialog's thread is busy; the
