@@ -12,6 +12,7 @@
 
 #include "app/resource.h"
 #include "i18n/Text.h"
+#include "params/Catalogue.h"
 #include "platform/afxwin.h"
 #include "platform/winsock2.h"
 #include "protocol/DiscoverDev.h"
@@ -47,6 +48,8 @@ class CKestrivalDlg : public CDialogEx {
 
   // Reply handling: one received datagram (count > 0), sender in network byte order.
   void UdpCmdRecv(const char* buffer, int count, const NetAddr& sender);
+  // The status "Set successfully" when a Set command's reply confirms it, as its row says.
+  void ConfirmSetCommand(const SetCommandSpec& command, const char* data, int available);
   // Puts a parameter record into the controls.
   void ShowParameters(const DEV_PARAM_T& record);
 
@@ -60,8 +63,8 @@ class CKestrivalDlg : public CDialogEx {
   void ApplyInterfaceTexts();
   // The Set buttons as before any parameter record was shown: all disabled.
   void DisableSetButtons();
-  // Refills an option list position by position and selects its default.
-  void FillOptionList(CComboBox& list, std::initializer_list<const char*> items, int defaultPos);
+  // Refills an option list with the items of its catalogue field and selects the field's default.
+  void FillOptionList(CComboBox& list, Field field);
   void SetStatusText(int part, const char* text);
 
   // Device protocol.

@@ -14,7 +14,7 @@
 #include "protocol/IpAddress.h"
 
 // The data lengths of the Set commands. Each payload is laid out like the DEV_PARAM_T section
-// its command writes; app/SetCommandTable.h checks the two against each other.
+// its command writes; params/Catalogue.h checks the two against each other.
 constexpr std::size_t ONE_VALUE_LEN = 4;    // commands 6, 8, 10, 16, 18, 20, 22, 40
 constexpr std::size_t BAR_FIX_LEN = 36;     // commands 12, 14
 constexpr std::size_t CLOUD_LEN = 200;      // command 24

@@ -201,7 +201,7 @@ bool DialogSession::Press(const GroupSpec& group, std::string* error) {
       return false;
     }
     const bool answered =
-        loop_.RunUntil([&] { return Reply(before, b.command + 1).has_value(); }, replyTimeout_);
+        loop_.RunUntil([&] { return Reply(before, b.reply).has_value(); }, replyTimeout_);
     loop_.RunUntilIdle();
     if (!answered) {
       *error =

@@ -85,6 +85,9 @@ std::string CheckField(const std::string& where, const FieldSpec& field, const V
     case FieldKind::Integer: {
       const auto n = ParseDecimal(value.text);
       if (!n || *n < INT_MIN || *n > INT_MAX) return where + ": not a 32-bit integer";
+      if (*n < field.min || *n > field.max)
+        return where + ": " + value.text + " is outside " + std::to_string(field.min) + ".." +
+               std::to_string(field.max);
       if (*n % field.multipleOf != 0)
         return where + ": " + value.text + " is not a multiple of " +
                std::to_string(field.multipleOf) + " (the reader keeps units of " +

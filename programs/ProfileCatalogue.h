@@ -1,33 +1,27 @@
 // The groups a user can write, as the dialog lays them out: each group's Set buttons (and the
 // command each sends) and its fields, each field named, tied to its control and of one kind. The
+// groups are built from the rows of params/Catalogue.h and the dialog's bindings of those rows
+// (app/FieldControls.h, app/SetCommandTable.h). The
 // profile's format, the batch program's input into the controls and the read-back all follow
 // this catalogue; nothing here knows the dialog beyond the control identifiers.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "i18n/Text.h"
+#include "params/Catalogue.h"
 
 class TranslationTable;
 
 namespace cli {
 
-enum class FieldKind {
-  List,     // an option list: the English text of the selected item, null for no selection
-  Text,     // an edit holding text (UTF-8 in the profile, code page 936 in the dialog)
-  Prefix,   // a prefix or suffix edit: text, or hexadecimal pairs when its input format is "hex"
-  Address,  // an IP address control: dotted IPv4
-  Integer,  // an edit exchanged as an integer
-};
-
-// One item of an option list: a fixed text, or an interface text of the current language.
-struct ListItem {
-  const char* fixed = nullptr;
-  Text text = Text::Set;
-};
+// The kinds and list items of the fields are the catalogue's (params/Catalogue.h).
+using ::FieldKind;
+using ::ListItem;
 
 struct FieldSpec {
   const char* name;
@@ -37,12 +31,15 @@ struct FieldSpec {
   std::size_t maxBytes = 0;           // Text and Prefix: bytes in code page 936
   const char* formatField = nullptr;  // Prefix: the list of this group that chooses hex or text
   int multipleOf = 1;                 // Integer
+  std::int64_t min = 0;               // Integer: the allowed range
+  std::int64_t max = 0;
 };
 
-// A Set button and the command its handler sends.
+// A Set button, the command its handler sends and the reply that answers it.
 struct SetButton {
   int control;
   int command;
+  int reply;
 };
 
 struct GroupSpec {

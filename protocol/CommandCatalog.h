@@ -1,7 +1,7 @@
 // The command identifiers: every request the tool sends and the reply it expects (request + 1),
 // the two UDP ports, and how many data bytes the reply handler reads from the replies it
-// examines. The Set commands' buttons, data lengths, record sections and pauses are one table
-// in app/SetCommandTable.h.
+// examines. The Set commands' replies, data lengths, record sections and pauses are one table
+// in params/Catalogue.h, their buttons and handlers in app/SetCommandTable.h.
 #pragma once
 
 #include <cstddef>

@@ -1,10 +1,8 @@
 // The interface texts of the current language in every caption and option list, and every value
 // back at its default.
-#include <string>
-#include <vector>
-
 #include "app/Captions.h"
 #include "app/KestrivalDlg.h"
+#include "params/Catalogue.h"
 
 namespace {
 
@@ -15,23 +13,15 @@ DWORD DottedToControlValue(const char* dotted) {
   return ntohl(inet_addr(dotted));
 }
 
-const std::vector<std::string>& StartDigitItems() {
-  static const std::vector<std::string> items = [] {
-    std::vector<std::string> v;
-    for (int n = 0; n <= 50; ++n) v.push_back(std::to_string(n));
-    return v;
-  }();
-  return items;
-}
-
 }  // namespace
 
-void CKestrivalDlg::FillOptionList(CComboBox& list, std::initializer_list<const char*> items,
-                                   int defaultPos) {
+void CKestrivalDlg::FillOptionList(CComboBox& list, Field field) {
+  const ParamField& row = FieldOf(field);
   list.ResetContent();
   int pos = 0;
-  for (const char* item : items) list.InsertString(pos++, item);
-  list.SetCurSel(defaultPos);
+  for (const ListItem& item : row.items)
+    list.InsertString(pos++, item.fixed ? item.fixed : InterfaceText(item.text));
+  list.SetCurSel(row.defaultPos);
 }
 
 void CKestrivalDlg::ApplyInterfaceTexts() {
@@ -52,41 +42,30 @@ void CKestrivalDlg::ApplyInterfaceTexts() {
   m_serverAddr.SetWindowText(kDefaultServerHost);
   m_serverPort.SetWindowText("80");
 
-  FillOptionList(m_netMode, {t(Text::StaticIp), t(Text::Dhcp)}, 0);
-  FillOptionList(m_light, {t(Text::Auto), t(Text::AlwaysOn)}, 0);
+  FillOptionList(m_netMode, Field::NetworkMode);
+  FillOptionList(m_light, Field::Light);
   m_barPrefix.SetWindowText("");
   m_barSuffix.SetWindowText("");
-  FillOptionList(m_hidEnter, {t(Text::NoCarriageReturn), t(Text::WithCarriageReturn)}, 1);
-  FillOptionList(m_hidNewline, {t(Text::NoLineFeed), t(Text::WithLineFeed)}, 0);
-  FillOptionList(m_speaker, {t(Text::On), t(Text::Off)}, 0);
-  FillOptionList(m_hiddenChoice, {t(Text::On), t(Text::Off)}, 0);
-  FillOptionList(m_cloudProvider, {"\xB0\xA2\xC0\xEF", "\xB0\xD9\xB6\xC8"}, 0);  // 阿里, 百度
-  FillOptionList(m_workMode, {t(Text::CardOnly), t(Text::QrCodeOnly), t(Text::CardAndQrCode)}, 0);
-  FillOptionList(m_outputFormat,
-                 {t(Text::UsbKeyboard), t(Text::UsbVirtualSerialPort), "HTTP", "MQTT", "RS232/485",
-                  "WG26", "WG34", t(Text::Relay), "TCP", "UDP"},
-                 0);
-  FillOptionList(m_cardInputFormat, {"6H", "8H", "8H10D", "6H10D", "2h3D+4h5d"}, 0);
-  FillOptionList(m_parity, {"EVEN", "ODD", "NONE", "SPACE", "MARK"}, 2);
-  FillOptionList(m_qrSerialFormat,
-                 {t(Text::Hexadecimal), t(Text::Decimal), t(Text::Bcd), t(Text::RawData), "ASCII"},
-                 4);
-  FillOptionList(m_baudRate,
-                 {"110", "134", "150", "300", "600", "1200", "1800", "2400", "4800", "7200", "9600",
-                  "14400", "19200", "38400", "57600", "115200", "128000", "256000"},
-                 10);
-  FillOptionList(m_dataBits, {"8", "7", "6", "5"}, 0);
-  FillOptionList(m_stopBits, {"1", "2"}, 0);
-  FillOptionList(m_cardFixFormat, {"hex", "ASCII"}, 1);
-  FillOptionList(m_cardSerialFormat, {"hex", "ASCII"}, 1);
-  FillOptionList(m_barFixFormat, {"hex", "ASCII"}, 1);
-  FillOptionList(m_qrProtocol, {"HTTP", "TCP", "UDP"}, 0);
-  m_qrStartDigit.ResetContent();
-  for (std::size_t n = 0; n < StartDigitItems().size(); ++n)
-    m_qrStartDigit.InsertString(static_cast<int>(n), StartDigitItems()[n].c_str());
-  m_qrStartDigit.SetCurSel(0);
-  FillOptionList(m_restart, {"0", t(Text::RestartDaily), t(Text::RestartWeekly)}, 1);
-  FillOptionList(m_httpLang, {"PHP", "JSP", "C#", "ASP", "CGI"}, 0);
+  FillOptionList(m_hidEnter, Field::CarriageReturn);
+  FillOptionList(m_hidNewline, Field::LineFeed);
+  FillOptionList(m_speaker, Field::Speaker);
+  FillOptionList(m_hiddenChoice, Field::HiddenChoice);
+  FillOptionList(m_cloudProvider, Field::CloudProvider);
+  FillOptionList(m_workMode, Field::WorkMode);
+  FillOptionList(m_outputFormat, Field::OutputFormat);
+  FillOptionList(m_cardInputFormat, Field::CardInputFormat);
+  FillOptionList(m_parity, Field::Parity);
+  FillOptionList(m_qrSerialFormat, Field::QrSerialOutputFormat);
+  FillOptionList(m_baudRate, Field::BaudRate);
+  FillOptionList(m_dataBits, Field::DataBits);
+  FillOptionList(m_stopBits, Field::StopBits);
+  FillOptionList(m_cardFixFormat, Field::CardInputFixFormat);
+  FillOptionList(m_cardSerialFormat, Field::CardSerialOutputFormat);
+  FillOptionList(m_barFixFormat, Field::BarcodeInputFormat);
+  FillOptionList(m_qrProtocol, Field::QrNetworkProtocol);
+  FillOptionList(m_qrStartDigit, Field::QrOutputFromDigit);
+  FillOptionList(m_restart, Field::RestartSetting);
+  FillOptionList(m_httpLang, Field::HttpServerLanguage);
 
   m_wgLow.SetWindowText("400");
   m_wgHigh.SetWindowText("2000");
@@ -95,8 +74,8 @@ void CKestrivalDlg::ApplyInterfaceTexts() {
     e->SetWindowText("");
   m_cloudServerIp.SetAddress(DottedToControlValue("0.0.0.0"));
 
-  FillOptionList(m_qrCardFormat, {"8H10D", t(Text::Decimal), "2H3D+4H5D"}, 0);
-  FillOptionList(m_qrEncrypted, {t(Text::NotEncrypted), t(Text::Encrypted)}, 0);
-  FillOptionList(m_qrUseCount, {t(Text::Unlimited), t(Text::Once)}, 0);
-  FillOptionList(m_qrWorkMode, {t(Text::Offline), t(Text::Online)}, 0);
+  FillOptionList(m_qrCardFormat, Field::QrCardNumberFormat);
+  FillOptionList(m_qrEncrypted, Field::QrEncrypted);
+  FillOptionList(m_qrUseCount, Field::QrUseCount);
+  FillOptionList(m_qrWorkMode, Field::QrWorkMode);
 }

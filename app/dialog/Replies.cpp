@@ -6,8 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "app/FieldControls.h"
 #include "app/KestrivalDlg.h"
 #include "app/dialog/DialogHelpers.h"
+#include "params/Catalogue.h"
 #include "params/DevParam.h"
 #include "params/Payloads.h"
 #include "protocol/ByteOrder.h"
@@ -81,36 +83,6 @@ void CKestrivalDlg::UdpCmdRecv(const char* buffer, int count, const NetAddr& sen
     case CMD_SEARCH_REPLY:
       AddDiscoveredDevice(data, available, sender);
       break;
-    case CMD_SET_OUTPUT_FORMAT_REPLY:
-    case CMD_SET_CARD_INPUT_FORMAT_REPLY:
-    case CMD_SET_HID_FORMAT_REPLY:
-    case CMD_SET_LIGHT_REPLY:
-    case CMD_SET_CLOUD_REPLY:
-    case CMD_SET_WIEGAND_REPLY:
-    case CMD_SET_NETWORK_REPLY:
-    case CMD_SET_RESTART_REPLY:
-    case CMD_SET_QR_PARAMS_REPLY:
-    case CMD_SET_CARD_FIX_REPLY:
-    // The bytes 4 to 35 of replies 13 and 15 are the field as the reader stored it, which for
-    // hexadecimal input differs from the edit's text: they are not compared, the reply itself
-    // confirms.
-    case CMD_SET_BAR_PREFIX_REPLY:
-    case CMD_SET_BAR_SUFFIX_REPLY:
-      SetStatusText(0, InterfaceText(Text::SetSuccessfully));
-      break;
-    case CMD_SET_WORK_MODE_REPLY:
-    case CMD_SET_HIDDEN_CHOICE_REPLY:
-    case CMD_SET_SPEAKER_REPLY: {
-      const CComboBox& list = check.cmdId == CMD_SET_WORK_MODE_REPLY       ? m_workMode
-                              : check.cmdId == CMD_SET_HIDDEN_CHOICE_REPLY ? m_hiddenChoice
-                                                                           : m_speaker;
-      const auto echo = ReadData<ECHO_REPLY_READ_LEN>(data, available);
-      // Read as a signed byte, so 0xFF matches a list without a selection (-1).
-      if (static_cast<std::int8_t>(echo[0]) == list.GetCurSel()) {
-        SetStatusText(0, InterfaceText(Text::SetSuccessfully));
-      }
-      break;
-    }
     case CMD_READ_PARAMS_REPLY: {
       const auto record = std::make_unique<DEV_PARAM_T>(
           DecodeDevParam(reinterpret_cast<const std::uint8_t*>(data),
@@ -118,7 +90,37 @@ void CKestrivalDlg::UdpCmdRecv(const char* buffer, int count, const NetAddr& sen
       ShowParameters(*record);
       break;
     }
-    case CMD_SET_SERIAL_REPLY: {
+    default:
+      // The reply of a Set command confirms it as its catalogue row says; even identifiers, 5,
+      // 27, 35, 37 and anything outside 1..45: ignored.
+      if (const SetCommandSpec* set = FindSetCommandByReply(check.cmdId))
+        ConfirmSetCommand(*set, data, available);
+      break;
+  }
+}
+
+void CKestrivalDlg::ConfirmSetCommand(const SetCommandSpec& command, const char* data,
+                                      int available) {
+  switch (command.confirmation) {
+    case Confirmation::ByReply:
+      // The bytes 4 to 35 of replies 13 and 15 are the field as the reader stored it, which for
+      // hexadecimal input differs from the edit's text: they are not compared, the reply itself
+      // confirms.
+      SetStatusText(0, InterfaceText(Text::SetSuccessfully));
+      break;
+    case Confirmation::ByEcho: {
+      // The list of the section's only field.
+      const ParamField* field = FirstFieldOf(command);
+      CWnd* list = field ? GetDlgItem(ControlOf(field->field)) : nullptr;
+      const int position = list ? static_cast<int>(list->SendMessage(CB_GETCURSEL)) : CB_ERR;
+      const auto echo = ReadData<ECHO_REPLY_READ_LEN>(data, available);
+      // Read as a signed byte, so 0xFF matches a list without a selection (-1).
+      if (static_cast<std::int8_t>(echo[0]) == position) {
+        SetStatusText(0, InterfaceText(Text::SetSuccessfully));
+      }
+      break;
+    }
+    case Confirmation::BySerial: {
       // Reply 39 carries five 32-bit values; the first three answer baud rate, data bits and stop
       // bits. They confirm the settings when, all three together, they are either the numbers of
       // the selected items (what request 38 sent: the echo of a reader) or the positions of
@@ -140,8 +142,5 @@ void CKestrivalDlg::UdpCmdRecv(const char* buffer, int count, const NetAddr& sen
         SetStatusText(0, InterfaceText(Text::SetSuccessfully));
       break;
     }
-    default:
-      // Even identifiers, 5, 27, 35, 37 and anything outside 1..45: ignored.
-      break;
   }
 }
