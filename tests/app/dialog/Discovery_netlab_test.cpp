@@ -65,6 +65,10 @@ class DiscoveryBurst : public ::testing::TestWithParam<Burst> {};
 
 TEST_P(DiscoveryBurst, EveryReplyIsListedEveryTime) {
   const Burst& row = GetParam();
+  // Windows grants the receive buffer asked for; a stock Linux kernel's cap, which only Wine
+  // meets, is measured rather than required (BENCHMARKS.md).
+  if (testing_support::WindowsTools() && row.receiveBufferCap > 0)
+    GTEST_SKIP() << "no kernel cap on a Windows PC's receive buffer";
   std::string why;
   if (!NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why;
   testing_support::TempFolder folder;
