@@ -150,7 +150,7 @@ TEST(Win32Controls, EachControlHasTheModelsFont) {
       EXPECT_EQ(font.face, "MS Shell Dlg") << "control " << c->Id();
     }
   }
-  EXPECT_EQ(bold, 19);  // the button font's controls of Part 1.1
+  EXPECT_EQ(bold, 19);  // the controls that take the button font
 }
 
 TEST(Win32Controls, ListsAreUnsortedNativelyAndHoldTheModelsOrder) {
