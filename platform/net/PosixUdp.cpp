@@ -76,24 +76,6 @@ Error ErrorFromErrno(int err) {
   }
 }
 
-struct PosixBackend::Registry {
-  std::mutex mutex;
-  std::vector<int> fds;
-
-  void Add(int fd) {
-    std::lock_guard lock(mutex);
-    fds.push_back(fd);
-  }
-  void Remove(int fd) {
-    std::lock_guard lock(mutex);
-    fds.erase(std::remove(fds.begin(), fds.end(), fd), fds.end());
-  }
-  std::vector<int> Snapshot() {
-    std::lock_guard lock(mutex);
-    return fds;
-  }
-};
-
 namespace {
 
 sockaddr_in ToSockaddr(const Endpoint& e) {
@@ -106,18 +88,6 @@ sockaddr_in ToSockaddr(const Endpoint& e) {
 
 Endpoint FromSockaddr(const sockaddr_in& sa) {
   return Endpoint{ntohl(sa.sin_addr.s_addr), ntohs(sa.sin_port)};
-}
-
-void Trace(const std::string& text) {
-  const Runtime& runtime = CurrentRuntime();
-  if (runtime.debug) runtime.debug(text);
-}
-
-std::string Dotted(std::uint32_t addr) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", addr >> 24, (addr >> 16) & 0xFF,
-                (addr >> 8) & 0xFF, addr & 0xFF);
-  return text;
 }
 
 // The IPv4 addresses of the interfaces of the socket's own network namespace (asked through the
@@ -229,7 +199,8 @@ int ClaimSharedPort(const Endpoint& local) {
   if (fd < 0) return -1;
   sockaddr_un name{};
   name.sun_family = AF_UNIX;
-  const std::string text = "kestrival/udp/" + Dotted(local.addr) + ":" + std::to_string(local.port);
+  const std::string text =
+      "kestrival/udp/" + DottedAddress(local.addr) + ":" + std::to_string(local.port);
   std::memcpy(name.sun_path + 1, text.data(), std::min(text.size(), sizeof name.sun_path - 1));
   const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + text.size());
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&name), length) != 0) {
@@ -250,17 +221,17 @@ int KernelReceiveBufferMax() {
 
 class PosixSocket final : public Socket, private ReceiveSource {
  public:
-  PosixSocket(int fd, std::shared_ptr<PosixBackend::Registry> registry, const PosixOptions& options)
+  PosixSocket(int fd, std::shared_ptr<WaitRegistry> registry, const PosixOptions& options)
       : fd_(fd),
         options_(options),
         receiver_(options.queueBytes, options.holdReceiveThread),
         stopFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
         registry_(std::move(registry)) {
-    registry_->Add(static_cast<int>(receiver_.Waitable()));
+    registry_->Add(receiver_.Waitable());
   }
   ~PosixSocket() override {
     receiver_.Stop();
-    registry_->Remove(static_cast<int>(receiver_.Waitable()));
+    registry_->Remove(receiver_.Waitable());
     ::close(fd_);
     for (int extra : extras_) ::close(extra);
     if (claim_ >= 0) ::close(claim_);
@@ -275,7 +246,7 @@ class PosixSocket final : public Socket, private ReceiveSource {
     if (sockets > 1 && local.port != 0) {
       // The sockets of a group are made by this thread: in the socket's own namespace only.
       if (namespace_ == CurrentNetworkNamespace()) return BindShared(local, sockets);
-      Trace(
+      NetTrace(
           "receive buffer: the port is not shared: bound from another network namespace than "
           "the socket's own\n");
     }
@@ -319,7 +290,7 @@ class PosixSocket final : public Socket, private ReceiveSource {
       }
     }
     text += "; the receive queue holds " + std::to_string(receiver_.QueueBytes()) + " bytes more\n";
-    Trace(text);
+    NetTrace(text);
     return Error::None;
   }
 
@@ -368,8 +339,8 @@ class PosixSocket final : public Socket, private ReceiveSource {
     const std::string target = "255.255.255.255:" + std::to_string(ntohs(to.sin_port));
     const std::vector<InterfaceAddress> via = BroadcastInterfaces(all);
     if (via.empty()) {
-      Trace("broadcast to " + target +
-            " not sent: no IPv4 interface is up and able to broadcast (loopback aside)\n");
+      NetTrace("broadcast to " + target +
+               " not sent: no IPv4 interface is up and able to broadcast (loopback aside)\n");
       return Error::NetUnreach;
     }
     int firstError = 0;
@@ -381,8 +352,8 @@ class PosixSocket final : public Socket, private ReceiveSource {
         continue;
       }
       if (firstError == 0) firstError = err;
-      Trace("broadcast to " + target + " failed on " + v.name + " (" + Dotted(v.address) +
-            "): " + std::strerror(err) + "\n");
+      NetTrace("broadcast to " + target + " failed on " + v.name + " (" + DottedAddress(v.address) +
+               "): " + std::strerror(err) + "\n");
     }
     if (!sent) return ErrorFromErrno(firstError);
     MarkBound();
@@ -424,8 +395,8 @@ class PosixSocket final : public Socket, private ReceiveSource {
     ::close(probe);
     if (probed != 0) return fail(probeError);
     if (::setsockopt(fd_, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on) != 0) {
-      Trace("receive buffer: the port cannot be shared (" + std::string(std::strerror(errno)) +
-            "); one socket holds what the kernel granted\n");
+      NetTrace("receive buffer: the port cannot be shared (" + std::string(std::strerror(errno)) +
+               "); one socket holds what the kernel granted\n");
       sockets = 1;
     }
     if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) return fail(errno);
@@ -449,10 +420,10 @@ class PosixSocket final : public Socket, private ReceiveSource {
     }
     const std::size_t count = extras_.size() + 1;
     if (count > 1 || !failure.empty()) {
-      Trace("receive buffer: " + std::to_string(count) + " sockets share port " +
-            std::to_string(local.port) + ", " + std::to_string(count) + " x " +
-            std::to_string(Granted()) + " bytes" +
-            (failure.empty() ? std::string() : " (no more: " + failure + ")") + "\n");
+      NetTrace("receive buffer: " + std::to_string(count) + " sockets share port " +
+               std::to_string(local.port) + ", " + std::to_string(count) + " x " +
+               std::to_string(Granted()) + " bytes" +
+               (failure.empty() ? std::string() : " (no more: " + failure + ")") + "\n");
     }
     MarkBound();
     return Error::None;
@@ -576,7 +547,7 @@ class PosixSocket final : public Socket, private ReceiveSource {
   int claim_ = -1;           // held while the port is shared
   int askedBytes_ = 0;       // the last receive buffer asked for
   bool bound_ = false;
-  std::shared_ptr<PosixBackend::Registry> registry_;
+  std::shared_ptr<WaitRegistry> registry_;
 };
 
 }  // namespace
@@ -590,7 +561,7 @@ PosixOptions PosixOptionsFromEnvironment() {
 PosixBackend::PosixBackend() : PosixBackend(PosixOptions{}) {}
 
 PosixBackend::PosixBackend(PosixOptions options)
-    : options_(std::move(options)), registry_(std::make_shared<Registry>()) {}
+    : options_(std::move(options)), registry_(std::make_shared<WaitRegistry>()) {}
 
 PosixBackend::~PosixBackend() = default;
 
@@ -613,10 +584,10 @@ std::unique_ptr<Socket> PosixBackend::CreateUdp(Error* error) {
 void PosixBackend::Wait(std::chrono::milliseconds max) {
   const int timeout = static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(
       max.count(), 0, std::chrono::milliseconds::rep{24} * 3600 * 1000));
-  std::vector<int> fds = registry_->Snapshot();
+  const std::vector<WaitHandle> handles = registry_->Snapshot();
   std::vector<pollfd> polls;
-  polls.reserve(fds.size());
-  for (int fd : fds) polls.push_back(pollfd{fd, POLLIN, 0});
+  polls.reserve(handles.size());
+  for (WaitHandle h : handles) polls.push_back(pollfd{static_cast<int>(h), POLLIN, 0});
   // An interrupted poll returns early, which Wait allows.
   ::poll(polls.data(), polls.size(), timeout);
 }

@@ -13,6 +13,7 @@
 
 #include "platform/net/Backend.h"
 #include "platform/net/Interfaces.h"  // InterfaceAddress, BroadcastInterfaces
+#include "platform/net/ReceiveThread.h"
 
 namespace platform::net {
 
@@ -63,11 +64,10 @@ class PosixBackend final : public Backend {
   // poll() over the queues of this backend's live sockets; returns early when one is readable.
   void Wait(std::chrono::milliseconds max) override;
 
-  struct Registry;
-
  private:
   PosixOptions options_;
-  std::shared_ptr<Registry> registry_;  // shared with the sockets, which may outlive the backend
+  std::shared_ptr<WaitRegistry>
+      registry_;  // shared with the sockets, which may outlive the backend
 };
 
 }  // namespace platform::net

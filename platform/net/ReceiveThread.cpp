@@ -1,5 +1,6 @@
 #include "platform/net/ReceiveThread.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -84,6 +85,32 @@ int ReceiveBufferCapFromEnvironment() {
   const long value = std::strtol(cap, &end, 10);
   return end != cap && *end == '\0' && value > 0 && value < (1L << 30) ? static_cast<int>(value)
                                                                        : 0;
+}
+
+void WaitRegistry::Add(WaitHandle handle) {
+  if (handle == kNoWaitHandle) return;
+  std::lock_guard lock(mutex_);
+  handles_.push_back(handle);
+}
+
+void WaitRegistry::Remove(WaitHandle handle) {
+  std::lock_guard lock(mutex_);
+  handles_.erase(std::remove(handles_.begin(), handles_.end(), handle), handles_.end());
+}
+
+std::vector<WaitHandle> WaitRegistry::Snapshot() const {
+  std::lock_guard lock(mutex_);
+  return handles_;
+}
+
+void NetTrace(const std::string& text) {
+  const Runtime& runtime = CurrentRuntime();
+  if (runtime.debug) runtime.debug(text);
+}
+
+std::string DottedAddress(std::uint32_t addr) {
+  return std::to_string(addr >> 24) + "." + std::to_string((addr >> 16) & 0xFF) + "." +
+         std::to_string((addr >> 8) & 0xFF) + "." + std::to_string(addr & 0xFF);
 }
 
 }  // namespace platform::net

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -82,6 +84,24 @@ class ReceiveThread {
   std::thread thread_;
   std::uint64_t reportedDrops_ = 0;
 };
+
+// The wait handles of a backend's live sockets, which its Wait() waits on; shared with the
+// sockets, which may outlive their backend.
+class WaitRegistry {
+ public:
+  void Add(WaitHandle handle);
+  void Remove(WaitHandle handle);
+  std::vector<WaitHandle> Snapshot() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<WaitHandle> handles_;
+};
+
+// One line to the runtime's debug sink.
+void NetTrace(const std::string& text);
+// "192.168.0.1" for 0xC0A80001.
+std::string DottedAddress(std::uint32_t addr);
 
 // KESTRIVAL_RMEM_MAX=<bytes> of the environment: the receive buffer limit a lab emulates (a stock
 // kernel's net.core.rmem_max) without writing the machine's sysctl; 0 when unset, empty or not a

@@ -159,25 +159,6 @@ std::vector<InterfaceAddress> InterfacesOfAdapters(const IP_ADAPTER_ADDRESSES* f
   return out;
 }
 
-struct WinsockBackend::Registry {
-  std::mutex mutex;
-  std::vector<WaitHandle> events;
-
-  void Add(WaitHandle event) {
-    if (event == kNoWaitHandle) return;
-    std::lock_guard lock(mutex);
-    events.push_back(event);
-  }
-  void Remove(WaitHandle event) {
-    std::lock_guard lock(mutex);
-    events.erase(std::remove(events.begin(), events.end(), event), events.end());
-  }
-  std::vector<WaitHandle> Snapshot() {
-    std::lock_guard lock(mutex);
-    return events;
-  }
-};
-
 namespace {
 
 sockaddr_in ToSockaddr(const Endpoint& e) {
@@ -190,16 +171,6 @@ sockaddr_in ToSockaddr(const Endpoint& e) {
 
 Endpoint FromSockaddr(const sockaddr_in& sa) {
   return Endpoint{ntohl(sa.sin_addr.s_addr), ntohs(sa.sin_port)};
-}
-
-void Trace(const std::string& text) {
-  const Runtime& runtime = CurrentRuntime();
-  if (runtime.debug) runtime.debug(text);
-}
-
-std::string Dotted(std::uint32_t addr) {
-  return std::to_string(addr >> 24) + "." + std::to_string((addr >> 16) & 0xFF) + "." +
-         std::to_string((addr >> 8) & 0xFF) + "." + std::to_string(addr & 0xFF);
 }
 
 // The IPv4 addresses of this machine's adapters, listed afresh for every call: adapters come and
@@ -228,8 +199,7 @@ bool ListAdapters(std::vector<InterfaceAddress>* out) {
 
 class WinsockSocket final : public Socket, private ReceiveSource {
  public:
-  WinsockSocket(SOCKET s, std::shared_ptr<WinsockBackend::Registry> registry,
-                const WinsockOptions& options)
+  WinsockSocket(SOCKET s, std::shared_ptr<WaitRegistry> registry, const WinsockOptions& options)
       : socket_(s),
         receiveBufferCap_(options.receiveBufferCap),
         receiver_(options.queueBytes),
@@ -284,7 +254,7 @@ class WinsockSocket final : public Socket, private ReceiveSource {
     if (cap > 0 && cap < bytes) text += "; cut to " + std::to_string(cap) + " (emulated)";
     if (granted < ask) text += "; the system cut it";
     text += "; the receive queue holds " + std::to_string(receiver_.QueueBytes()) + " bytes more\n";
-    Trace(text);
+    NetTrace(text);
     return Error::None;
   }
 
@@ -340,8 +310,8 @@ class WinsockSocket final : public Socket, private ReceiveSource {
     const std::string target = "255.255.255.255:" + std::to_string(ntohs(to.sin_port));
     const std::vector<InterfaceAddress> via = BroadcastInterfaces(all);
     if (via.empty()) {
-      Trace("broadcast to " + target +
-            " not sent: no IPv4 interface is up and able to broadcast (loopback aside)\n");
+      NetTrace("broadcast to " + target +
+               " not sent: no IPv4 interface is up and able to broadcast (loopback aside)\n");
       return Error::NetUnreach;
     }
     int firstError = 0;
@@ -359,8 +329,8 @@ class WinsockSocket final : public Socket, private ReceiveSource {
         continue;
       }
       if (firstError == 0) firstError = err;
-      Trace("broadcast to " + target + " failed on " + v.name + " (" + Dotted(v.address) +
-            "): " + WsaErrorText(err) + "\n");
+      NetTrace("broadcast to " + target + " failed on " + v.name + " (" + DottedAddress(v.address) +
+               "): " + WsaErrorText(err) + "\n");
     }
     // Unicast leaves by the route again.
     const DWORD none = 0;
@@ -377,8 +347,8 @@ class WinsockSocket final : public Socket, private ReceiveSource {
     bound_ = true;
     if (receiver_.Running() || socketEvent_ == WSA_INVALID_EVENT || stopEvent_ == nullptr) return;
     if (::WSAEventSelect(socket_, socketEvent_, FD_READ) != 0) {
-      Trace("receive thread not started: WSAEventSelect failed: " +
-            WsaErrorText(::WSAGetLastError()) + "\n");
+      NetTrace("receive thread not started: WSAEventSelect failed: " +
+               WsaErrorText(::WSAGetLastError()) + "\n");
       return;
     }
     buffer_.resize(kSlot);
@@ -443,7 +413,7 @@ class WinsockSocket final : public Socket, private ReceiveSource {
   HANDLE stopEvent_;
   std::vector<char> buffer_;  // the receive thread's
   bool bound_ = false;
-  std::shared_ptr<WinsockBackend::Registry> registry_;
+  std::shared_ptr<WaitRegistry> registry_;
 };
 
 }  // namespace
@@ -457,7 +427,7 @@ WinsockOptions WinsockOptionsFromEnvironment() {
 WinsockBackend::WinsockBackend() : WinsockBackend(WinsockOptions{}) {}
 
 WinsockBackend::WinsockBackend(WinsockOptions options)
-    : options_(options), registry_(std::make_shared<Registry>()) {}
+    : options_(options), registry_(std::make_shared<WaitRegistry>()) {}
 
 WinsockBackend::~WinsockBackend() {
   Cleanup();

@@ -18,6 +18,7 @@
 
 #include "platform/net/Backend.h"
 #include "platform/net/Interfaces.h"
+#include "platform/net/ReceiveThread.h"
 
 // The node of a GetAdaptersAddresses list (IP_ADAPTER_ADDRESSES in <iphlpapi.h>).
 struct _IP_ADAPTER_ADDRESSES_LH;
@@ -71,12 +72,11 @@ class WinsockBackend final : public Backend {
   // WaitForMultipleObjects takes them); returns early when one is signalled.
   void Wait(std::chrono::milliseconds max) override;
 
-  struct Registry;
-
  private:
   WinsockOptions options_;
-  std::shared_ptr<Registry> registry_;  // shared with the sockets, which may outlive the backend
-  bool started_ = false;                // WSAStartup succeeded and WSACleanup is still due
+  std::shared_ptr<WaitRegistry>
+      registry_;          // shared with the sockets, which may outlive the backend
+  bool started_ = false;  // WSAStartup succeeded and WSACleanup is still due
 };
 
 }  // namespace platform::net
