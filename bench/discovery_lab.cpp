@@ -108,10 +108,9 @@ int main(int argc, char** argv) {
   const std::string bin = BinDir();
   // The tool: the Linux build's, or the Windows build's under Wine (its folder's ../../scripts).
   const std::string toolCommand =
-      windowsBin.empty()
-          ? bin + "/kestrival-headless"
-          : std::filesystem::path(windowsBin).parent_path().parent_path().string() +
-                "/scripts/wine-run " + windowsBin + "/kestrival-headless.exe";
+      windowsBin.empty() ? bin + "/kestrival-headless"
+                         : std::filesystem::path(windowsBin).parent_path().parent_path().string() +
+                               "/scripts/wine-run " + windowsBin + "/kestrival-headless.exe";
   std::printf("host namespace: net.core.rmem_default=%s net.core.rmem_max=%s\n",
               Trim(testsupport::ReadText("/proc/sys/net/core/rmem_default")).c_str(),
               Trim(testsupport::ReadText("/proc/sys/net/core/rmem_max")).c_str());

@@ -35,7 +35,9 @@ struct ListItem {
 
 class StartupDlg : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(csv_.Load((h_.Folder().Path() / "language.csv").string().c_str())); }
+  void SetUp() override {
+    ASSERT_TRUE(csv_.Load((h_.Folder().Path() / "language.csv").string().c_str()));
+  }
   std::string Csv(Text line, int field = 1) const {
     const std::string* text =
         csv_.Field(static_cast<std::uint32_t>(TextSlot(line)), static_cast<std::uint32_t>(field));
