@@ -294,8 +294,12 @@ inline constexpr auto kStartDigit = [] {
 // prefix buffer.
 inline constexpr std::size_t kLongText = QR_TEXT_LEN - 1;
 inline constexpr std::size_t kPrefixText = FIX_FIELD_LEN - 1;
-// The Wiegand edits hold microseconds; the reader keeps units of 100.
+// The Wiegand edits hold microseconds; the reader keeps units of 100. When the focus leaves an
+// edit, the window raises a pulse below 100 microseconds (a negative one too) to 100.
 inline constexpr int kWiegandUnit = 100;
+inline constexpr int kMinWiegandPulseUs = kWiegandUnit;
+inline constexpr int kMaxWiegandPulseUs =
+    std::numeric_limits<std::int32_t>::max() / kWiegandUnit * kWiegandUnit;
 
 #define KESTRIVAL_PARAM_AT(member) offsetof(DEV_PARAM_T, member), sizeof(DEV_PARAM_T::member)
 
@@ -408,8 +412,8 @@ inline constexpr ParamField PARAM_FIELDS[] = {
      KESTRIVAL_PARAM_AT(wgLowPulse),
      {},
      0,
-     std::numeric_limits<std::int32_t>::min(),
-     std::numeric_limits<std::int32_t>::max(),
+     kMinWiegandPulseUs,
+     kMaxWiegandPulseUs,
      kWiegandUnit},
     {Field::WiegandHighPulse,
      "wiegand",
@@ -418,8 +422,8 @@ inline constexpr ParamField PARAM_FIELDS[] = {
      KESTRIVAL_PARAM_AT(wgHighPulse),
      {},
      0,
-     std::numeric_limits<std::int32_t>::min(),
-     std::numeric_limits<std::int32_t>::max(),
+     kMinWiegandPulseUs,
+     kMaxWiegandPulseUs,
      kWiegandUnit},
     {Field::QrNetworkProtocol, "qr_code", "network_protocol", FieldKind::List,
      KESTRIVAL_PARAM_AT(qrProtocol), kQrProtocol, 0},
@@ -480,6 +484,20 @@ static_assert(
       return true;
     }(),
     "PARAM_FIELDS is in the order of enum Field");
+
+// The range of an integer row, in units of its multiple, fits the signed integer of its bytes in
+// the record.
+static_assert(
+    [] {
+      for (const ParamField& f : PARAM_FIELDS) {
+        if (f.kind != FieldKind::Integer) continue;
+        if (f.size == 0 || f.size > 4 || f.multipleOf < 1 || f.min > f.max) return false;
+        const std::int64_t top = (std::int64_t{1} << (8 * f.size - 1)) - 1;
+        if (f.min / f.multipleOf < -top - 1 || f.max / f.multipleOf > top) return false;
+      }
+      return true;
+    }(),
+    "an integer row's range fits its bytes in the record");
 
 // The Set command whose section holds the field's bytes; nullptr for none.
 constexpr const SetCommandSpec* SetCommandOfField(const ParamField& field) {

@@ -110,8 +110,8 @@ class DialogRun {
 };
 
 // get: the target's whole configuration as a profile, on `out` or into the file of -o.
-int Get(DialogSession& s, const Options& o, const Environment& env, std::ostream& out,
-        std::ostream& err) {
+int Get(DialogSession& s, const Options& o, const Environment& env, const TextResolver& english,
+        std::ostream& out, std::ostream& err) {
   const auto found = s.Search(milliseconds(o.waitMs));
   std::string error;
   const auto reader = Resolve(o.positional[0], found, &error);
@@ -134,6 +134,10 @@ int Get(DialogSession& s, const Options& o, const Environment& env, std::ostream
   p.time = env.now ? env.now() : NowUtc();
   p.groups = read->groups;
   p.recordHex = read->recordHex;
+  // The profile keeps what the reader holds, even a value the window would not send.
+  for (const std::string& why : Refusals(p, english))
+    err << kProgram << ": " << Describe(*reader) << ": " << why
+        << "; apply will refuse the profile until this value is changed\n";
   const std::string json = ProfileToJson(p);
   if (!o.output) {
     out << json;
@@ -183,7 +187,7 @@ int RunCli(const std::vector<std::string>& args, const Environment& env, std::os
     DialogRun run(env, *env.network, english, timeout);
     return run.Run(
         [&](DialogSession& s) {
-          return o.command == "search" ? Search(s, o, out, err) : Get(s, o, env, out, err);
+          return o.command == "search" ? Search(s, o, out, err) : Get(s, o, env, english, out, err);
         },
         err);
   }

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "params/Catalogue.h"
 #include "params/CodePage.h"
+#include "params/DevParam.h"
 #include "protocol/IpAddress.h"
 
 namespace cli {
@@ -19,8 +20,14 @@ using Json = nlohmann::ordered_json;
 // Hexadecimal prefixes: 31 characters make 15 pairs.
 constexpr std::size_t kHexDigits = 30;
 
+// A text of the file on one line of a message: escaped as JSON escapes it, without the quotes.
+std::string OneLine(const std::string& text) {
+  const std::string quoted = Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+  return quoted.substr(1, quoted.size() - 2);
+}
+
 std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
+  return "\"" + OneLine(text) + "\"";
 }
 
 std::string Join(const std::vector<std::string>& parts, const char* separator) {
@@ -46,8 +53,16 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// Decimal digits with an optional minus; at most 18 digits, so that the value fits.
+bool IsDecimal(const std::string& text) {
+  const std::size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+  return text.size() > start &&
+         std::all_of(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
 std::optional<long long> ParseDecimal(const std::string& text) {
-  if (text.empty() || text.size() > 12) return std::nullopt;
+  if (text.empty() || text.size() > 19) return std::nullopt;
   std::size_t start = text[0] == '-' ? 1 : 0;
   if (start == text.size()) return std::nullopt;
   for (std::size_t i = start; i < text.size(); ++i)
@@ -83,15 +98,15 @@ std::string CheckField(const std::string& where, const FieldSpec& field, const V
         return where + ": " + Quoted(value.text) + " is not a dotted IPv4 address (A.B.C.D)";
       return {};
     case FieldKind::Integer: {
+      const std::string range = std::to_string(field.min) + ".." + std::to_string(field.max);
       const auto n = ParseDecimal(value.text);
-      if (!n || *n < INT_MIN || *n > INT_MAX) return where + ": not a 32-bit integer";
-      if (*n < field.min || *n > field.max)
-        return where + ": " + value.text + " is outside " + std::to_string(field.min) + ".." +
-               std::to_string(field.max);
+      if (!n && !IsDecimal(value.text)) return where + ": not an integer (allowed: " + range + ")";
+      if (!n || *n < field.min || *n > field.max)
+        return where + ": " + value.text + " is outside the allowed range " + range;
       if (*n % field.multipleOf != 0)
         return where + ": " + value.text + " is not a multiple of " +
                std::to_string(field.multipleOf) + " (the reader keeps units of " +
-               std::to_string(field.multipleOf) + ")";
+               std::to_string(field.multipleOf) + "; allowed: " + range + ")";
       return {};
     }
     case FieldKind::Prefix:
@@ -125,6 +140,8 @@ std::string CheckField(const std::string& where, const FieldSpec& field, const V
 std::optional<Value> ValueFromJson(const Json& j, const FieldSpec& field) {
   if (j.is_null()) return Value{true, {}};
   if (field.kind == FieldKind::Integer) {
+    // Unsigned beyond the signed range stays its own text, which the range check refuses.
+    if (j.is_number_unsigned()) return Value{false, std::to_string(j.get<unsigned long long>())};
     if (!j.is_number_integer()) return std::nullopt;
     return Value{false, std::to_string(j.get<long long>())};
   }
@@ -159,7 +176,128 @@ bool Fail(std::string* error, const std::string& why) {
   return false;
 }
 
+// A profile is three levels deep (groups, a group, its fields); a deeper file is no profile, and
+// the limit keeps the JSON library off deep recursion.
+constexpr std::size_t kMaxDepth = 16;
+
+// A first pass over the text that builds nothing: it finds where the text stops being JSON (a
+// syntax error, a number no double holds, ill-formed UTF-8, too deep a nesting) without the
+// exceptions the library would throw while building the value.
+class JsonCheck final : public nlohmann::json_sax<Json> {
+ public:
+  bool null() override { return true; }
+  bool boolean(bool) override { return true; }
+  bool number_integer(number_integer_t) override { return true; }
+  bool number_unsigned(number_unsigned_t) override { return true; }
+  bool number_float(number_float_t, const string_t&) override { return true; }
+  bool string(string_t&) override { return true; }
+  bool binary(binary_t&) override { return true; }
+  bool start_object(std::size_t) override { return Enter(); }
+  bool key(string_t&) override { return true; }
+  bool end_object() override { return Leave(); }
+  bool start_array(std::size_t) override { return Enter(); }
+  bool end_array() override { return Leave(); }
+  bool parse_error(std::size_t position, const std::string& token,
+                   const nlohmann::json::exception& e) override {
+    at_ = position;
+    syntax_ = e.id < 200;  // the library's parse errors; 406 is a number no double holds
+    if (!syntax_) {
+      why_ = "the number " + token + " is too large";
+      return false;
+    }
+    // "number overflow parsing '1e400'", "syntax error while parsing value - invalid literal; ..."
+    const std::string what = e.what();
+    const auto close = what.find("] ");
+    why_ = close == std::string::npos ? what : what.substr(close + 2);
+    // The position is given once, as line and column.
+    if (why_.rfind("parse error", 0) == 0 && why_.find(": ") != std::string::npos)
+      why_ = why_.substr(why_.find(": ") + 2);
+    return false;
+  }
+
+  // "not JSON: line 1, column 11: syntax error ...", "line 9, column 28: the number ..."
+  std::string Message(const std::string& text) const {
+    if (deep_) return why_;
+    return (syntax_ ? "not JSON: " : "") + Position(text, at_ > 0 ? at_ - 1 : 0) + ": " + why_;
+  }
+
+ private:
+  bool Enter() {
+    if (++depth_ <= kMaxDepth) return true;
+    why_ = "not a profile: the JSON is nested deeper than " + std::to_string(kMaxDepth) +
+           " levels (a profile has 3)";
+    deep_ = true;
+    return false;
+  }
+  bool Leave() {
+    --depth_;
+    return true;
+  }
+  std::size_t depth_ = 0;
+  std::size_t at_ = 0;
+  bool syntax_ = true;
+  bool deep_ = false;
+  std::string why_;
+};
+
+// What a person reading the profile learns of each blanked section.
+std::string WhatIsBlanked(const ParamSection& section) {
+  if (section.offset == SECTION_OPAQUE.offset) return "a block no program interprets";
+  if (section.offset == SECTION_CLOUD.offset)
+    return "the hidden cloud connection (provider, server address, product key, device name, "
+           "device secret, topics): it holds a secret, and no user can reach it in the window";
+  if (section.offset == SECTION_HIDDEN_CHOICE.offset)
+    return "the hidden choice, which no user can reach in the window";
+  return "no group of the profile describes these bytes";
+}
+
+std::vector<BlankedRange> MakeBlanked() {
+  std::vector<ParamSection> sections = {SECTION_OPAQUE};
+  for (const SetCommandSpec& c : SET_COMMAND_SPECS) sections.push_back(c.section);
+  std::sort(sections.begin(), sections.end(),
+            [](const ParamSection& a, const ParamSection& b) { return a.offset < b.offset; });
+  std::vector<BlankedRange> out;
+  for (const ParamSection& section : sections) {
+    const bool described =
+        std::any_of(std::begin(PARAM_FIELDS), std::end(PARAM_FIELDS), [&](const ParamField& f) {
+          return f.group != nullptr && f.offset >= section.offset &&
+                 f.offset < section.offset + section.len;
+        });
+    if (!described)
+      out.push_back({section.offset, section.offset + section.len - 1, WhatIsBlanked(section)});
+  }
+  return out;
+}
+
 }  // namespace
+
+const std::vector<BlankedRange>& RecordBlanked() {
+  static const std::vector<BlankedRange> ranges = MakeBlanked();
+  return ranges;
+}
+
+std::string BlankRecord(std::string recordHex) {
+  if (recordHex.size() != 2 * DEV_PARAM_LEN) return recordHex;
+  for (const BlankedRange& r : RecordBlanked())
+    recordHex.replace(2 * r.from, 2 * (r.to - r.from + 1), 2 * (r.to - r.from + 1), '0');
+  return recordHex;
+}
+
+std::vector<std::string> Refusals(const Profile& profile, const TextResolver& english) {
+  std::vector<std::string> out;
+  for (const GroupSpec& g : Groups()) {
+    auto values = profile.groups.find(g.name);
+    if (values == profile.groups.end()) continue;
+    for (const FieldSpec& f : g.fields) {
+      auto v = values->second.find(f.name);
+      if (v == values->second.end()) continue;
+      std::string why =
+          CheckField(std::string(g.name) + "." + f.name, f, v->second, values->second, english);
+      if (!why.empty()) out.push_back(std::move(why));
+    }
+  }
+  return out;
+}
 
 std::string ProfileToJson(const Profile& profile) {
   Json j;
@@ -179,8 +317,15 @@ std::string ProfileToJson(const Profile& profile) {
     groups[g.name] = fields;
   }
   j["groups"] = groups;
-  if (!profile.recordHex.empty()) j["record"] = profile.recordHex;
-  return j.dump(2) + "\n";
+  if (!profile.recordHex.empty()) {
+    Json blanked = Json::array();
+    for (const BlankedRange& r : RecordBlanked())
+      blanked.push_back({{"from", r.from}, {"to", r.to}, {"what", r.what}});
+    j["record_blanked"] = blanked;
+    j["record"] = BlankRecord(Lower(profile.recordHex));
+  }
+  // A text that is not UTF-8 (a reader's label, say) is written with replacement characters.
+  return j.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 std::string CheckGroup(const GroupSpec& group, const GroupValues& values,
@@ -191,7 +336,7 @@ std::string CheckGroup(const GroupSpec& group, const GroupValues& values,
     if (!known) {
       std::vector<std::string> names;
       for (const FieldSpec& f : group.fields) names.push_back(f.name);
-      return std::string(group.name) + "." + name + ": unknown field (the group has " +
+      return std::string(group.name) + "." + OneLine(name) + ": unknown field (the group has " +
              Join(names, ", ") + ")";
     }
   }
@@ -205,18 +350,38 @@ std::string CheckGroup(const GroupSpec& group, const GroupValues& values,
   return {};
 }
 
+namespace {
+
+std::optional<Profile> ParseChecked(const std::string& text, const TextResolver& english,
+                                    std::string* error);
+
+}  // namespace
+
 std::optional<Profile> ParseProfile(const std::string& text, const TextResolver& english,
                                     std::string* error) {
-  Json j;
-  try {
-    j = Json::parse(text);
-  } catch (const Json::parse_error& e) {
-    Fail(error, "not JSON: " + Position(text, e.byte > 0 ? e.byte - 1 : 0));
+  JsonCheck check;
+  if (!Json::sax_parse(text, &check)) {
+    Fail(error, check.Message(text));
     return std::nullopt;
   }
+  // The first pass leaves nothing for the library to throw; should it still, the profile is
+  // refused all the same.
+  try {
+    return ParseChecked(text, english, error);
+  } catch (const std::exception& e) {
+    Fail(error, std::string("not a profile: ") + e.what());
+    return std::nullopt;
+  }
+}
+
+namespace {
+
+std::optional<Profile> ParseChecked(const std::string& text, const TextResolver& english,
+                                    std::string* error) {
+  Json j = Json::parse(text);
   if (!j.is_object()) return Fail(error, "not a profile: the JSON is not an object"), std::nullopt;
-  static const std::set<std::string> keys = {"format", "version", "read_from",
-                                             "time",   "groups",  "record"};
+  static const std::set<std::string> keys = {"format", "version", "read_from",     "time",
+                                             "groups", "record",  "record_blanked"};
   for (const auto& [key, value] : j.items())
     if (!keys.count(key)) return Fail(error, "unknown key " + Quoted(key)), std::nullopt;
   if (!j.contains("format") || j["format"] != kProfileFormat)
@@ -224,10 +389,19 @@ std::optional<Profile> ParseProfile(const std::string& text, const TextResolver&
            std::nullopt;
   if (!j.contains("version") || !j["version"].is_number_integer())
     return Fail(error, "the profile has no format version"), std::nullopt;
-  if (j["version"].get<long long>() != kProfileVersion)
-    return Fail(error, "format version " + j["version"].dump() + " is not supported (this " +
-                           "program reads version " + std::to_string(kProfileVersion) + ")"),
+  const Json& version = j["version"];
+  const bool known = !version.is_number_unsigned()
+                         ? version.get<long long>() >= kOldestProfileVersion &&
+                               version.get<long long>() <= kProfileVersion
+                         : version.get<unsigned long long>() <= kProfileVersion &&
+                               version.get<unsigned long long>() >= kOldestProfileVersion;
+  if (!known)
+    return Fail(error, "format version " + version.dump() + " is not supported (this " +
+                           "program reads versions " + std::to_string(kOldestProfileVersion) +
+                           " to " + std::to_string(kProfileVersion) + ")"),
            std::nullopt;
+  if (j.contains("record_blanked") && !j["record_blanked"].is_array())
+    return Fail(error, "record_blanked: not a list"), std::nullopt;
 
   Profile p;
   if (j.contains("read_from")) {
@@ -240,8 +414,10 @@ std::optional<Profile> ParseProfile(const std::string& text, const TextResolver&
   if (j.contains("record")) {
     if (!j["record"].is_string()) return Fail(error, "record: not a text"), std::nullopt;
     p.recordHex = Lower(j["record"].get<std::string>());
-    if (p.recordHex.size() != 1440 || !IsHexDigits(p.recordHex))
+    if (p.recordHex.size() != 2 * DEV_PARAM_LEN || !IsHexDigits(p.recordHex))
       return Fail(error, "record: not 720 bytes in hexadecimal"), std::nullopt;
+    // The record is the reference only; what no group describes is not kept, in any version.
+    p.recordHex = BlankRecord(std::move(p.recordHex));
   }
   if (!j.contains("groups") || !j["groups"].is_object())
     return Fail(error, "the profile has no groups"), std::nullopt;
@@ -280,6 +456,8 @@ std::optional<Profile> ParseProfile(const std::string& text, const TextResolver&
   }
   return p;
 }
+
+}  // namespace
 
 std::optional<std::vector<const GroupSpec*>> ChooseGroups(const std::string& list,
                                                           const Profile& profile,

@@ -5,6 +5,7 @@
 #include "app/KestrivalDlg.h"
 #include "app/SetCommandTable.h"
 #include "app/dialog/DialogHelpers.h"
+#include "params/Catalogue.h"
 #include "params/Payloads.h"
 #include "protocol/CommandCatalog.h"
 #include "protocol/MspPacket.h"
@@ -17,9 +18,6 @@ std::string EditText(const CWnd& edit) {
   edit.GetWindowText(text);
   return text.str();
 }
-
-// The lowest value the Wiegand edits keep, in microseconds.
-constexpr int kMinWiegandPulseUs = 100;
 
 }  // namespace
 
@@ -111,16 +109,16 @@ void CKestrivalDlg::OnSetQrParams() {
 
 void CKestrivalDlg::OnKillFocusWiegandLow() {
   UpdateData(TRUE);
-  if (m_wgLowValue < kMinWiegandPulseUs) {
-    m_wgLowValue = kMinWiegandPulseUs;
+  if (m_wgLowValue < param_items::kMinWiegandPulseUs) {
+    m_wgLowValue = param_items::kMinWiegandPulseUs;
     UpdateData(FALSE);
   }
 }
 
 void CKestrivalDlg::OnKillFocusWiegandHigh() {
   UpdateData(TRUE);
-  if (m_wgHighValue < kMinWiegandPulseUs) {
-    m_wgHighValue = kMinWiegandPulseUs;
+  if (m_wgHighValue < param_items::kMinWiegandPulseUs) {
+    m_wgHighValue = param_items::kMinWiegandPulseUs;
     UpdateData(FALSE);
   }
 }

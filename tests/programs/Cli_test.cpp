@@ -351,20 +351,53 @@ TEST_F(CliOnSegment, IpFromSkipsAnsweringAddressesAndTheSubnetsOwnAddresses) {
       << out_.str();
 }
 
-TEST_F(CliOnSegment, AValueTheDialogCannotSendIsReportedAsADifference) {
-  AddReader(kA, "Source");
+TEST_F(CliOnSegment, AValueTheWindowWouldNotSendIsReadAsItIsAndRefusedWhenApplied) {
+  DEV_PARAM_T r = sim::FactoryRecord(Ip32{kA});
+  r.wgLowPulse = 0;  // the window raises a pulse below 100 us to 100 before it sends
+  AddReader(kA, "Source").Engine().SetRecord(r);
   AddReader(kB, "Gate 1");
-  std::string json = ProfileOf("Source");
-  // The Wiegand edit raises a pulse below 100 us to 100 when the focus leaves it.
-  const std::string from = "\"low_pulse_us\": 400";
-  json.replace(json.find(from), from.size(), "\"low_pulse_us\": 0");
+  const std::string json = ProfileOf("Source");
+  EXPECT_TRUE(Has(json, "\"low_pulse_us\": 0,")) << json;
+  EXPECT_EQ(err_.str(),
+            "kestrival-cli: 192.168.0.101 Source: wiegand.low_pulse_us: 0 is outside the allowed "
+            "range 100..2147483600; apply will refuse the profile until this value is changed\n");
   const std::string profile = WriteProfile("b.json", json);
-  EXPECT_EQ(Run({"apply", profile, "Gate 1", "--groups", "wiegand"}), 1);
-  EXPECT_EQ(out_.str(),
-            "192.168.0.102 Gate 1: FAILED; differs: wiegand.low_pulse_us (profile \"0\", reader "
-            "\"100\")\n");
-  EXPECT_TRUE(Has(err_.str(), "[1/1] 192.168.0.102 Gate 1: failed; 1 fields differ")) << err_.str();
-  EXPECT_EQ(readers_[1]->Engine().Record().wgLowPulse, 1);
+  const std::uint64_t before = DatagramsAtReaders();
+  EXPECT_EQ(Run({"apply", profile, "Gate 1", "--groups", "wiegand"}), 2);
+  EXPECT_TRUE(Has(err_.str(), "b.json: wiegand.low_pulse_us: 0 is outside")) << err_.str();
+  EXPECT_TRUE(sent_.empty());
+  EXPECT_EQ(DatagramsAtReaders(), before);
+}
+
+TEST_F(CliOnSegment, TheProfileKeepsNoCloudSecretAndAVersionOneProfileStillApplies) {
+  DEV_PARAM_T r = DistinctRecord(Ip32{kA});
+  const std::string secret = "device-secret-7f3a";
+  PutText(r.cloudText5, sizeof r.cloudText5, secret.c_str());
+  r.hiddenChoice = 1;
+  AddReader(kA, "Source").Engine().SetRecord(r);
+  auto& target = AddReader(kB, "Gate 1");
+  std::string json = ProfileOf("Source");
+  std::string secretHex;
+  for (unsigned char c : secret) {
+    static const char digits[] = "0123456789abcdef";
+    secretHex += {digits[c >> 4], digits[c & 15]};
+  }
+  EXPECT_FALSE(Has(json, secretHex)) << json;
+  EXPECT_TRUE(Has(json, "\"record_blanked\"")) << json;
+  // The same file as version 1 wrote it: no list of blanked ranges, the secret in the record.
+  json.replace(json.find("\"version\": 2"), 12, "\"version\": 1");
+  const auto list = json.find("  \"record_blanked\"");
+  json.erase(list, json.find("  \"record\":") - list);
+  const auto record = json.find("\"record\": \"") + 11;
+  json.replace(record + 2 * offsetof(DEV_PARAM_T, cloudText5), secretHex.size(), secretHex);
+  EXPECT_EQ(Run({"apply", WriteProfile("v1.json", json), "Gate 1"}), 0) << err_.str();
+  EXPECT_EQ(GroupBytes(target.Engine().Record()), GroupBytes(r));
+  // Neither the cloud row nor the hidden choice is written.
+  const DEV_PARAM_T factory = sim::FactoryRecord(Ip32{kB});
+  const DEV_PARAM_T& after = target.Engine().Record();
+  EXPECT_EQ(std::string(after.cloudText5, sizeof after.cloudText5),
+            std::string(factory.cloudText5, sizeof factory.cloudText5));
+  EXPECT_EQ(after.hiddenChoice, factory.hiddenChoice);
 }
 
 struct RefusedRow {
@@ -406,10 +439,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RefusedRow{"NotJson", "", "{\"format\":", {}, "p.json: not JSON: line 1, column 11"},
         RefusedRow{"OtherVersion",
-                   "\"version\": 1",
+                   "\"version\": 2",
                    "\"version\": 7",
                    {},
                    "format version 7 is not supported"},
+        RefusedRow{"NumberNoDoubleHolds",
+                   "\"high_pulse_us\": 2000",
+                   "\"high_pulse_us\": 1e400",
+                   {},
+                   "p.json: line 63, column 28: the number 1e400 is too large"},
+        RefusedRow{"NegativePulse",
+                   "\"high_pulse_us\": 2000",
+                   "\"high_pulse_us\": -500",
+                   {"--groups", "wiegand"},
+                   "p.json: wiegand.high_pulse_us: -500 is outside the allowed range "
+                   "100..2147483600"},
         RefusedRow{"UnknownField",
                    "\"light\": \"Auto\"",
                    "\"lamp\": \"Auto\"",

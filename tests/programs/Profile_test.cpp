@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "i18n/TranslationTable.h"
+#include "params/DevParam.h"
 #include "tests/support/DialogHarness.h"
 
 namespace {
@@ -105,12 +106,70 @@ TEST(ProfileJson, EveryFieldSurvivesTheRoundTrip) {
   EXPECT_EQ(back->label, p.label);
   EXPECT_EQ(back->address, p.address);
   EXPECT_EQ(back->time, p.time);
-  EXPECT_EQ(back->recordHex, p.recordHex);
+  EXPECT_EQ(back->recordHex, BlankRecord(p.recordHex));
   // A person reads it: the integer edits as numbers, no selection as null, groups in order.
   EXPECT_TRUE(Has(json, "\"server_port\": 8080")) << json;
   EXPECT_TRUE(Has(json, "\"restart_setting\": null")) << json;
   EXPECT_LT(json.find("\"network\""), json.find("\"qr_code\""));
   EXPECT_EQ(ProfileToJson(*back), json);
+}
+
+// The bytes of the record at `section`, in hex.
+std::string Bytes(const std::string& recordHex, const ParamSection& section) {
+  return recordHex.substr(2 * section.offset, 2 * section.len);
+}
+
+TEST(ProfileRecord, LeavesOutTheSectionsNoGroupDescribesAndSaysSo) {
+  // A record in which every byte is set, the hidden cloud connection's secret among them.
+  const Profile p = DistinctProfile();
+  const std::string json = ProfileToJson(p);
+  std::string error;
+  const auto back = ParseProfile(json, English(), &error);
+  ASSERT_TRUE(back) << error;
+  const struct {
+    ParamSection section;
+    bool kept;
+    const char* what;
+  } rows[] = {
+      {SECTION_NETWORK, true, ""},
+      {SECTION_OPAQUE, false, "no program interprets"},
+      {SECTION_CLOUD, false, "device secret"},
+      {SECTION_OUTPUT_FORMAT, true, ""},
+      {SECTION_HIDDEN_CHOICE, false, "hidden choice"},
+      {SECTION_WIEGAND, true, ""},
+      {SECTION_CARD_FIX, true, ""},
+  };
+  std::size_t blanked = 0;
+  for (const auto& row : rows) {
+    const std::string from = std::to_string(row.section.offset);
+    const std::string bytes = Bytes(back->recordHex, row.section);
+    EXPECT_EQ(bytes, std::string(bytes.size(), row.kept ? 'a' : '0')) << from;
+    if (row.kept) continue;
+    ASSERT_LT(blanked, RecordBlanked().size());
+    const BlankedRange& r = RecordBlanked()[blanked++];
+    EXPECT_EQ(r.from, row.section.offset);
+    EXPECT_EQ(r.to, row.section.offset + row.section.len - 1);
+    EXPECT_TRUE(Has(r.what, row.what)) << r.what;
+    EXPECT_TRUE(Has(json, "\"from\": " + from + ",\n      \"to\": " + std::to_string(r.to)))
+        << json;
+  }
+  EXPECT_EQ(blanked, RecordBlanked().size());
+  EXPECT_TRUE(Has(json, "\"version\": 2,")) << json;
+}
+
+TEST(ProfileRecord, AVersionOneProfileIsReadWithoutWhatItsRecordShouldNotHave) {
+  std::string json = ProfileToJson(DistinctProfile());
+  json.replace(json.find("\"version\": 2"), 12, "\"version\": 1");
+  json.erase(json.find("  \"record_blanked\""),
+             json.find("  \"record\":") - json.find("  \"record_blanked\""));
+  const auto at = json.find("\"record\": \"") + 11;
+  json.replace(at, 2 * DEV_PARAM_LEN, std::string(2 * DEV_PARAM_LEN, 'b'));
+  std::string error;
+  const auto p = ParseProfile(json, English(), &error);
+  ASSERT_TRUE(p) << error << json;
+  EXPECT_EQ(p->groups, DistinctProfile().groups);
+  EXPECT_EQ(Bytes(p->recordHex, SECTION_CLOUD), std::string(2 * SECTION_CLOUD.len, '0'));
+  EXPECT_EQ(Bytes(p->recordHex, SECTION_WIEGAND), std::string(2 * SECTION_WIEGAND.len, 'b'));
 }
 
 struct BadRow {
@@ -144,9 +203,12 @@ INSTANTIATE_TEST_SUITE_P(
                "not JSON: line 3, column 16"},
         BadRow{"Truncated", "{\"groups\": {", "", "not JSON: line 1"},
         BadRow{"NotAnObject", "[1, 2]", "", "not an object"},
-        BadRow{"OtherVersion", "\"version\": 2", "\"version\": 1",
-               "format version 2 is not supported"},
-        BadRow{"NoVersion", "\"versio\": 1", "\"version\": 1", "unknown key \"versio\""},
+        BadRow{"OtherVersion", "\"version\": 3", "\"version\": 2",
+               "format version 3 is not supported (this program reads versions 1 to 2)"},
+        BadRow{"VersionZero", "\"version\": 0", "\"version\": 2", "format version 0 is not"},
+        BadRow{"VersionHuge", "\"version\": 18446744073709551615", "\"version\": 2",
+               "format version 18446744073709551615 is not"},
+        BadRow{"NoVersion", "\"versio\": 2", "\"version\": 2", "unknown key \"versio\""},
         BadRow{"OtherFormat", "\"format\": \"other\"", "\"format\": \"kestrival-profile\"",
                "not a profile"},
         BadRow{"UnknownField", "\"baud\": \"9600\"", "\"baud_rate\": \"115200\"",
@@ -190,13 +252,34 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"IntegerAsText", "\"server_port\": \"80\"", "\"server_port\": 8080",
                "network.server_port: must be an integer"},
         BadRow{"IntegerTooBig", "\"server_port\": 4294967296", "\"server_port\": 8080",
-               "not a 32-bit integer"},
+               "network.server_port: 4294967296 is outside the allowed range "
+               "-2147483648..2147483647"},
+        BadRow{"IntegerBeyondSigned", "\"server_port\": 18446744073709551615",
+               "\"server_port\": 8080", "18446744073709551615 is outside the allowed range"},
+        BadRow{"IntegerBeyondUnsigned", "\"server_port\": 18446744073709551616",
+               "\"server_port\": 8080", "network.server_port: must be an integer"},
+        // The window raises a pulse below 100 microseconds to 100 before it sends.
+        BadRow{"WiegandNegative", "\"low_pulse_us\": -500", "\"low_pulse_us\": 800",
+               "wiegand.low_pulse_us: -500 is outside the allowed range 100..2147483600"},
+        BadRow{"WiegandZero", "\"high_pulse_us\": 0", "\"high_pulse_us\": 3000",
+               "wiegand.high_pulse_us: 0 is outside the allowed range 100..2147483600"},
+        BadRow{"WiegandBeyondTheRecord", "\"high_pulse_us\": 2147483700", "\"high_pulse_us\": 3000",
+               "2147483700 is outside the allowed range"},
+        BadRow{"NumberNoDoubleHolds", "\"high_pulse_us\": 1e400", "\"high_pulse_us\": 3000",
+               "the number 1e400 is too large"},
+        BadRow{"NotUtf8", "\"ntp_address\": \"\xff\"", "\"ntp_address\": \"ntp.lab\"",
+               "not JSON: line"},
+        BadRow{"NestedDeep", "\"light\": " + std::string(5000, '[') + std::string(5000, ']'),
+               "\"light\": \"Always on\"", "nested deeper than 16 levels"},
+        BadRow{"BlankedNotAList", "\"record_blanked\": 1,\n  \"record\"", "\"record\"",
+               "record_blanked: not a list"},
         BadRow{"NullText", "\"ntp_address\": null", "\"ntp_address\": \"ntp.lab\"",
                "null is allowed only for lists"},
         BadRow{"NulInText", "\"ntp_address\": \"a\\u0000b\"", "\"ntp_address\": \"ntp.lab\"",
                "holds a NUL character"},
-        BadRow{"ShortRecord", "\"record\": \"00\"",
-               "\"record\": \"" + std::string(1440, 'a') + "\"", "record: not 720 bytes"}),
+        BadRow{"ShortRecord", "\"record\": \"00",
+               "\"record\": \"" + std::string(2 * SECTION_NETWORK.len, 'a'),
+               "record: not 720 bytes"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProfileGroups, ChosenByNameInTheOrderOfTheDialog) {
