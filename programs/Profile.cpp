@@ -9,6 +9,7 @@
 #include "params/Catalogue.h"
 #include "params/CodePage.h"
 #include "params/DevParam.h"
+#include "programs/JsonCheck.h"
 #include "protocol/IpAddress.h"
 
 namespace cli {
@@ -157,131 +158,12 @@ Json ValueToJson(const FieldSpec& field, const Value& value) {
   return value.text;
 }
 
-// Line and column (from 1) of a byte offset.
-std::string Position(const std::string& text, std::size_t byte) {
-  std::size_t line = 1, column = 1;
-  for (std::size_t i = 0; i < byte && i < text.size(); ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
-    }
-  }
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
-
 bool Fail(std::string* error, const std::string& why) {
   if (error) *error = why;
   return false;
 }
 
-// A profile is three levels deep (groups, a group, its fields); a deeper file is no profile, and
-// the limit keeps the JSON library off deep recursion.
-constexpr std::size_t kMaxDepth = 16;
-
-// A first pass over the text that builds nothing: it finds where the text stops being JSON (a
-// syntax error, a number no double holds, ill-formed UTF-8, too deep a nesting) without the
-// exceptions the library would throw while building the value.
-class JsonCheck final : public nlohmann::json_sax<Json> {
- public:
-  bool null() override { return true; }
-  bool boolean(bool) override { return true; }
-  bool number_integer(number_integer_t) override { return true; }
-  bool number_unsigned(number_unsigned_t) override { return true; }
-  bool number_float(number_float_t, const string_t&) override { return true; }
-  bool string(string_t&) override { return true; }
-  bool binary(binary_t&) override { return true; }
-  bool start_object(std::size_t) override { return Enter(); }
-  bool key(string_t&) override { return true; }
-  bool end_object() override { return Leave(); }
-  bool start_array(std::size_t) override { return Enter(); }
-  bool end_array() override { return Leave(); }
-  bool parse_error(std::size_t position, const std::string& token,
-                   const nlohmann::json::exception& e) override {
-    at_ = position;
-    syntax_ = e.id < 200;  // the library's parse errors; 406 is a number no double holds
-    if (!syntax_) {
-      why_ = "the number " + token + " is too large";
-      return false;
-    }
-    // "number overflow parsing '1e400'", "syntax error while parsing value - invalid literal; ..."
-    const std::string what = e.what();
-    const auto close = what.find("] ");
-    why_ = close == std::string::npos ? what : what.substr(close + 2);
-    // The position is given once, as line and column.
-    if (why_.rfind("parse error", 0) == 0 && why_.find(": ") != std::string::npos)
-      why_ = why_.substr(why_.find(": ") + 2);
-    return false;
-  }
-
-  // "not JSON: line 1, column 11: syntax error ...", "line 9, column 28: the number ..."
-  std::string Message(const std::string& text) const {
-    if (deep_) return why_;
-    return (syntax_ ? "not JSON: " : "") + Position(text, at_ > 0 ? at_ - 1 : 0) + ": " + why_;
-  }
-
- private:
-  bool Enter() {
-    if (++depth_ <= kMaxDepth) return true;
-    why_ = "not a profile: the JSON is nested deeper than " + std::to_string(kMaxDepth) +
-           " levels (a profile has 3)";
-    deep_ = true;
-    return false;
-  }
-  bool Leave() {
-    --depth_;
-    return true;
-  }
-  std::size_t depth_ = 0;
-  std::size_t at_ = 0;
-  bool syntax_ = true;
-  bool deep_ = false;
-  std::string why_;
-};
-
-// What a person reading the profile learns of each blanked section.
-std::string WhatIsBlanked(const ParamSection& section) {
-  if (section.offset == SECTION_OPAQUE.offset) return "a block no program interprets";
-  if (section.offset == SECTION_CLOUD.offset)
-    return "the hidden cloud connection (provider, server address, product key, device name, "
-           "device secret, topics): it holds a secret, and no user can reach it in the window";
-  if (section.offset == SECTION_HIDDEN_CHOICE.offset)
-    return "the hidden choice, which no user can reach in the window";
-  return "no group of the profile describes these bytes";
-}
-
-std::vector<BlankedRange> MakeBlanked() {
-  std::vector<ParamSection> sections = {SECTION_OPAQUE};
-  for (const SetCommandSpec& c : SET_COMMAND_SPECS) sections.push_back(c.section);
-  std::sort(sections.begin(), sections.end(),
-            [](const ParamSection& a, const ParamSection& b) { return a.offset < b.offset; });
-  std::vector<BlankedRange> out;
-  for (const ParamSection& section : sections) {
-    const bool described =
-        std::any_of(std::begin(PARAM_FIELDS), std::end(PARAM_FIELDS), [&](const ParamField& f) {
-          return f.group != nullptr && f.offset >= section.offset &&
-                 f.offset < section.offset + section.len;
-        });
-    if (!described)
-      out.push_back({section.offset, section.offset + section.len - 1, WhatIsBlanked(section)});
-  }
-  return out;
-}
-
 }  // namespace
-
-const std::vector<BlankedRange>& RecordBlanked() {
-  static const std::vector<BlankedRange> ranges = MakeBlanked();
-  return ranges;
-}
-
-std::string BlankRecord(std::string recordHex) {
-  if (recordHex.size() != 2 * DEV_PARAM_LEN) return recordHex;
-  for (const BlankedRange& r : RecordBlanked())
-    recordHex.replace(2 * r.from, 2 * (r.to - r.from + 1), 2 * (r.to - r.from + 1), '0');
-  return recordHex;
-}
 
 std::vector<std::string> Refusals(const Profile& profile, const TextResolver& english) {
   std::vector<std::string> out;
@@ -359,9 +241,8 @@ std::optional<Profile> ParseChecked(const std::string& text, const TextResolver&
 
 std::optional<Profile> ParseProfile(const std::string& text, const TextResolver& english,
                                     std::string* error) {
-  JsonCheck check;
-  if (!Json::sax_parse(text, &check)) {
-    Fail(error, check.Message(text));
+  if (const auto fault = JsonFault(text)) {
+    Fail(error, *fault);
     return std::nullopt;
   }
   // The first pass leaves nothing for the library to throw; should it still, the profile is

@@ -12,7 +12,9 @@ add_library(kestrival_cli STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CliReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliTargets.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JsonCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Profile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProfileRecord.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProfileCatalogue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TapBackend.cpp)
 target_include_directories(kestrival_cli PUBLIC ${PROJECT_SOURCE_DIR})
