@@ -112,7 +112,8 @@ void CKestrivalDlg::ConfirmSetCommand(const SetCommandSpec& command, const char*
       // The list of the section's only field.
       const ParamField* field = FirstFieldOf(command);
       CWnd* list = field ? GetDlgItem(ControlOf(field->field)) : nullptr;
-      const int position = list ? static_cast<int>(list->SendMessage(CB_GETCURSEL)) : CB_ERR;
+      const int position =
+          list ? static_cast<int>(list->SendMessage(CB_GETCURSEL)) : static_cast<int>(CB_ERR);
       const auto echo = ReadData<ECHO_REPLY_READ_LEN>(data, available);
       // Read as a signed byte, so 0xFF matches a list without a selection (-1).
       if (static_cast<std::int8_t>(echo[0]) == position) {
