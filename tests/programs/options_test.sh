@@ -2,17 +2,27 @@
 # Every program answers --help and --version with status 0 and rejects an unknown option with
 # one line and status 2. The programs run inside a network namespace of their own (none of these
 # answers opens a socket, but the tool must never run on the machine's own network).
-# Usage: options_test.sh <folder of the programs>
+# Usage: options_test.sh <folder of the programs> [runner]
+# With a runner (scripts/wine-run), the folder holds the Windows build's .exe programs.
 set -uo pipefail
 bin=$1
+runner=()
+ext=
+if [ $# -ge 2 ]; then
+  runner=("$2")
+  ext=.exe
+  # A Wine prefix of this test's own: its wineserver lives in the namespace of the jail.
+  export KESTRIVAL_WINEPREFIX=${KESTRIVAL_OPTIONS_WINEPREFIX:-$(dirname "$bin")/wine/options}
+fi
 if [ "$(id -u)" -eq 0 ]; then jail=(unshare -n); else jail=(unshare -rn); fi
 "${jail[@]}" true 2>/dev/null || { echo "SKIPPED: no network namespace can be made"; exit 77; }
 fail=0
 expect() {  # expect <program> <arg> <status> <stream> <text>
   local out err rc
-  out=$("${jail[@]}" env -u DISPLAY -u WAYLAND_DISPLAY "$bin/$1" "$2" 2>/tmp/options_err.$$)
+  out=$("${jail[@]}" env -u DISPLAY -u WAYLAND_DISPLAY ${runner[@]+"${runner[@]}"} "$bin/$1$ext" "$2" \
+    2>/tmp/options_err.$$ | tr -d '\r')
   rc=$?
-  err=$(cat /tmp/options_err.$$)
+  err=$(tr -d '\r' </tmp/options_err.$$)
   rm -f /tmp/options_err.$$
   local seen=$out
   [ "$4" = err ] && seen=$err
@@ -28,7 +38,7 @@ expect() {  # expect <program> <arg> <status> <stream> <text>
   fi
 }
 for p in kestrival kestrival-demo kestrival-headless kestrival-sim kestrival-cli; do
-  [ -x "$bin/$p" ] || continue
+  [ -x "$bin/$p$ext" ] || continue
   expect "$p" --help 0 out "Usage: $p"
   expect "$p" --help 0 out "Exit status"
   expect "$p" --version 0 out "$p "

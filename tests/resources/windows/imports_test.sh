@@ -41,8 +41,16 @@ check "bin/ holds programs" test ${#exes[@]} -gt 0
 for exe in "${exes[@]}"; do
   check "$(basename "$exe") imports only system DLLs" imports_only_system_dlls "$exe"
 done
+# A real Windows gives a windows-subsystem program no console: it attaches to the one it was
+# started from to answer --help and --version (Wine prints without, so the call is looked for).
+imports_function() {  # <exe> <function>
+  $objdump -p "$1" | grep -E "^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+[[:space:]]+$2\$" >/dev/null
+}
 for p in kestrival kestrival-demo; do
-  if [ -f "$bin/$p.exe" ]; then check "$p.exe is a windows-subsystem program" subsystem_is "$bin/$p.exe" "Windows GUI"; fi
+  if [ -f "$bin/$p.exe" ]; then
+    check "$p.exe is a windows-subsystem program" subsystem_is "$bin/$p.exe" "Windows GUI"
+    check "$p.exe attaches to its parent's console" imports_function "$bin/$p.exe" AttachConsole
+  fi
 done
 for p in kestrival-cli kestrival-headless kestrival-sim; do
   if [ -f "$bin/$p.exe" ]; then check "$p.exe is a console program" subsystem_is "$bin/$p.exe" "Windows CUI"; fi

@@ -41,6 +41,13 @@ function(kestrival_windows_package_tests setup zip)
   set_tests_properties(windows_installer PROPERTIES LABELS "package;wine" TIMEOUT 300
                                                     SKIP_RETURN_CODE 77 ENVIRONMENT "${env}")
 
+  # --help, --version and a bad option of every program, as on Linux.
+  add_test(NAME windows_program_options
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/programs/options_test.sh ${bin}
+                   ${PROJECT_SOURCE_DIR}/scripts/wine-run)
+  set_tests_properties(windows_program_options PROPERTIES LABELS "unit;wine" TIMEOUT 300
+                                                          SKIP_RETURN_CODE 77 ENVIRONMENT "${env}")
+
   add_test(NAME windows_user_settings COMMAND bash ${dir}/user_settings_test.sh ${bin})
   set_tests_properties(windows_user_settings PROPERTIES LABELS wine TIMEOUT 300
                                                         SKIP_RETURN_CODE 77 ENVIRONMENT "${env}")
