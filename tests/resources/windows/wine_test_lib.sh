@@ -66,12 +66,11 @@ work_dir() {
   mkdir -p "$work"
 }
 
-# new_prefix <dest>: a Wine prefix copied from the template (made first when missing; one test at
-# a time makes it). Its wineserver is stopped when the test ends.
+# new_prefix <dest>: a Wine prefix copied from the template (made first when missing, under the
+# lock scripts/wine-prefix takes). Its wineserver is stopped when the test ends.
 prefixes=()
 new_prefix() {
-  mkdir -p "$(dirname "$KESTRIVAL_WINE_TEMPLATE")"
-  flock "$KESTRIVAL_WINE_TEMPLATE.lock" "$root/scripts/wine-prefix" "$1"
+  "$root/scripts/wine-prefix" "$1"
   prefixes+=("$1")
 }
 
