@@ -301,12 +301,14 @@ TEST_F(ReaderLab, ASecondToolFindsThePortTakenAndTheFirstKeepsItsReplies) {
   AddReader("r1", {"--label", "Door"});
   AddReader("r2", {"--label", "Gate"});
   Start();
-  folder_.Write("first.txt", "pump 1500\nclick 1000\npump 500\nget 1004\ntrace\nquit\n");
+  folder_.Write("first.txt", "status\npump 4000\nclick 1000\npump 500\nget 1004\ntrace\nquit\n");
   folder_.Write("second.txt", "status\nclick 1000\npump 300\nget 1004\nquit\n");
   const std::string tool = kStockKernel + testing_support::ToolCommand("kestrival-headless");
   const std::string cmd = "cd '" + folder_.Path().string() + "' && { " + tool +
-                          " < first.txt > first.out 2> first.err & sleep 0.5; " + tool +
-                          " < second.txt > second.out 2> second.err; wait; }";
+                          " < first.txt > first.out 2> first.err & " +
+                          // The second starts once the first has its port (the first answer).
+                          "for i in $(seq 300); do [ -s first.out ] && break; sleep 0.1; done; " +
+                          tool + " < second.txt > second.out 2> second.err; wait; }";
   ASSERT_EQ(lab_->Exec(tool_, cmd, nullptr, 60s), 0) << folder_.Read("first.err");
   const std::string first = testing_support::LinuxLineEnds(folder_.Read("first.out"));
   const std::string second = testing_support::LinuxLineEnds(folder_.Read("second.out"));
