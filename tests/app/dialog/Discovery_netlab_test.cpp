@@ -53,6 +53,14 @@ long ListedLines(const std::string& out) {
          1;
 }
 
+// The headless driver of the build under test and language.csv, copied into the folder.
+void CopyHeadless(const testing_support::TempFolder& folder) {
+  const std::string headless = testing_support::ToolFile("kestrival-headless");
+  fs::copy_file(testing_support::ToolProgramsFolder() / headless, folder.Path() / headless);
+  fs::copy_file(testing_support::ToolProgramsFolder() / "language.csv",
+                folder.Path() / "language.csv");
+}
+
 struct Burst {
   const char* name;
   std::size_t readers;
@@ -72,10 +80,7 @@ TEST_P(DiscoveryBurst, EveryReplyIsListedEveryTime) {
   std::string why;
   if (!NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why;
   testing_support::TempFolder folder;
-  const std::string headless = testing_support::ToolFile("kestrival-headless");
-  fs::copy_file(testing_support::ToolProgramsFolder() / headless, folder.Path() / headless);
-  fs::copy_file(testing_support::ToolProgramsFolder() / "language.csv",
-                folder.Path() / "language.csv");
+  CopyHeadless(folder);
 
   NetLab lab;
   const auto tool = lab.AddHost("tool");
@@ -121,6 +126,27 @@ struct Placement {
   std::vector<std::size_t> readerSegments;
 };
 
+// The tool's host with the row's links and one reader host on each listed segment, brought up.
+NetLab::Host PlaceHosts(NetLab& lab, const Placement& row, std::vector<NetLab::Host>* readers) {
+  NetLab::HostOptions toolOptions;
+  toolOptions.segments = row.toolSegments;
+  toolOptions.prefixLength = row.prefixLength;
+  toolOptions.defaultRoute = row.defaultRoute;
+  const auto tool = lab.AddHost("tool", toolOptions);
+  for (std::size_t s : row.readerSegments) {
+    NetLab::HostOptions o;
+    o.segments = {s};
+    readers->push_back(lab.AddHost("Reader" + std::to_string(readers->size() + 1), o));
+  }
+  lab.Up();
+  return tool;
+}
+
+const Placement kPlacements[] = {Placement{"CableOnlyNoDefaultRoute", {0}, 24, false, {0}},
+                                 Placement{"OfficeAndReaderCards", {0, 1}, 24, true, {0, 1}},
+                                 Placement{"TwoCardsNoDefaultRoute", {0, 1}, 24, false, {1, 0}},
+                                 Placement{"LoopbackOnly", {}, 24, false, {}}};
+
 class SearchOnEveryLink : public ::testing::TestWithParam<Placement> {};
 
 TEST_P(SearchOnEveryLink, ListsEveryReaderItCanReach) {
@@ -128,18 +154,8 @@ TEST_P(SearchOnEveryLink, ListsEveryReaderItCanReach) {
   std::string why;
   if (!NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why;
   NetLab lab;
-  NetLab::HostOptions toolOptions;
-  toolOptions.segments = row.toolSegments;
-  toolOptions.prefixLength = row.prefixLength;
-  toolOptions.defaultRoute = row.defaultRoute;
-  const auto tool = lab.AddHost("tool", toolOptions);
   std::vector<NetLab::Host> readers;
-  for (std::size_t s : row.readerSegments) {
-    NetLab::HostOptions o;
-    o.segments = {s};
-    readers.push_back(lab.AddHost("Reader" + std::to_string(readers.size() + 1), o));
-  }
-  lab.Up();
+  const auto tool = PlaceHosts(lab, row, &readers);
 
   platform::net::PosixBackend net;
   testing_support::DialogHarness::Options options;
@@ -194,13 +210,10 @@ TEST_P(SearchOnEveryLink, ListsEveryReaderItCanReach) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SearchOnEveryLink,
-    ::testing::Values(Placement{"CableOnlyNoDefaultRoute", {0}, 24, false, {0}},
-                      Placement{"OfficeAndReaderCards", {0, 1}, 24, true, {0, 1}},
-                      Placement{"TwoCardsNoDefaultRoute", {0, 1}, 24, false, {1, 0}},
-                      Placement{"LoopbackOnly", {}, 24, false, {}}),
-    [](const ::testing::TestParamInfo<Placement>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rows, SearchOnEveryLink, ::testing::ValuesIn(kPlacements),
+                         [](const ::testing::TestParamInfo<Placement>& info) {
+                           return info.param.name;
+                         });
 
 }  // namespace
 
@@ -218,23 +231,10 @@ TEST_P(ProgramSearchOnEveryLink, ListsEveryReaderItCanReach) {
   std::string why;
   if (!NetLab::Available(&why)) GTEST_SKIP() << "network lab unavailable: " << why;
   testing_support::TempFolder folder;
-  const std::string headless = testing_support::ToolFile("kestrival-headless");
-  fs::copy_file(testing_support::ToolProgramsFolder() / headless, folder.Path() / headless);
-  fs::copy_file(testing_support::ToolProgramsFolder() / "language.csv",
-                folder.Path() / "language.csv");
+  CopyHeadless(folder);
   NetLab lab;
-  NetLab::HostOptions toolOptions;
-  toolOptions.segments = row.toolSegments;
-  toolOptions.prefixLength = row.prefixLength;
-  toolOptions.defaultRoute = row.defaultRoute;
-  const auto tool = lab.AddHost("tool", toolOptions);
   std::vector<NetLab::Host> readers;
-  for (std::size_t s : row.readerSegments) {
-    NetLab::HostOptions o;
-    o.segments = {s};
-    readers.push_back(lab.AddHost("Reader" + std::to_string(readers.size() + 1), o));
-  }
-  lab.Up();
+  const auto tool = PlaceHosts(lab, row, &readers);
   std::vector<std::string> expected;
   for (const auto& r : readers) {
     const auto log = folder.Path() / (r.name + ".log");
@@ -265,12 +265,9 @@ TEST_P(ProgramSearchOnEveryLink, ListsEveryReaderItCanReach) {
   EXPECT_NE(out.find("\"items\":[" + items + "]"), std::string::npos) << out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ProgramSearchOnEveryLink,
-    ::testing::Values(Placement{"CableOnlyNoDefaultRoute", {0}, 24, false, {0}},
-                      Placement{"OfficeAndReaderCards", {0, 1}, 24, true, {0, 1}},
-                      Placement{"TwoCardsNoDefaultRoute", {0, 1}, 24, false, {1, 0}},
-                      Placement{"LoopbackOnly", {}, 24, false, {}}),
-    [](const ::testing::TestParamInfo<Placement>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rows, ProgramSearchOnEveryLink, ::testing::ValuesIn(kPlacements),
+                         [](const ::testing::TestParamInfo<Placement>& info) {
+                           return info.param.name;
+                         });
 
 }  // namespace
