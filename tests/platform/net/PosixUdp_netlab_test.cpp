@@ -3,6 +3,7 @@
 // network. Skips when the lab cannot be made (not root, no iproute2, no namespaces).
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -247,8 +248,11 @@ TEST_F(PosixUdpLab, UnicastToAPortNobodyBindsIsDroppedQuietly) {
 
 TEST_F(PosixUdpLab, ForkedReaderInItsNamespaceAnswersTheTool) {
   // The pattern of an end-to-end test: a reader runs in a child inside its namespace while the
-  // test drives the tool's socket.
-  auto tool = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort}, true);
+  // test drives the tool's socket. The child is forked before the tool's socket (and its receive
+  // thread) exists: a fork while another thread holds the allocator's lock (as a sanitizer's
+  // allocator may) leaves the child waiting for it forever. It says when it listens.
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
   auto reader = std::async(std::launch::async, [&] {
     return lab_->Run(r1_, [&] {
       PosixBackend net;
@@ -256,16 +260,23 @@ TEST_F(PosixUdpLab, ForkedReaderInItsNamespaceAnswersTheTool) {
       auto s = net.CreateUdp(&e);
       ASSERT_NE(s, nullptr);
       ASSERT_EQ(s->Bind({0, kSearchPort}), Error::None);
+      ASSERT_EQ(::write(ready[1], "!", 1), 1);
       Received got = WaitReceive(net, *s, 2048, 10s);
       ASSERT_EQ(got.error, Error::None);
       EXPECT_EQ(got.text, "search");
       ASSERT_EQ(Send(*s, "here", got.from), Error::None);
     });
   });
+  pollfd listening{ready[0], POLLIN, 0};
+  const int polled = ::poll(&listening, 1, 10000);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  ASSERT_EQ(polled, 1) << "the reader did not start listening";
+  auto tool = BoundSocket(*lab_, tool_, toolNet_, {0, kToolPort}, true);
   Received reply;
   const auto deadline = Clock::now() + 10s;
   while (reply.n < 0 && Clock::now() < deadline) {
-    Send(*tool, "search", {kBroadcast, kSearchPort});  // until the child listens
+    Send(*tool, "search", {kBroadcast, kSearchPort});
     reply = WaitReceive(toolNet_, *tool, 2048, 100ms);
   }
   EXPECT_EQ(reply.text, "here");
