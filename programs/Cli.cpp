@@ -16,6 +16,7 @@
 #include "platform/Runtime.h"
 #include "platform/headless/HeadlessHost.h"
 #include "programs/CliApply.h"
+#include "programs/CliAudit.h"
 #include "programs/CliDryRun.h"
 #include "programs/CliOptions.h"
 #include "programs/CliSession.h"
@@ -193,6 +194,12 @@ int RunCli(const std::vector<std::string>& args, const Environment& env, std::os
   }
 
   // Everything about the profile is checked before the first datagram.
+  if (o.command == "audit") {
+    const auto audit = PlanAudit(o, english, err);
+    if (!audit) return kExitUsage;
+    DialogRun run(env, *env.network, english, timeout);
+    return run.Run([&](DialogSession& s) { return Audit(s, *audit, o, out, err); }, err);
+  }
   const auto plan = PlanApply(o, english, err);
   if (!plan) return kExitUsage;
   std::unique_ptr<DryRunSegment> dry;

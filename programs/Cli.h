@@ -3,10 +3,12 @@
 //   kestrival-cli search [--wait MS] [--json]
 //   kestrival-cli get TARGET [-o FILE]
 //   kestrival-cli apply FILE TARGET... [--groups LIST] [--ip-from A.B.C.D] [--dry-run] [--json]
+//   kestrival-cli audit FILE [TARGET...] [--groups LIST] [--json]
 //
 // TARGET is an address (A.B.C.D, the one the reader answers from) or a label. Exit status 0 when
 // everything was done (and, for apply, verified by reading every target back), 1 when a target
-// failed, did not answer or differs, 2 for bad usage or a bad profile (nothing is sent then).
+// failed, did not answer or differs (audit: 0 when every reader matches, 1 otherwise), 2 for bad
+// usage or a bad profile (nothing is sent then).
 #pragma once
 
 #include <functional>

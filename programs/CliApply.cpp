@@ -141,9 +141,8 @@ TargetResult ApplyOne(DialogSession& s, const ApplyPlan& plan, const std::string
 
 }  // namespace
 
-std::optional<ApplyPlan> PlanApply(const Options& o, const TextResolver& english,
-                                   std::ostream& err) {
-  const std::string& file = o.positional[0];
+std::optional<Profile> ReadProfileFile(const std::string& file, const TextResolver& english,
+                                       std::ostream& err) {
   std::ifstream in(file, std::ios::binary);
   std::error_code ec;
   if (!in || std::filesystem::is_directory(file, ec)) {
@@ -154,10 +153,15 @@ std::optional<ApplyPlan> PlanApply(const Options& o, const TextResolver& english
   text << in.rdbuf();
   std::string error;
   auto profile = ParseProfile(text.str(), english, &error);
-  if (!profile) {
-    err << kProgram << ": " << file << ": " << error << "\n";
-    return std::nullopt;
-  }
+  if (!profile) err << kProgram << ": " << file << ": " << error << "\n";
+  return profile;
+}
+
+std::optional<ApplyPlan> PlanApply(const Options& o, const TextResolver& english,
+                                   std::ostream& err) {
+  auto profile = ReadProfileFile(o.positional[0], english, err);
+  if (!profile) return std::nullopt;
+  std::string error;
   auto groups = ChooseGroups(o.groups.value_or(""), *profile, &error);
   if (!groups) {
     Usage(err, error);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "programs/CliOptions.h"
@@ -19,6 +20,11 @@ struct ApplyPlan {
   std::vector<const GroupSpec*> groups;  // in the order they are set: the network group last
   std::optional<std::uint32_t> ipFrom;   // host order
 };
+
+// The profile file read and checked whole; nothing, with the reason on `err`, when it cannot be
+// read or is not sound.
+std::optional<Profile> ReadProfileFile(const std::string& file, const TextResolver& english,
+                                       std::ostream& err);
 
 // The profile read and checked, the groups chosen, --ip-from checked against them. Nothing, with
 // the reason on `err`, for a profile or options that cannot be applied.

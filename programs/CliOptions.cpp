@@ -17,18 +17,22 @@ std::optional<int> Milliseconds(const std::string& text) {
 
 // The command's targets and the options that belong to another command; a refusal as its text.
 std::optional<std::string> CheckCommand(const Options& o) {
-  if (o.command.empty()) return "a command is needed: search, get or apply";
+  if (o.command.empty()) return "a command is needed: search, get, apply or audit";
   if (o.command == "search") {
     if (!o.positional.empty()) return "search takes no target";
   } else if (o.command == "get") {
     if (o.positional.size() != 1) return "get needs one target (an address or a label)";
   } else if (o.command == "apply") {
     if (o.positional.size() < 2) return "apply needs a profile and at least one target";
+  } else if (o.command == "audit") {
+    if (o.positional.empty()) return "audit needs a profile (and, if not every reader, targets)";
   } else {
     return "unknown command '" + o.command + "'";
   }
-  const bool applyOnly = o.groups || o.ipFrom || o.dryRun;
-  if (applyOnly && o.command != "apply") return "--groups, --ip-from and --dry-run belong to apply";
+  if ((o.ipFrom || o.dryRun) && o.command != "apply")
+    return "--ip-from and --dry-run belong to apply";
+  if (o.groups && o.command != "apply" && o.command != "audit")
+    return "--groups belongs to apply and audit";
   if (o.output && o.command != "get") return "-o belongs to get";
   if (o.json && o.command == "get") return "get writes a profile, which is JSON already";
   return std::nullopt;
@@ -98,6 +102,7 @@ std::string UsageText() {
          "       kestrival-cli get TARGET [-o FILE] [--wait MS]\n"
          "       kestrival-cli apply FILE TARGET... [--groups LIST] [--ip-from A.B.C.D]\n"
          "                     [--dry-run] [--json] [--wait MS]\n"
+         "       kestrival-cli audit FILE [TARGET...] [--groups LIST] [--json] [--wait MS]\n"
          "       kestrival-cli --help | --version\n"
          "\n"
          "Batch work on the configuration dialog without a window, on the real network (it\n"
@@ -111,10 +116,12 @@ std::string UsageText() {
          "                without -o)\n"
          "  apply         for each target: read it, set the profile's groups through the dialog's\n"
          "                Set buttons, read it again and compare every field of those groups\n"
+         "  audit         read every reader that answers (or only the targets) and compare the\n"
+         "                profile's groups with what each holds; sends no Set command\n"
          "\n"
          "  TARGET        the address a reader answers from, or its label (a label several\n"
          "                readers carry is refused)\n"
-         "  --groups LIST groups to apply, comma-separated (default: all but network):\n"
+         "  --groups LIST groups to apply or audit, comma-separated (default: all but network):\n"
          "                network, output_format, card_input_format, hid_format, serial, restart,\n"
          "                work_mode, speaker, light, barcode, card_prefix_suffix, wiegand, "
          "qr_code\n"
@@ -130,8 +137,9 @@ std::string UsageText() {
          "process\n"
          "\n"
          "Progress goes to standard error, results to standard output. Exit status: 0 when every\n"
-         "target was done (and verified), 1 when a target failed, did not answer or differs,\n"
-         "2 for bad usage or a bad profile (nothing is sent then).\n";
+         "target was done (and verified) or, for audit, every reader matches; 1 when a target\n"
+         "failed, did not answer or differs (or no reader answered an audit); 2 for bad usage\n"
+         "or a bad profile (nothing is sent then).\n";
 }
 
 }  // namespace cli

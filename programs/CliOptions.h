@@ -12,8 +12,8 @@ namespace cli {
 inline constexpr const char* kProgram = "kestrival-cli";
 
 struct Options {
-  std::string command;                  // search, get or apply
-  std::vector<std::string> positional;  // get: the target; apply: the profile, then the targets
+  std::string command;                  // search, get, apply or audit
+  std::vector<std::string> positional;  // get: the target; apply, audit: the profile, targets
   int waitMs = 1500;
   int timeoutMs = 1000;
   int restartWaitMs = 15000;

@@ -128,7 +128,13 @@ std::optional<ReadResult> DialogSession::Read() {
   ReadResult result;
   const auto data = Reply(before, CMD_READ_PARAMS_REPLY);
   result.recordHex = LowerHex(data->data(), DEV_PARAM_LEN);
-  for (const GroupSpec& g : Groups()) result.groups[g.name] = ReadGroup(g);
+  for (const GroupSpec& g : Groups()) {
+    result.groups[g.name] = ReadGroup(g);
+    for (const FieldSpec& f : g.fields) {
+      const Window* w = dialog_.m_hWnd->Child(f.control);
+      if (w && !w->Enabled()) result.notShown.insert(std::string(g.name) + "." + f.name);
+    }
+  }
   return result;
 }
 

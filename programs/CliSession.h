@@ -7,6 +7,7 @@
 #include <chrono>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ struct FoundReader {
 struct ReadResult {
   std::map<std::string, GroupValues> groups;  // every group of the catalogue
   std::string recordHex;                      // the 720-byte record, lowercase hex
+  // "group.field" of every field whose control the dialog leaves disabled for this reader (the
+  // QR-code fields of a reader that does not report the client version): its value is whatever
+  // the control held before, not the reader's.
+  std::set<std::string> notShown;
 };
 
 class DialogSession {
@@ -47,8 +52,8 @@ class DialogSession {
 
   // Search devices, then the answers that arrive within `wait`.
   std::vector<FoundReader> Search(std::chrono::milliseconds wait);
-  // Selects the reader's line in the device list. The dialog finds a reader by its label, so a
-  // reader whose label an earlier answer carries too cannot be addressed: refused with a reason.
+  // Selects the reader's line in the device list (each line carries its own record, so readers
+  // that share a label are each reached); refused with a reason when its line is not there.
   bool Select(const FoundReader& reader, std::string* error);
   // Get current parameters; nothing when the selected reader's record does not come within the
   // reply timeout. Another reader's record, such as a late answer to an earlier request, is not

@@ -7,6 +7,7 @@ endif()
 add_library(kestrival_cli STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Cli.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliApply.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CliAudit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliDryRun.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliOptions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliReport.cpp
