@@ -3,11 +3,13 @@
 // painting; the other members are defined under app/dialog/, one file per area: Transport
 // (socket, sends, trace), Discovery (search, device list, network settings), Replies (reply
 // handling), ShowParameters, SetCommands, PrefixSuffix, Cloud, Settings (settings file,
-// translation table), LanguageMenu, InterfaceTexts (captions, lists and defaults).
+// translation table), LanguageMenu, ProfileMenu, InterfaceTexts (captions, lists and defaults).
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/resource.h"
@@ -110,6 +112,14 @@ class CKestrivalDlg : public CDialogEx {
   void OnRightButtonDown(UINT flags, CPoint point);
   void OnLanguageChinese();
   void OnLanguageEnglish();
+
+  // Profiles (the menu's items when a ProfileFormat is installed).
+  void OnSaveProfile();
+  void OnLoadProfile();
+  // True when a profile may be saved or loaded now; else the status bar says why.
+  bool ProfileCommandAllowed();
+  // The platform's file chooser for a profile; nothing when cancelled.
+  std::optional<std::string> ChooseProfileFile(bool save);
 
   DECLARE_MESSAGE_MAP()
 

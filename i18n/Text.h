@@ -96,7 +96,19 @@ enum class Text : int {
   PortLine = 92,                 // Local port %d  Discovery port %d
   WindowTitle = 93,              // Reader Configuration Tool
   ReaderAddressLine = 94,        // %s  %d.%d.%d.%d
+  // Profiles in the window (the right-button menu), after every text the dialog had before.
+  SaveProfile = 95,           // Save profile...
+  LoadProfile = 96,           // Load profile...
+  ProfileFiles = 97,          // Kestrival profiles
+  ProfileCannotBeUsed = 98,   // The profile cannot be used:
+  ReadParametersFirst = 99,   // Read the reader's parameters first
+  ProfileSaved = 100,         // Profile saved
+  ProfileNotSaved = 101,      // The profile cannot be written
+  ProfileLoaded = 102,        // Profile loaded: press Set for each group to write it
+  ProfileLoadedExcept = 103,  // Profile loaded except for disabled controls: %s
 };
+// The last text of the table.
+inline constexpr Text kLastText = Text::ProfileLoadedExcept;
 
 // The slot of a text in the interface text table.
 constexpr int TextSlot(Text t) {

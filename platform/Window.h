@@ -27,15 +27,20 @@ struct FontObject {
   std::string face;
 };
 
+// A popup menu: command items, separators, and radio groups (the items one CheckMenuRadioItem
+// range covers: exclusive, the checked one shown with a radio mark as Windows' MFT_RADIOCHECK).
 struct MenuObject {
   struct Item {
-    UINT id;
+    UINT id = 0;
     std::string text;
     bool checked = false;
-    bool radio = false;
+    bool radio = false;  // the check shows as a radio mark
     bool enabled = true;
+    bool separator = false;  // a line between items, never chosen
+    int group = 0;           // 0: outside every radio group; else the group's number
   };
   std::vector<Item> items;
+  int groups = 0;  // radio groups numbered so far
 };
 
 struct PaintContext {

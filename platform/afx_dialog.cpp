@@ -260,19 +260,27 @@ BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, LPCSTR text) {
   if (!m_hMenu) return FALSE;
   platform::MenuObject::Item item;
   item.id = static_cast<UINT>(id);
-  item.text = text ? text : "";
-  item.checked = (flags & MF_CHECKED) != 0;
+  if ((flags & MF_SEPARATOR) != 0) {
+    item.separator = true;  // Windows ignores the text and the check of a separator
+  } else {
+    item.text = text ? text : "";
+    item.checked = (flags & MF_CHECKED) != 0;
+  }
   m_hMenu->items.push_back(item);
   return TRUE;
 }
 
+// As Windows: the item `check` gets the check and the radio mark, the other items of the range
+// lose theirs. The range becomes one radio group; the items outside it stay plain.
 BOOL CMenu::CheckMenuRadioItem(UINT first, UINT last, UINT check, UINT) {
   if (!m_hMenu) return FALSE;
+  const int group = ++m_hMenu->groups;
   bool found = false;
   for (auto& item : m_hMenu->items) {
-    if (item.id < first || item.id > last) continue;
+    if (item.separator || item.id < first || item.id > last) continue;
     item.checked = item.id == check;
     item.radio = item.id == check;
+    item.group = group;
     found = found || item.id == check;
   }
   return found;

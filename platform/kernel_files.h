@@ -4,6 +4,7 @@
 // outside code page 936).
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -16,6 +17,13 @@ bool IsSeparator(char c);
 // failure leaves the old file whole; keeps an existing file's permissions and writes through a
 // symbolic link. False when it cannot be written.
 bool ReplaceWhole(const std::string& path, const std::string& bytes);
+
+// Reads the whole file into *bytes. False, with the reason in *why and *bytes empty, when the
+// path names nothing ("no such file"), a folder ("a folder, not a file") or another thing that
+// is no regular file ("not a regular file", never waiting for a named pipe's writer), when the
+// file holds more than limit bytes ("larger than <limit> bytes"), or when it cannot be read (the
+// system's text).
+bool ReadWhole(const std::string& path, std::string* bytes, std::size_t limit, std::string* why);
 
 // Two names of one folder (a relative path, a link) count as the same folder.
 bool SameFolder(const std::string& a, const std::string& b);

@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/Runtime.h"
 #include "platform/kernel.h"
@@ -111,6 +113,46 @@ bool ReplaceWhole(const std::string& path, const std::string& bytes) {
   if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());
   return ok;
+}
+
+bool ReadWhole(const std::string& path, std::string* bytes, std::size_t limit, std::string* why) {
+  std::string read;
+  const auto fail = [&](const std::string& reason) {
+    if (bytes) bytes->clear();
+    if (why) *why = reason;
+    return false;
+  };
+  // Without O_NONBLOCK, opening a named pipe waits for a writer that never comes.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return fail(errno == ENOENT || errno == ENOTDIR ? "no such file" : std::strerror(errno));
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return fail(std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) return fail("a folder, not a file");
+  if (!S_ISREG(st.st_mode)) return fail("not a regular file");
+  const std::string tooLarge = "larger than " + std::to_string(limit) + " bytes";
+  if (static_cast<unsigned long long>(st.st_size) > limit) return fail(tooLarge);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  read.reserve(static_cast<std::size_t>(st.st_size));
+  // Up to one byte past the limit: a file that grew meanwhile is refused as well.
+  char buffer[65536];
+  for (;;) {
+    const std::size_t left = limit - read.size();  // read.size() <= limit here
+    const std::size_t want = left < sizeof buffer ? left + 1 : sizeof buffer;
+    const ssize_t n = ::read(fd, buffer, want);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return fail(std::strerror(errno));
+    if (n == 0) break;
+    read.append(buffer, static_cast<std::size_t>(n));
+    if (read.size() > limit) return fail(tooLarge);
+  }
+  if (bytes) *bytes = std::move(read);
+  return true;
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {

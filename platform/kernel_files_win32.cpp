@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "platform/kernel_files.h"
 
@@ -136,6 +137,50 @@ bool ReplaceWhole(const std::string& path, const std::string& bytes) {
   }
   if (!ok) ::DeleteFileW(temp.c_str());
   return ok;
+}
+
+bool ReadWhole(const std::string& path, std::string* bytes, std::size_t limit, std::string* why) {
+  std::string read;
+  const auto fail = [&](const std::string& reason) {
+    if (bytes) bytes->clear();
+    if (why) *why = reason;
+    return false;
+  };
+  const std::wstring wide = Wide(path);
+  const DWORD attributes =
+      wide.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = wide.empty() ? ERROR_FILE_NOT_FOUND : ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME)
+      return fail("no such file");
+    return fail(LastErrorText());
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return fail("a folder, not a file");
+  Handle h(::CreateFileW(wide.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.Valid()) return fail(LastErrorText());
+  if (::GetFileType(h.h) != FILE_TYPE_DISK) return fail("not a regular file");
+  const std::string tooLarge = "larger than " + std::to_string(limit) + " bytes";
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(h.h, &size)) return fail(LastErrorText());
+  if (static_cast<unsigned long long>(size.QuadPart) > limit) return fail(tooLarge);
+  read.reserve(static_cast<std::size_t>(size.QuadPart));
+  // Up to one byte past the limit: a file that grew meanwhile is refused as well.
+  char buffer[65536];
+  for (;;) {
+    const std::size_t left = limit - read.size();  // read.size() <= limit here
+    const std::size_t want = left < sizeof buffer ? left + 1 : sizeof buffer;
+    DWORD n = 0;
+    if (!::ReadFile(h.h, buffer, static_cast<DWORD>(want), &n, nullptr))
+      return fail(LastErrorText());
+    if (n == 0) break;
+    read.append(buffer, n);
+    if (read.size() > limit) return fail(tooLarge);
+  }
+  if (bytes) *bytes = std::move(read);
+  return true;
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {

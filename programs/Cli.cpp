@@ -35,22 +35,6 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 
-// The calendar of the system clock, which counts UTC: no C library time zone call, so the same
-// on every platform.
-std::string NowUtc() {
-  using namespace std::chrono;
-  const auto now = floor<seconds>(system_clock::now());
-  const auto day = floor<days>(now);
-  const year_month_day date{day};
-  const hh_mm_ss time{now - day};
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                static_cast<int>(time.seconds().count()));
-  return text;
-}
-
 // The dialog started as kestrival starts (config.ini and language.csv beside the program), on
 // `network`, with `job` run once its modal loop waits for the user.
 class DialogRun {
@@ -132,7 +116,7 @@ int Get(DialogSession& s, const Options& o, const Environment& env, const TextRe
   Profile p;
   p.label = AnsiToUtf8String(reader->label);
   p.address = FormatDotted(reader->from);
-  p.time = env.now ? env.now() : NowUtc();
+  p.time = env.now ? env.now() : ProfileTimeNow();
   p.groups = read->groups;
   p.recordHex = read->recordHex;
   // The profile keeps what the reader holds, even a value the window would not send.

@@ -7,6 +7,7 @@
 #include "params/DevParam.h"
 #include "platform/MessageLoop.h"
 #include "platform/UserInput.h"
+#include "programs/ProfileControls.h"
 #include "protocol/CommandCatalog.h"
 #include "protocol/DiscoverDev.h"
 #include "protocol/HexDump.h"
@@ -32,13 +33,6 @@ std::optional<std::pair<int, std::vector<std::uint8_t>>> Accepted(const Captured
   return std::make_pair(
       static_cast<int>(check.cmdId),
       std::vector<std::uint8_t>(buffer.begin() + PACKAGE_HEADER_LEN, buffer.end()));
-}
-
-std::string Dotted(const Window::IpFields& fields) {
-  std::string out;
-  for (std::size_t i = 0; i < fields.size(); ++i)
-    out += (i ? "." : "") + std::to_string(fields[i].value_or(0));
-  return out;
 }
 
 }  // namespace
@@ -139,25 +133,7 @@ std::optional<ReadResult> DialogSession::Read() {
 }
 
 GroupValues DialogSession::ReadGroup(const GroupSpec& group) const {
-  GroupValues values;
-  for (const FieldSpec& f : group.fields) {
-    Window* w = dialog_.m_hWnd->Child(f.control);
-    Value v;
-    if (!w) {
-      v.null = true;
-    } else if (f.kind == FieldKind::List) {
-      const auto items = ItemTexts(f, english_);
-      const int sel = w->Selection();
-      v.null = sel < 0 || sel >= static_cast<int>(items.size());
-      if (!v.null) v.text = items[static_cast<std::size_t>(sel)];
-    } else if (f.kind == FieldKind::Address) {
-      v.text = Dotted(w->Ip());
-    } else {
-      v.text = AnsiToUtf8String(w->Text());
-    }
-    values[f.name] = v;
-  }
-  return values;
+  return ReadControls(*dialog_.m_hWnd, group, english_);
 }
 
 bool DialogSession::Put(const GroupSpec& group, const GroupValues& values, std::string* error) {

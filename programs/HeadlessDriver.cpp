@@ -160,13 +160,29 @@ UINT DriverHost::TrackPopupMenu(const platform::MenuObject& menu, UINT flags, PO
   return chooser_(menu);
 }
 
+std::optional<std::string> DriverHost::ChooseFile(const platform::FileChoice& choice, HWND owner) {
+  if (!fileAnswer_) return platform::HeadlessHost::ChooseFile(choice, owner);
+  return fileAnswer_(choice);
+}
+
 Driver::Driver(platform::MessageLoop& loop, DriverHost& host, std::istream& in, std::ostream& out)
     : loop_(loop), host_(host), in_(in), out_(out) {
   host_.SetChooser([this](const platform::MenuObject& menu) { return ChooseFromMenu(menu); });
+  host_.SetFileAnswer([this](const platform::FileChoice& choice) { return ChooseFile(choice); });
 }
 
 void Driver::Idle() {
   loop_.RunUntilIdle();
+}
+
+std::optional<std::string> Driver::ReadLine() {
+  std::string line;
+  if (!std::getline(in_, line)) {
+    inputEnded_ = true;
+    return std::nullopt;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
 }
 
 UINT Driver::ChooseFromMenu(const platform::MenuObject& menu) {
@@ -174,6 +190,11 @@ UINT Driver::ChooseFromMenu(const platform::MenuObject& menu) {
   Json items = Json::array();
   for (const auto& item : menu.items) {
     Json one;
+    if (item.separator) {
+      one["separator"] = true;
+      items.push_back(one);
+      continue;
+    }
     one["command"] = item.id;
     PutText(one, "text", item.text);
     one["checked"] = item.checked;
@@ -185,39 +206,69 @@ UINT Driver::ChooseFromMenu(const platform::MenuObject& menu) {
   listing["menu"] = items;
   out_ << programs::JsonLine(listing) << std::endl;
 
-  std::string line;
-  if (!std::getline(in_, line)) {
-    inputEnded_ = true;
-    return 0;
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  std::istringstream words(line);
+  const std::optional<std::string> line = ReadLine();
+  if (!line) return 0;
+  std::istringstream words(*line);
   std::string verb, choice, extra;
   words >> verb >> choice;
   if (verb != "menu" || choice.empty() || (words >> extra)) {
-    menuReply_ = Fail("a popup menu is open: expected \"menu CMD\" or \"menu none\"; it closed");
+    laterReplies_.push_back(
+        Fail("a popup menu is open: expected \"menu CMD\" or \"menu none\"; it closed"));
     return 0;
   }
   Json chosen = Ok();
   if (choice == "none") {
     chosen["command"] = nullptr;
-    menuReply_ = programs::JsonLine(chosen);
+    laterReplies_.push_back(programs::JsonLine(chosen));
     return 0;
   }
   auto id = ParseInt(choice);
   if (!id || *id <= 0) {
-    menuReply_ = Fail("not a menu command: " + choice + "; the menu closed");
+    laterReplies_.push_back(Fail("not a menu command: " + choice + "; the menu closed"));
     return 0;
   }
   bool found = false;
-  for (const auto& item : menu.items) found = found || static_cast<int>(item.id) == *id;
+  for (const auto& item : menu.items)
+    found = found || (!item.separator && static_cast<int>(item.id) == *id);
   if (!found) {
-    menuReply_ = Fail("the menu has no command " + choice + "; it closed");
+    laterReplies_.push_back(Fail("the menu has no command " + choice + "; it closed"));
     return 0;
   }
   chosen["command"] = *id;
-  menuReply_ = programs::JsonLine(chosen);
+  laterReplies_.push_back(programs::JsonLine(chosen));
   return static_cast<UINT>(*id);
+}
+
+std::optional<std::string> Driver::ChooseFile(const platform::FileChoice& choice) {
+  Json shown;
+  shown["save"] = choice.save;
+  PutText(shown, "title", choice.title);
+  PutText(shown, "filter", choice.filterName);
+  shown["pattern"] = choice.pattern;
+  shown["suggested"] = choice.suggestedName;
+  Json listing = Ok();
+  listing["file_chooser"] = shown;
+  out_ << programs::JsonLine(listing) << std::endl;
+
+  const std::optional<std::string> line = ReadLine();
+  if (!line) return std::nullopt;
+  // "file PATH": the path is the rest of the line after one space, blanks and all.
+  static const std::string kVerb = "file ";
+  if (line->compare(0, kVerb.size(), kVerb) != 0 || line->size() == kVerb.size()) {
+    laterReplies_.push_back(Fail(
+        "a file chooser is open: expected \"file PATH\" or \"file cancel\"; it was cancelled"));
+    return std::nullopt;
+  }
+  const std::string path = line->substr(kVerb.size());
+  Json chosen = Ok();
+  if (path == "cancel") {
+    chosen["file"] = nullptr;
+    laterReplies_.push_back(programs::JsonLine(chosen));
+    return std::nullopt;
+  }
+  chosen["file"] = path;
+  laterReplies_.push_back(programs::JsonLine(chosen));
+  return path;
 }
 
 bool Driver::Step(CDialog& dialog) {
@@ -229,10 +280,8 @@ bool Driver::Step(CDialog& dialog) {
   bool stop = false;
   const std::string reply = Execute(dialog, line, &stop);
   if (!reply.empty()) out_ << reply << std::endl;
-  if (menuReply_) {
-    out_ << *menuReply_ << std::endl;
-    menuReply_.reset();
-  }
+  for (const std::string& later : laterReplies_) out_ << later << std::endl;
+  laterReplies_.clear();
   return !stop && !inputEnded_ && !dialog.Ended();
 }
 
@@ -253,6 +302,7 @@ std::string Driver::Execute(CDialog& dialog, const std::string& line, bool* stop
       {"ip", kNumberAndWord, &Driver::SetIp},
       {"rclick", kTwoNumbers, &Driver::RightClick},
       {"menu", kAny, &Driver::MenuWithoutPopup},
+      {"file", kAny, &Driver::FileWithoutChooser},  // the path is the rest of the line
       {"key", kWord, &Driver::Key},
       {"pump", kNumber, &Driver::Pump},
       {"get", kNumber, &Driver::Get},
@@ -357,6 +407,10 @@ std::string Driver::RightClick(CDialog& dialog, const Request& r) {
 
 std::string Driver::MenuWithoutPopup(CDialog&, const Request&) {
   return Fail("no popup menu is open");
+}
+
+std::string Driver::FileWithoutChooser(CDialog&, const Request&) {
+  return Fail("no file chooser is open");
 }
 
 std::string Driver::Key(CDialog& dialog, const Request& r) {

@@ -21,17 +21,22 @@ class CDialog;
 namespace headless {
 
 // A headless host whose popup menus are answered by the next input line ("menu CMD" or
-// "menu none"), through the chooser the driver installs.
+// "menu none"), through the chooser the driver installs, and whose file choosers likewise
+// ("file PATH" or "file cancel").
 class DriverHost : public platform::HeadlessHost {
  public:
   using platform::HeadlessHost::HeadlessHost;
   using Chooser = std::function<UINT(const platform::MenuObject&)>;
+  using FileAnswer = std::function<std::optional<std::string>(const platform::FileChoice&)>;
   void SetChooser(Chooser chooser) { chooser_ = std::move(chooser); }
+  void SetFileAnswer(FileAnswer answer) { fileAnswer_ = std::move(answer); }
   UINT TrackPopupMenu(const platform::MenuObject& menu, UINT flags, POINT screen,
                       HWND owner) override;
+  std::optional<std::string> ChooseFile(const platform::FileChoice& choice, HWND owner) override;
 
  private:
   Chooser chooser_;
+  FileAnswer fileAnswer_;
 };
 
 // The trace lines not yet handed out by a "trace" command: at most `keepLines` of them holding at
@@ -101,7 +106,12 @@ class Driver {
   // Finds the verb in the command table (HeadlessDriver.cpp), checks the form of its arguments
   // and runs its handler: the reply line, or nothing when the reply comes later (a popup menu).
   std::string Execute(CDialog& dialog, const std::string& line, bool* stop);
+  // A popup menu or file chooser that opens during a command: its listing is written at once and
+  // the next input line answers it; that line's reply follows the command's.
   UINT ChooseFromMenu(const platform::MenuObject& menu);
+  std::optional<std::string> ChooseFile(const platform::FileChoice& choice);
+  // The next input line, without a line end's CR; nothing (and the input ended) at its end.
+  std::optional<std::string> ReadLine();
   void Idle();
 
   // The reply to a user input: why it was refused, or ok once the loop is idle again.
@@ -118,6 +128,7 @@ class Driver {
   std::string SetIp(CDialog& dialog, const Request& request);
   std::string RightClick(CDialog& dialog, const Request& request);
   std::string MenuWithoutPopup(CDialog& dialog, const Request& request);
+  std::string FileWithoutChooser(CDialog& dialog, const Request& request);
   std::string Key(CDialog& dialog, const Request& request);
   std::string Pump(CDialog& dialog, const Request& request);
   std::string Get(CDialog& dialog, const Request& request);
@@ -136,8 +147,9 @@ class Driver {
   TraceStore trace_;
   std::size_t boxesTaken_ = 0;
   bool popupShown_ = false;
-  // The reply of the "menu" line that closed a popup, written once the loop is idle again.
-  std::optional<std::string> menuReply_;
+  // The replies of the "menu" and "file" lines that closed a popup or a chooser, in the order
+  // the lines were read, written once the loop is idle again.
+  std::vector<std::string> laterReplies_;
 };
 
 }  // namespace headless

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -390,6 +392,22 @@ std::vector<Difference> CompareGroup(const GroupSpec& group, const GroupValues& 
     if (!same) out.push_back(Difference{std::string(group.name) + "." + f.name, w->second, got});
   }
   return out;
+}
+
+// The calendar of the system clock, which counts UTC: no C library time zone call, so the same
+// on every platform.
+std::string ProfileTimeNow() {
+  using namespace std::chrono;
+  const auto now = floor<seconds>(system_clock::now());
+  const auto day = floor<days>(now);
+  const year_month_day date{day};
+  const hh_mm_ss time{now - day};
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                static_cast<int>(time.seconds().count()));
+  return text;
 }
 
 }  // namespace cli

@@ -50,6 +50,9 @@ const std::vector<BlankedRange>& RecordBlanked();
 // The record (lowercase hex of 720 bytes) with those bytes zeroed; any other text unchanged.
 std::string BlankRecord(std::string recordHex);
 
+// The time written into a profile: now, ISO 8601 in UTC ("2026-12-08T09:00:00Z").
+std::string ProfileTimeNow();
+
 // The profile as JSON, groups and fields in the catalogue's order.
 std::string ProfileToJson(const Profile& profile);
 

@@ -8,9 +8,11 @@
 
 #include "app/KestrivalApp.h"
 #include "app/KestrivalResources.h"
+#include "app/ProfileFormat.h"
 #include "platform/MessageLoop.h"
 #include "platform/Runtime.h"
 #include "platform/qt/QtHost.h"
+#include "programs/WindowProfiles.h"
 
 namespace programs {
 namespace {
@@ -60,6 +62,9 @@ int RunWindowProgram(int argc, char** argv, platform::net::Backend& net) {
       platform::kUserSettingsName;  // an installed program folder is not the user's
   runtime.resources = &KestrivalResources();
   platform::ScopedRuntime scoped(runtime);
+  // The right-button menu saves and loads profiles in the format of kestrival-cli.
+  const WindowProfiles profiles(runtime.modulePath);
+  const ScopedProfileFormat profileFormat(&profiles);
 
   // The application object is a global of the application library; naming it keeps it linked.
   CKestrivalApp* app = &theApp;

@@ -6,10 +6,12 @@
 
 #include "app/KestrivalApp.h"
 #include "app/KestrivalResources.h"
+#include "app/ProfileFormat.h"
 #include "platform/MessageLoop.h"
 #include "platform/Runtime.h"
 #include "platform/win32/Console.h"
 #include "platform/win32/Win32Host.h"
+#include "programs/WindowProfiles.h"
 #include "programs/WindowProgram.h"
 
 namespace programs {
@@ -39,6 +41,9 @@ int RunWindowProgram(int, char**, platform::net::Backend& net) {
   runtime.userSettingsName = platform::kUserSettingsName;  // Program Files is not the user's
   runtime.resources = &KestrivalResources();
   platform::ScopedRuntime scoped(runtime);
+  // The right-button menu saves and loads profiles in the format of kestrival-cli.
+  const WindowProfiles profiles(runtime.modulePath);
+  const ScopedProfileFormat profileFormat(&profiles);
 
   // The application object is a global of the application library; naming it keeps it linked.
   CKestrivalApp* app = &theApp;

@@ -1,9 +1,7 @@
 # kestrival-cli: batch work on the real main dialog without a window: search, save a reader's
 # configuration as a profile, apply a profile to many readers and read them back.
-# The profile is JSON; nlohmann-json (Debian's nlohmann-json3-dev, header-only) reads and writes it.
-if(NOT TARGET nlohmann_json::nlohmann_json)
-  find_package(nlohmann_json 3 REQUIRED)
-endif()
+# The profile is kestrival-profile.cmake's.
+include(${CMAKE_CURRENT_LIST_DIR}/kestrival-profile.cmake)
 add_library(kestrival_cli STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Cli.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliApply.cpp
@@ -13,15 +11,11 @@ add_library(kestrival_cli STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CliReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliSession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliTargets.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/JsonCheck.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Profile.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ProfileRecord.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ProfileCatalogue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TapBackend.cpp)
 target_include_directories(kestrival_cli PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(kestrival_cli PUBLIC kestrival_app kestrival_sim kestrival_protocol
-                                           kestrival_params kestrival_i18n kestrival_platform
-                                           nlohmann_json::nlohmann_json)
+target_link_libraries(kestrival_cli PUBLIC kestrival_profile kestrival_app kestrival_sim
+                                           kestrival_protocol kestrival_params kestrival_i18n
+                                           kestrival_platform)
 target_compile_definitions(kestrival_cli PRIVATE KESTRIVAL_VERSION="${PROJECT_VERSION}")
 kestrival_target_options(kestrival_cli)
 

@@ -8,7 +8,7 @@ set(kestrival_program_dir lib/kestrival)
 
 add_library(kestrival_window_program STATIC ${CMAKE_CURRENT_LIST_DIR}/WindowProgram.cpp)
 target_include_directories(kestrival_window_program PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(kestrival_window_program PUBLIC kestrival_app kestrival_platform_qt)
+target_link_libraries(kestrival_window_program PUBLIC kestrival_profile kestrival_app kestrival_platform_qt)
 kestrival_target_options(kestrival_window_program)
 
 

@@ -4,12 +4,17 @@
 if(NOT TARGET nlohmann_json::nlohmann_json)
   find_package(nlohmann_json 3 REQUIRED)
 endif()
-add_executable(kestrival-headless ${CMAKE_CURRENT_LIST_DIR}/kestrival-headless.cpp
-                                  ${CMAKE_CURRENT_LIST_DIR}/HeadlessDriver.cpp)
+# The line protocol is a library of its own, which the tests also drive with dialogs of theirs.
+add_library(kestrival_headless_driver STATIC ${CMAKE_CURRENT_LIST_DIR}/HeadlessDriver.cpp)
+target_include_directories(kestrival_headless_driver PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(kestrival_headless_driver PUBLIC kestrival_params kestrival_protocol
+                      kestrival_platform nlohmann_json::nlohmann_json)
+kestrival_target_options(kestrival_headless_driver)
+add_executable(kestrival-headless ${CMAKE_CURRENT_LIST_DIR}/kestrival-headless.cpp)
 target_include_directories(kestrival-headless PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(kestrival-headless PRIVATE kestrival_app kestrival_sim kestrival_protocol
-                                                 kestrival_params kestrival_i18n kestrival_platform
-                                                 nlohmann_json::nlohmann_json)
+target_link_libraries(kestrival-headless PRIVATE kestrival_headless_driver kestrival_profile kestrival_app
+                                                 kestrival_sim kestrival_protocol kestrival_params
+                                                 kestrival_i18n kestrival_platform)
 kestrival_target_options(kestrival-headless)
 if(TARGET kestrival_language_csv)
   add_dependencies(kestrival-headless kestrival_language_csv)

@@ -16,12 +16,14 @@
 
 #include "app/KestrivalApp.h"
 #include "app/KestrivalResources.h"
+#include "app/ProfileFormat.h"
 #include "platform/MessageLoop.h"
 #include "platform/Runtime.h"
 #include "platform/net/SystemBackend.h"
 #include "platform/net/VirtualSegment.h"
 #include "programs/HeadlessDriver.h"
 #include "programs/Options.h"
+#include "programs/WindowProfiles.h"
 #include "sim/Demo.h"
 
 namespace {
@@ -38,11 +40,15 @@ const char kHelp[] =
     "\n"
     "Input commands, one per line (ID a control identifier):\n"
     "  click ID | focus ID | dblclick ID | notify ID CODE | select ID INDEX | type ID TEXT\n"
-    "  ip ID A B C D | rclick X Y | menu CMD | menu none | key enter | key esc | pump [MS]\n"
-    "  get ID | status PART | title | trace | msgbox | dump | quit\n"
+    "  ip ID A B C D | rclick X Y | menu CMD | menu none | file PATH | file cancel\n"
+    "  key enter | key esc | pump [MS] | get ID | status PART | title | trace | msgbox | dump\n"
+    "  quit\n"
     "Replies: one JSON object per command on standard output, with \"ok\" true or false (and\n"
     "\"error\" when false); texts as UTF-8 in \"text\" with their code page 936 bytes as hex\n"
     "in \"text_hex\".\n"
+    "A popup menu that opens writes its items (\"menu\"; a separator as {\"separator\":true})\n"
+    "and a file chooser its request (\"file_chooser\"); the next line answers it: \"menu CMD\"\n"
+    "or \"menu none\", \"file PATH\" (the rest of the line, blanks and all) or \"file cancel\".\n"
     "\n"
     "Exit status: 0 at the end of input, 1 when the dialog could not start, 2 for a bad option.\n";
 }  // namespace
@@ -81,6 +87,9 @@ int main(int argc, char** argv) {
       platform::kUserSettingsName;  // an installed program folder is not the user's
   runtime.resources = &KestrivalResources();
   platform::ScopedRuntime scoped(runtime);
+  // The right-button menu saves and loads profiles as the window does.
+  const programs::WindowProfiles profiles(runtime.modulePath);
+  const ScopedProfileFormat profileFormat(&profiles);
 
   host.SetDriver([&driver](CDialog& dialog) { return driver.Step(dialog); });
   // The application object that AfxWinMain runs; the reference keeps it in the link.

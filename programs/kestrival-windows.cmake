@@ -9,7 +9,7 @@ enable_language(RC)
 
 add_library(kestrival_window_program STATIC ${CMAKE_CURRENT_LIST_DIR}/WindowProgram_win32.cpp)
 target_include_directories(kestrival_window_program PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(kestrival_window_program PUBLIC kestrival_app kestrival_platform_win32)
+target_link_libraries(kestrival_window_program PUBLIC kestrival_profile kestrival_app kestrival_platform_win32)
 kestrival_target_options(kestrival_window_program)
 
 # Icon group 128 as a .ico file, which the native build writes (scripts/build-windows passes it).

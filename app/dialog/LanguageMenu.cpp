@@ -1,5 +1,7 @@
-// The language menu of the right-button press and its two commands.
+// The menu of the right-button press (the languages, then the profile commands of ProfileMenu.cpp
+// when a profile format is installed) and the two language commands.
 #include "app/KestrivalDlg.h"
+#include "app/ProfileFormat.h"
 
 namespace {
 constexpr const char* kChinese = "\xD6\xD0\xCE\xC4";  // 中文
@@ -14,6 +16,11 @@ void CKestrivalDlg::OnRightButtonDown(UINT, CPoint point) {
   menu.CheckMenuRadioItem(ID_LANGUAGE_CHINESE, ID_LANGUAGE_ENGLISH,
                           m_menuLanguage == 1 ? ID_LANGUAGE_CHINESE : ID_LANGUAGE_ENGLISH,
                           MF_BYCOMMAND);
+  if (InstalledProfileFormat()) {
+    menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, ID_PROFILE_SAVE, InterfaceText(Text::SaveProfile));
+    menu.AppendMenu(MF_STRING, ID_PROFILE_LOAD, InterfaceText(Text::LoadProfile));
+  }
   ClientToScreen(&point);
   menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, point.x, point.y, this,
                       nullptr);

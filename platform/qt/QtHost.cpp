@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QImage>
@@ -20,6 +21,7 @@
 #include <map>
 #include <set>
 
+#include "platform/FileChooser.h"
 #include "platform/MessageLoop.h"
 #include "platform/afxwin.h"
 #include "platform/kernel.h"
@@ -294,23 +296,73 @@ int QtHost::MessageBox(const std::string& text, UINT type) {
 UINT QtHost::TrackPopupMenu(const MenuObject& menu, UINT, POINT screen, HWND) {
   QMenu popup(view_ ? view_.get() : nullptr);
   popup.setFont(DialogFont());
-  QActionGroup radio(&popup);
-  radio.setExclusive(true);
-  bool anyRadio = std::any_of(menu.items.begin(), menu.items.end(),
-                              [](const MenuObject::Item& i) { return i.radio; });
+  // Each radio group is exclusive; the items outside every group are plain commands.
+  std::map<int, QActionGroup*> groups;
   for (const auto& item : menu.items) {
+    if (item.separator) {
+      popup.addSeparator();
+      continue;
+    }
     QAction* a = popup.addAction(QString::fromStdString(AcpToUtf8(item.text)));
     a->setData(item.id);
     a->setEnabled(item.enabled);
-    a->setCheckable(item.checked || item.radio || anyRadio);
+    a->setCheckable(item.checked || item.group != 0);
     a->setChecked(item.checked);
-    if (item.radio || anyRadio) radio.addAction(a);
+    if (item.group != 0) {
+      QActionGroup*& group = groups[item.group];
+      if (!group) {
+        group = new QActionGroup(&popup);
+        group->setExclusive(true);
+      }
+      group->addAction(a);
+    }
   }
   QWidget* previous = prompt_;
   prompt_ = &popup;
   QAction* chosen = popup.exec(QPoint(screen.x, screen.y));
   prompt_ = previous;
   return chosen ? chosen->data().toUInt() : 0;
+}
+
+std::optional<std::string> QtHost::ChooseFile(const FileChoice& choice, HWND) {
+  QFileDialog chooser(view_ ? view_.get() : nullptr,
+                      QString::fromStdString(AcpToUtf8(choice.title)));
+  // Qt's own dialog in every desktop: the same look and the same handling everywhere.
+  chooser.setOption(QFileDialog::DontUseNativeDialog, true);
+  chooser.setWindowModality(Qt::ApplicationModal);
+  chooser.setFont(DialogFont());
+  chooser.setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  chooser.setFileMode(choice.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  QStringList filters;
+  // Several patterns may be given as Windows does ("*.a;*.b"); Qt separates them by blanks.
+  const QString pattern = QString::fromStdString(choice.pattern).replace(';', ' ').trimmed();
+  if (!pattern.isEmpty()) {
+    const QString name =
+        choice.filterName.empty() ? pattern : QString::fromStdString(AcpToUtf8(choice.filterName));
+    filters << name + " (" + pattern + ")";
+    // "*.json": a name typed without an extension gets it.
+    if (pattern.startsWith("*.") && !pattern.contains(' ') && pattern.indexOf('*', 1) < 0)
+      chooser.setDefaultSuffix(pattern.mid(2));
+  }
+  filters << QString::fromStdString(AcpToUtf8(AllFilesName(choice))) + " (*)";
+  chooser.setNameFilters(filters);
+  if (choice.save && !choice.suggestedName.empty())
+    chooser.selectFile(QString::fromStdString(choice.suggestedName));
+
+  // The chooser's loop must not deliver the model's messages: the handler that asked runs to
+  // its end first, as in a menu or message box.
+  const bool wasDispatching = dispatching_;
+  dispatching_ = true;
+  QWidget* previous = prompt_;
+  prompt_ = &chooser;
+  const int result = chooser.exec();
+  prompt_ = previous;
+  dispatching_ = wasDispatching;
+  if (!dispatching_) Schedule();  // what came in meanwhile
+  const QStringList chosen = chooser.selectedFiles();
+  if (result != QDialog::Accepted || chosen.isEmpty() || chosen.front().isEmpty())
+    return std::nullopt;
+  return chosen.front().toStdString();
 }
 
 POINT QtHost::ClientOrigin(HWND) const {

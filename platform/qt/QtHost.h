@@ -11,6 +11,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Host.h"
@@ -50,6 +51,8 @@ class QtHost final : public Host {
   void RunModal(CDialog& dialog) override;
   int MessageBox(const std::string& text, UINT type) override;
   UINT TrackPopupMenu(const MenuObject& menu, UINT flags, POINT screen, HWND owner) override;
+  // Qt's own file dialog, modal; the model's messages wait until it has closed.
+  std::optional<std::string> ChooseFile(const FileChoice& choice, HWND owner) override;
   // Measured from the dialog font as Windows does: average width of the Latin letters, height.
   SIZE DialogBaseUnits() const override { return baseUnits_; }
   POINT ClientOrigin(HWND dialog) const override;
@@ -73,7 +76,8 @@ class QtHost final : public Host {
   // True while the host polls on a timer (only for sockets without a descriptor); otherwise Qt's
   // loop sleeps until a datagram, a posted message or the user wakes it.
   bool Polling() const;
-  // The popup menu or message box on screen while a handler waits for it, or nullptr.
+  // The popup menu, message box or file chooser on screen while a handler waits for it, or
+  // nullptr.
   QWidget* ActivePrompt() const { return prompt_; }
 
  private:

@@ -1,15 +1,39 @@
 // Real Windows headers only: the project's windef.h would clash with them.
 #include "platform/win32/NativeWindow.h"
 
+// <windows.h> (through NativeControls.h) must come before <commdlg.h>.
+#include "platform/win32/NativeControls.h"
+// clang-format off
+#include <commdlg.h>
+// clang-format on
+
 #include <algorithm>
 #include <cstring>
-
-#include "platform/win32/NativeControls.h"
 
 namespace platform::win32 {
 namespace {
 
 const wchar_t kDialogClass[] = L"KestrivalDialog";
+
+// File names are UTF-8 on the project's side.
+std::wstring WideFromUtf8(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0)
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string Utf8FromWide(const wchar_t* text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+  out.pop_back();  // the NUL
+  return out;
+}
 
 void RegisterOnce(WNDPROC proc) {
   static const bool registered = [proc] {
@@ -446,6 +470,13 @@ unsigned ShowPopupMenu(NativeDialog* owner, const std::vector<MenuItemSpec>& ite
     const std::wstring text = Wide(item.text);
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
+    if (item.separator) {
+      info.fMask = MIIM_FTYPE | MIIM_ID;
+      info.fType = MFT_SEPARATOR;
+      info.wID = item.id;
+      InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &info);
+      continue;
+    }
     info.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | MIIM_FTYPE;
     info.fType = MFT_STRING | (item.radio ? MFT_RADIOCHECK : 0);
     info.fState = (item.checked ? MFS_CHECKED : MFS_UNCHECKED) | (item.enabled ? 0 : MFS_GRAYED);
@@ -460,6 +491,48 @@ unsigned ShowPopupMenu(NativeDialog* owner, const std::vector<MenuItemSpec>& ite
   if (window) PostMessageW(window, WM_NULL, 0, 0);  // the menu closes cleanly (KB135788)
   DestroyMenu(menu);
   return static_cast<unsigned>(chosen);
+}
+
+std::optional<std::string> ShowFileDialog(NativeDialog* owner, const FileDialogSpec& spec) {
+  // Pairs of a name and its patterns, each ended by a NUL, the list by one more.
+  std::wstring patterns = WideFromUtf8(spec.pattern);
+  std::replace(patterns.begin(), patterns.end(), L' ', L';');
+  std::wstring filter;
+  const auto add = [&filter](const std::wstring& name, const std::wstring& pattern) {
+    filter += name + L" (" + pattern + L")";
+    filter.push_back(L'\0');
+    filter += pattern;
+    filter.push_back(L'\0');
+  };
+  if (!patterns.empty()) add(spec.filterName.empty() ? patterns : Wide(spec.filterName), patterns);
+  add(Wide(spec.allFilesName), L"*.*");
+  filter.push_back(L'\0');
+  // "*.json": a name typed without an extension gets it.
+  std::wstring extension;
+  if (patterns.size() > 2 && patterns.compare(0, 2, L"*.") == 0 &&
+      patterns.find_first_of(L";*", 2) == std::wstring::npos)
+    extension = patterns.substr(2);
+
+  std::wstring file(32768, L'\0');
+  if (spec.save) {
+    const std::wstring suggested = WideFromUtf8(spec.suggestedName);
+    std::copy_n(suggested.begin(), std::min(suggested.size(), file.size() - 1), file.begin());
+  }
+  const std::wstring title = Wide(spec.title);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = HwndOf(owner);
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                 (spec.save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST);
+  const BOOL chosen = spec.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+  if (!chosen || file[0] == L'\0') return std::nullopt;  // cancelled, or the dialog failed
+  return Utf8FromWide(file.c_str());
 }
 
 void RunLoop(NativeDialog* dialog, const LoopHooks& hooks, int maxMs) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,8 +97,19 @@ struct MenuItemSpec {
   unsigned id = 0;
   std::string text;  // code page 936
   bool checked = false;
-  bool radio = false;
+  bool radio = false;  // MFT_RADIOCHECK: the check shows as a radio mark
   bool enabled = true;
+  bool separator = false;
+};
+
+// The system's Open or Save As dialog. Texts are code page 936 bytes; the file name is UTF-8.
+struct FileDialogSpec {
+  bool save = false;
+  std::string title;
+  std::string filterName;  // the pattern's files
+  std::string pattern;     // "*.json"; several as "*.a;*.b"
+  std::string allFilesName;
+  std::string suggestedName;  // UTF-8
 };
 
 // The top-level window of a dialog and its controls.
@@ -155,6 +167,10 @@ int ShowMessageBox(NativeDialog* owner, const std::string& text, const std::stri
 // The popup menu at a screen point; the command chosen, or 0.
 unsigned ShowPopupMenu(NativeDialog* owner, const std::vector<MenuItemSpec>& items, int x, int y,
                        unsigned flags);
+// GetSaveFileNameW or GetOpenFileNameW over the dialog (owner may be null): Save asks before
+// replacing a file, Open takes only an existing one. The chosen path as UTF-8, or nothing when
+// cancelled.
+std::optional<std::string> ShowFileDialog(NativeDialog* owner, const FileDialogSpec& spec);
 
 // The host's side of the native loop.
 struct LoopHooks {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/FileChooser.h"
 #include "platform/MessageLoop.h"
 #include "platform/UserInput.h"
 #include "platform/Window.h"
@@ -302,13 +303,34 @@ int Win32Host::MessageBox(const std::string& text, UINT type) {
 UINT Win32Host::TrackPopupMenu(const MenuObject& menu, UINT flags, POINT screen, HWND) {
   std::vector<MenuItemSpec> items;
   for (const auto& item : menu.items)
-    items.push_back(MenuItemSpec{item.id, item.text, item.checked, item.radio, item.enabled});
+    items.push_back(
+        MenuItemSpec{item.id, item.text, item.checked, item.radio, item.enabled, item.separator});
   if (view_) view_->Sync();
   ++prompts_;
   const unsigned chosen =
       ShowPopupMenu(view_ ? &view_->Native() : nullptr, items, screen.x, screen.y, flags);
   --prompts_;
   return chosen;
+}
+
+std::optional<std::string> Win32Host::ChooseFile(const FileChoice& choice, HWND) {
+  FileDialogSpec spec;
+  spec.save = choice.save;
+  spec.title = choice.title;
+  spec.filterName = choice.filterName;
+  spec.pattern = choice.pattern;
+  spec.allFilesName = AllFilesName(choice);
+  spec.suggestedName = choice.suggestedName;
+  if (view_) view_->Sync();  // the window as the model stands when the chooser opens
+  // The chooser's loop must not deliver the model's messages: the handler that asked runs to its
+  // end first, as with a message box.
+  const bool wasDispatching = dispatching_;
+  dispatching_ = true;
+  ++prompts_;
+  std::optional<std::string> path = ShowFileDialog(view_ ? &view_->Native() : nullptr, spec);
+  --prompts_;
+  dispatching_ = wasDispatching;
+  return path;
 }
 
 POINT Win32Host::ClientOrigin(HWND) const {

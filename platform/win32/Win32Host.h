@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ class Win32Host final : public Host {
   void RunModal(CDialog& dialog) override;
   int MessageBox(const std::string& text, UINT type) override;
   UINT TrackPopupMenu(const MenuObject& menu, UINT flags, POINT screen, HWND owner) override;
+  // The system's Open or Save As dialog; the model's messages wait until it has closed.
+  std::optional<std::string> ChooseFile(const FileChoice& choice, HWND owner) override;
   // Measured from the dialog font as Windows does: average width of the Latin letters, height.
   SIZE DialogBaseUnits() const override { return baseUnits_; }
   POINT ClientOrigin(HWND dialog) const override;
@@ -59,7 +62,7 @@ class Win32Host final : public Host {
   // The longest sleep of the loop now: 0 with messages waiting, a few milliseconds while polling,
   // else until the network's next due time, at most one second.
   int SleepMs();
-  // True while a message box or popup menu of this host is open.
+  // True while a message box, popup menu or file chooser of this host is open.
   bool PromptOpen() const { return prompts_ > 0; }
 
   // What the native controls show, for tests (labels without identifier share the id -1: ask by

@@ -1,12 +1,15 @@
 // Text-mode reading as the C runtime does it: CR LF reads as LF, a lone CR stays, 0x1A ends.
+// And a whole file read as it is, within a limit (files::ReadWhole).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 
 #include "platform/kernel.h"
+#include "platform/kernel_files.h"
 #include "tests/support/SpecialFiles.h"
 #include "tests/support/TempFolder.h"
 
@@ -164,5 +167,64 @@ TEST_F(TextModeFileTest, LargeFile) {
   Put(bytes);
   EXPECT_EQ(ReadAll(1 << 16), text);
 }
+
+// What stands at the path ReadWhole is given.
+enum class Thing { kNothing, kFile, kFolder, kNamedPipe, kFileUnderAMissingFolder };
+
+struct ReadWholeRow {
+  const char* name;
+  Thing thing;
+  std::string bytes;  // of the file
+  std::size_t limit;
+  bool ok;
+  std::string result;  // the bytes read, or the reason
+};
+
+class ReadWholeRows : public ::testing::TestWithParam<ReadWholeRow> {};
+
+TEST_P(ReadWholeRows, ReadsTheFileAsItIsOrSaysWhyNot) {
+  const ReadWholeRow& row = GetParam();
+  testing_support::TempFolder folder;
+  // A name outside code page 936 and ASCII: the path is UTF-8 on every system.
+  fs::path path = folder.Path() / fs::path(u8"配置 Ω.json");
+  if (row.thing == Thing::kFileUnderAMissingFolder) path = folder.Path() / "gone" / "p.json";
+  if (row.thing == Thing::kFile) std::ofstream(path, std::ios::binary) << row.bytes;
+  if (row.thing == Thing::kFolder || row.thing == Thing::kNamedPipe) {
+    KESTRIVAL_MAKE_SPECIAL_FILE(path, row.thing == Thing::kFolder
+                                          ? testing_support::SpecialFile::kFolder
+                                          : testing_support::SpecialFile::kNamedPipe);
+  }
+  const std::u8string utf8 = path.u8string();
+  std::string bytes = "left from before";
+  std::string why;
+  bool ok = !row.ok;
+  EXPECT_TRUE(testing_support::WithoutWriter(path, [&] {
+    ok = platform::files::ReadWhole(std::string(utf8.begin(), utf8.end()), &bytes, row.limit, &why);
+  }));
+  EXPECT_EQ(ok, row.ok);
+  EXPECT_EQ(row.ok ? bytes : why, row.result);
+  if (!row.ok) {
+    EXPECT_EQ(bytes, "");
+  }
+}
+
+constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ReadWholeRows,
+    ::testing::Values(
+        ReadWholeRow{"Missing", Thing::kNothing, "", 100, false, "no such file"},
+        ReadWholeRow{"UnderAMissingFolder", Thing::kFileUnderAMissingFolder, "", 100, false,
+                     "no such file"},
+        ReadWholeRow{"Folder", Thing::kFolder, "", 100, false, "a folder, not a file"},
+        ReadWholeRow{"NamedPipe", Thing::kNamedPipe, "", 100, false, "not a regular file"},
+        ReadWholeRow{"OneByteTooLarge", Thing::kFile, "{\"a\":1}", 6, false, "larger than 6 bytes"},
+        ReadWholeRow{"ExactlyTheLimit", Thing::kFile, "{\"a\":1}", 7, true, "{\"a\":1}"},
+        ReadWholeRow{"Empty", Thing::kFile, "", 0, true, ""},
+        ReadWholeRow{"BytesAsTheyAre", Thing::kFile, std::string("a\r\n\0\x1a\xff", 6), 100, true,
+                     std::string("a\r\n\0\x1a\xff", 6)},
+        ReadWholeRow{"LargerThanOneReadWithoutLimit", Thing::kFile, std::string(200000, 'x'),
+                     kNoLimit, true, std::string(200000, 'x')}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -69,6 +69,12 @@ bool FindPrompt(Prompt* out) {
       GetMenuStringW(hmenu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
       out->items.push_back(U16(text));
       if (GetMenuState(hmenu, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) out->checked = i;
+      MENUITEMINFOW info{};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_FTYPE;
+      GetMenuItemInfoW(hmenu, static_cast<UINT>(i), TRUE, &info);
+      out->separators.push_back((info.fType & MFT_SEPARATOR) != 0);
+      out->radioMarks.push_back((info.fType & MFT_RADIOCHECK) != 0);
     }
     return true;
   }
@@ -227,7 +233,10 @@ void RunLater(int ms, std::function<void()> action) {
 }
 
 void ChooseMenuItem(const Prompt& menu, int index) {
-  for (int i = 0; i <= index; ++i) PostKey(H(menu.window), VK_DOWN);
+  for (int i = 0; i <= index; ++i) {
+    const auto at = static_cast<std::size_t>(i);
+    if (at >= menu.separators.size() || !menu.separators[at]) PostKey(H(menu.window), VK_DOWN);
+  }
   PostKey(H(menu.window), VK_RETURN);
 }
 

@@ -50,8 +50,10 @@ struct Prompt {
   enum class Kind { Menu, Message } kind = Kind::Menu;  // Message: a message box
   Handle window = 0;
   std::u16string text;                // a message box's text
-  std::vector<std::u16string> items;  // a menu's items
+  std::vector<std::u16string> items;  // a menu's items (a separator's text is empty)
   int checked = -1;                   // the checked item of a menu
+  std::vector<bool> separators;       // per item: a separator
+  std::vector<bool> radioMarks;       // per item: its check shows as a radio mark
 };
 
 // Calls `answer` every few milliseconds for the first prompt that opens while `action` runs (the
@@ -59,7 +61,8 @@ struct Prompt {
 // the prompt). Returns whether a prompt was seen.
 bool WithPrompt(const std::function<void()>& action,
                 const std::function<bool(const Prompt&)>& answer);
-// Keys to an open menu: down to item `index`, then Enter; or Esc.
+// Keys to an open menu: down to item `index` (the separators are passed over), then Enter; or
+// Esc.
 void ChooseMenuItem(const Prompt& menu, int index);
 void CloseMenu(const Prompt& menu);
 // A click on the button `id` of a message box (IDOK is 1).
