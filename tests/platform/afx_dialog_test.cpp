@@ -4,11 +4,9 @@
 
 #include <cstring>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/FileChooser.h"
 #include "platform/MessageLoop.h"
 #include "platform/Resources.h"
 #include "platform/Runtime.h"
@@ -273,29 +271,6 @@ TEST_F(Framework, RightClickMenuPostsTheChosenCommand) {
   // On a button the dialog never sees the press.
   POINT onButton{12 * base.cx / 4, 12 * base.cy / 8};
   EXPECT_EQ(platform::UserRightClick(Dlg(), onButton, base), platform::InputResult::WrongKind);
-}
-
-// The headless host records every chooser and answers from its queue; an empty queue cancels,
-// and without a host there is no chooser at all.
-TEST_F(Framework, FileChoosersAreRecordedAndAnsweredInTurn) {
-  ui_.AnswerNextFileChooser("/a b/reader.json");
-  ui_.AnswerNextFileChooser(std::nullopt);
-  platform::FileChoice save;
-  save.save = true;
-  save.suggestedName = "reader.json";
-  const platform::FileChoice open;
-  EXPECT_EQ(platform::ChooseFile(save, Dlg()), "/a b/reader.json");
-  EXPECT_EQ(platform::ChooseFile(open, Dlg()), std::nullopt);
-  EXPECT_EQ(platform::ChooseFile(save, Dlg()), std::nullopt) << "nothing queued: cancelled";
-  ASSERT_EQ(ui_.FileChoosers().size(), 3u);
-  EXPECT_TRUE(ui_.FileChoosers()[0].save);
-  EXPECT_EQ(ui_.FileChoosers()[0].suggestedName, "reader.json");
-  EXPECT_FALSE(ui_.FileChoosers()[1].save);
-  platform::Runtime bare;
-  platform::ScopedRuntime none(bare);
-  ui_.AnswerNextFileChooser("/never.json");
-  EXPECT_EQ(platform::ChooseFile(save, Dlg()), std::nullopt);
-  EXPECT_EQ(ui_.FileChoosers().size(), 3u);
 }
 
 TEST_F(Framework, OneNotificationDeliversOneDatagramAndReArms) {

@@ -13,11 +13,7 @@
 #include <vector>
 
 #include "app/resource.h"
-#include "platform/FileChooser.h"
-#include "platform/MessageLoop.h"
-#include "platform/Resources.h"
 #include "platform/Runtime.h"
-#include "platform/afxwin.h"
 #include "tests/support/DialogHarness.h"
 
 namespace {
@@ -139,6 +135,16 @@ INSTANTIATE_TEST_SUITE_P(
         CommandRow{"RightClickMenuClosedByAnotherLine",
                    {"rclick 5 5", "status", "quit"},
                    {"\"menu\":[", "\"error\":\"a popup menu is open", "{\"ok\":true}"}},
+        // A file chooser takes the next line as its answer; any other line cancels it.
+        CommandRow{
+            "ALineThatIsNoAnswerCancelsTheChooser",
+            {"click 1000", "pump 50", "select 1004 0", "click 1014", "pump 50", "rclick 5 5",
+             "menu 3095", "title", "file x.json"},
+            {"{\"ok\":true}", "{\"ok\":true}", "{\"ok\":true}", "{\"ok\":true}", "{\"ok\":true}",
+             "{\"separator\":true}", "\"file_chooser\":{\"save\":false", "\"command\":3095",
+             "\"error\":\"a file chooser is open: expected \\\"file PATH\\\" or "
+             "\\\"file cancel\\\"; it was cancelled\"",
+             "\"error\":\"no file chooser is open\""}},
         CommandRow{
             "EscapeEndsTheDialogAndTheInput", {"key esc", "status", "status"}, {"\"ended\":true"}},
         CommandRow{"QuitStopsReading", {"quit", "status"}, {"{\"ok\":true}"}},
@@ -208,165 +214,6 @@ TEST(TraceStore, FloodsStayWithinTheDefaultBounds) {
     EXPECT_EQ(lines.back().substr(0, lines.back().find(':')), std::to_string(f.count - 1));
   }
 }
-
-// The driver with a small dialog of its own, in this process: its right-button menu holds a
-// radio pair, a separator and two commands, which open the file chooser for Save and for Open;
-// its button opens the Save chooser directly.
-constexpr UINT kChooserTemplate = 700;
-constexpr int kSaveButton = 10;
-constexpr UINT kFirst = 900, kSecond = 901, kLine = 905, kSave = 910, kOpen = 911;
-
-const platform::DialogTemplate& ChooserTemplate() {
-  static const platform::DialogTemplate t{"Chooser",
-                                          WS_CAPTION | WS_VISIBLE,
-                                          0,
-                                          200,
-                                          100,
-                                          "MS Shell Dlg",
-                                          9,
-                                          {{platform::WindowKind::Button, kSaveButton,
-                                            WS_VISIBLE | WS_TABSTOP, 150, 80, 40, 14, "Save"}}};
-  return t;
-}
-
-class ChooserDialog : public CDialog {
- public:
-  ChooserDialog() : CDialog(kChooserTemplate) {}
-  std::vector<std::string> chosen;  // "save PATH", "open PATH" or "save cancelled"
-
- protected:
-  void OnRight(UINT, CPoint p) {
-    CMenu menu;
-    menu.CreatePopupMenu();
-    menu.AppendMenu(MF_STRING, kFirst, "\xD6\xD0\xCE\xC4");  // 中文
-    menu.AppendMenu(MF_STRING, kSecond, "\xD3\xA2\xCE\xC4");
-    menu.CheckMenuRadioItem(kFirst, kSecond, kSecond, MF_BYCOMMAND);
-    menu.AppendMenu(MF_SEPARATOR, kLine);  // Windows lets a separator carry an identifier
-    menu.AppendMenu(MF_STRING, kSave, "Save...");
-    menu.AppendMenu(MF_STRING, kOpen, "Open...");
-    ClientToScreen(&p);
-    menu.TrackPopupMenu(TPM_RIGHTBUTTON, p.x, p.y, this);
-  }
-  void OnSave() { Choose(true); }
-  void OnOpen() { Choose(false); }
-  void OnLine() { chosen.push_back("separator"); }
-  void Choose(bool save) {
-    platform::FileChoice choice;
-    choice.save = save;
-    choice.title = "\xB1\xA3\xB4\xE6";  // 保存
-    choice.filterName = "Kestrival profile";
-    choice.pattern = "*.json";
-    choice.suggestedName = "reader 1.json";
-    const auto path = platform::ChooseFile(choice, m_hWnd);
-    chosen.push_back(std::string(save ? "save " : "open ") + (path ? *path : "cancelled"));
-  }
-  DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(ChooserDialog, CDialog)
-  ON_WM_RBUTTONDOWN_HANDLER(OnRight)
-  ON_COMMAND(kSave, OnSave)
-  ON_COMMAND(kOpen, OnOpen)
-  ON_COMMAND(kLine, OnLine)
-  ON_BN_CLICKED(kSaveButton, OnSave)
-END_MESSAGE_MAP()
-
-struct ChooserRow {
-  const char* name;
-  std::vector<std::string> script;
-  std::vector<std::string> expected;  // one per output line: a part it must hold
-  std::vector<std::string> chosen;    // what the dialog got from its choosers
-};
-
-class DriverChooser : public ::testing::TestWithParam<ChooserRow> {};
-
-TEST_P(DriverChooser, ListsWhatOpensAndTakesTheNextLineAsTheAnswer) {
-  const ChooserRow& row = GetParam();
-  std::string input;
-  for (const auto& line : row.script) input += line + "\n";
-  std::istringstream in(input);
-  std::ostringstream out;
-  platform::MessageLoop loop;
-  headless::DriverHost host(loop);
-  headless::Driver driver(loop, host, in, out);
-  platform::ResourceModule module;
-  module.dialogs[kChooserTemplate] = &ChooserTemplate();
-  platform::Runtime runtime;
-  runtime.host = &host;
-  runtime.loop = &loop;
-  runtime.resources = &module;
-  runtime.debug = [](const std::string&) {};
-  platform::ScopedRuntime scoped(runtime);
-  host.SetDriver([&driver](CDialog& dialog) { return driver.Step(dialog); });
-  ChooserDialog dialog;
-  dialog.DoModal();
-
-  std::vector<std::string> lines;
-  std::istringstream written(out.str());
-  for (std::string l; std::getline(written, l);) lines.push_back(l);
-  ASSERT_EQ(lines.size(), row.expected.size()) << out.str();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    EXPECT_TRUE(Has(lines[i], row.expected[i]))
-        << "line " << i << ": " << lines[i] << "\nwanted " << row.expected[i];
-  }
-  EXPECT_EQ(dialog.chosen, row.chosen);
-}
-
-const std::string kSaveListing =
-    "{\"ok\":true,\"file_chooser\":{\"save\":true,\"title\":\"保存\",\"title_hex\":\"b1a3b4e6\","
-    "\"filter\":\"Kestrival profile\",\"filter_hex\":\"4b657374726976616c2070726f66696c65\","
-    "\"pattern\":\"*.json\",\"suggested\":\"reader 1.json\"}}";
-const std::string kExpectedPathOrCancel =
-    "\"error\":\"a file chooser is open: expected \\\"file PATH\\\" or \\\"file cancel\\\"; it "
-    "was cancelled\"";
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DriverChooser,
-    ::testing::Values(
-        ChooserRow{"MenuListsTheSeparatorBetweenTheRadioPairAndTheCommands",
-                   {"rclick 5 5", "menu none"},
-                   {"\"checked\":true,\"radio\":true,\"enabled\":true},{\"separator\":true},"
-                    "{\"command\":910,\"text\":\"Save...\",\"text_hex\":\"536176652e2e2e\","
-                    "\"checked\":false,\"radio\":false",
-                    "\"command\":null"},
-                   {}},
-        ChooserRow{"ASeparatorIsNeverChosen",
-                   {"rclick 5 5", "menu 905"},
-                   {"{\"separator\":true}", "\"error\":\"the menu has no command 905; it closed\""},
-                   {}},
-        ChooserRow{"SaveFromTheMenuWithAPathOfBlanks",
-                   {"rclick 5 5", "menu 910", "file /tmp/a b/reader 1.json", "quit"},
-                   {"\"menu\":[", kSaveListing, "{\"ok\":true,\"command\":910}",
-                    "{\"ok\":true,\"file\":\"/tmp/a b/reader 1.json\"}", "{\"ok\":true}"},
-                   {"save /tmp/a b/reader 1.json"}},
-        ChooserRow{"OpenCancelled",
-                   {"rclick 5 5", "menu 911", "file cancel"},
-                   {"\"menu\":[", "\"file_chooser\":{\"save\":false", "\"command\":911",
-                    "{\"ok\":true,\"file\":null}"},
-                   {"open cancelled"}},
-        ChooserRow{"AButtonOpensItDirectly",
-                   {"click 10", "file 读卡器.json"},
-                   {kSaveListing, "{\"ok\":true}", "{\"ok\":true,\"file\":\"读卡器.json\"}"},
-                   {"save 读卡器.json"}},
-        ChooserRow{
-            "AnotherLineCancelsIt",
-            {"click 10", "title", "title"},
-            {"\"file_chooser\":", "{\"ok\":true}", kExpectedPathOrCancel, "\"title\":\"Chooser\""},
-            {"save cancelled"}},
-        ChooserRow{"FileWithoutAPathCancelsIt",
-                   {"click 10", "file ", "click 10", "file"},
-                   {"\"file_chooser\":", "{\"ok\":true}", kExpectedPathOrCancel,
-                    "\"file_chooser\":", "{\"ok\":true}", kExpectedPathOrCancel},
-                   {"save cancelled", "save cancelled"}},
-        ChooserRow{"TheEndOfInputCancelsIt",
-                   {"click 10"},
-                   {"\"file_chooser\":", "{\"ok\":true}"},
-                   {"save cancelled"}},
-        ChooserRow{"FileWithoutAChooser",
-                   {"file x.json", "menu 910"},
-                   {"\"error\":\"no file chooser is open\"", "\"error\":\"no popup menu is open\""},
-                   {}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HeadlessDemo, SearchReadWriteAndReadBackAReader) {
   Headless h;
