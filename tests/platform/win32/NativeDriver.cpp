@@ -248,6 +248,17 @@ void PressButton(const Prompt& box, int id) {
   if (HWND button = GetDlgItem(H(box.window), id)) PostMessageW(button, BM_CLICK, 0, 0);
 }
 
+bool AnswerFileDialog(const Prompt& dialog, const std::u16string& path) {
+  // The file name is a combo box (cmb13) in the explorer-style dialog, an edit (edt1) in the old.
+  HWND name = GetDlgItem(H(dialog.window), 0x47C);
+  if (!name) name = GetDlgItem(H(dialog.window), 0x480);
+  if (!name) return false;
+  const std::wstring wide(path.begin(), path.end());
+  SetWindowTextW(name, wide.c_str());
+  PostMessageW(H(dialog.window), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return true;
+}
+
 bool SaveScreenshot(Handle window, const std::string& path) {
   RECT r{};
   if (!GetWindowRect(H(window), &r)) return false;

@@ -67,6 +67,9 @@ void ChooseMenuItem(const Prompt& menu, int index);
 void CloseMenu(const Prompt& menu);
 // A click on the button `id` of a message box (IDOK is 1).
 void PressButton(const Prompt& box, int id);
+// The common file dialog's file name typed and its OK button pressed (a file dialog is found as
+// a Message prompt: a dialog box of this thread). False when the dialog has no file name field.
+bool AnswerFileDialog(const Prompt& dialog, const std::u16string& path);
 
 // Runs `action` once, `ms` milliseconds from now, from whatever message loop runs then (a
 // thread timer): a user acting while a modal loop runs.

@@ -12,7 +12,9 @@
 #include <functional>
 
 #include "app/KestrivalApp.h"
+#include "app/ProfileFormat.h"
 #include "platform/kernel.h"
+#include "programs/WindowProfiles.h"
 #include "tests/platform/win32/Win32Harness.h"
 
 using win32_testing::Prompt;
@@ -480,6 +482,40 @@ TEST(Win32Session, SearchSelectReadAndEveryNativeTextIsTheModelsInBothLanguages)
   ExpectNativeIsModel(h, "English");
   const std::string en = h.Screenshot("window-windows-en-" + Locale());
   EXPECT_FALSE(en.empty());
+}
+
+// Save profile and Load profile through the common file dialog: Gate A's setup saved, then
+// loaded while Gate B is read; the native controls show what the profile holds.
+TEST(Win32Profiles, SavedAndLoadedThroughTheCommonFileDialog) {
+  Win32Harness h;
+  const programs::WindowProfiles profiles((h.Folder().Path() / "kestrival").string());
+  const ScopedProfileFormat installed(&profiles);
+  h.SearchAndRead();  // Gate A
+  const std::string path = (h.Folder().Path() / "gate a.json").string();
+  const auto throughMenuAndChooser = [&](Text command) {
+    const std::u16string item = U16(h.Dlg().InterfaceText(command));
+    bool chosen = false, answered = false;
+    h.RightClick(SurfacePoint(h), [&](const Prompt& p) {
+      if (p.kind == Prompt::Kind::Menu && !chosen) chosen = ChooseItem(p, item);
+      if (p.kind == Prompt::Kind::Message) answered = win32_testing::AnswerFileDialog(p, U16(path));
+      return answered;
+    });
+    h.Settle(50);
+    EXPECT_TRUE(chosen && answered);
+  };
+  throughMenuAndChooser(Text::SaveProfile);
+  EXPECT_EQ(h.Status(0), h.Dlg().InterfaceText(Text::ProfileSaved));
+  EXPECT_NE(h.Folder().Read("gate a.json").find("\"label\": \"Gate A\""), std::string::npos);
+
+  h.ClickRow(IDC_LIST_DEVICES, 1);  // Gate B: 115200 bit/s
+  h.Click(IDC_BTN_GET_PARAMS);
+  h.Settle(50);
+  const int gateB = h.Host().NativeSelection(h.Model(IDC_COMBO_BAUD_RATE));
+  throughMenuAndChooser(Text::LoadProfile);
+  EXPECT_EQ(h.Status(0), h.Dlg().InterfaceText(Text::ProfileLoaded));
+  const int loaded = h.Host().NativeSelection(h.Model(IDC_COMBO_BAUD_RATE));
+  EXPECT_NE(loaded, gateB);
+  EXPECT_EQ(loaded, h.Model(IDC_COMBO_BAUD_RATE)->Selection());
 }
 
 // The application object with the Win32 host: the sockets layer's failure as a native message
