@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -14,10 +15,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
+#include "app/ProfileFormat.h"
 #include "platform/kernel.h"
 #include "platform/qt/QtViews.h"
+#include "programs/WindowProfiles.h"
 #include "sim/Demo.h"
 #include "tests/platform/qt/GuiHarness.h"
 
@@ -381,6 +385,49 @@ TEST(WindowMenu, ChoosingEnglishRepaintsEveryCaptionAndTheTitle) {
   EXPECT_EQ(marked, kEnglish);
   EXPECT_EQ(h.Dlg().TextLanguage(), 1u);
   EXPECT_EQ(h.View()->windowTitle(), titleBefore);
+}
+
+// Save profile and Load profile through the menu and Qt's file dialog: Gate A's setup saved,
+// then loaded while Gate B is read; the widgets show what the profile holds.
+TEST(WindowProfiles, SavedAndLoadedThroughTheFileDialog) {
+  GuiHarness h;
+  const programs::WindowProfiles profiles((h.Folder().Path() / "kestrival").string());
+  const ScopedProfileFormat installed(&profiles);
+  h.SearchAndRead();  // Gate A
+  const QString path = QString::fromStdString((h.Folder().Path() / "gate a.json").string());
+  const auto throughMenuAndChooser = [&](Text command) {
+    bool answered = false;
+    QTimer watcher;
+    watcher.setInterval(10);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      auto* edit = chooser ? chooser->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+      if (!edit || answered) return;
+      answered = true;
+      QTimer::singleShot(0, chooser, [edit, path] {
+        edit->setText(path);
+        QTest::keyClick(edit, Qt::Key_Return);
+      });
+    });
+    watcher.start();
+    const QString item = Utf8Of(h.Dlg().InterfaceText(command));
+    ASSERT_TRUE(h.RightClick(SurfacePoint(h), [&](QWidget* p) { ChooseMenuItem(p, item); }));
+    h.Settle(50);
+    EXPECT_TRUE(answered);
+  };
+  throughMenuAndChooser(Text::SaveProfile);
+  EXPECT_EQ(h.Status(0), h.Dlg().InterfaceText(Text::ProfileSaved));
+  EXPECT_NE(h.Folder().Read("gate a.json").find("\"label\": \"Gate A\""), std::string::npos);
+
+  h.ClickRow(IDC_LIST_DEVICES, 1);  // Gate B: 115200 bit/s
+  h.Click(IDC_BTN_GET_PARAMS);
+  h.Settle(50);
+  auto* baud = qobject_cast<QComboBox*>(h.Widget(IDC_COMBO_BAUD_RATE));
+  const int gateB = baud->currentIndex();
+  throughMenuAndChooser(Text::LoadProfile);
+  EXPECT_EQ(h.Status(0), h.Dlg().InterfaceText(Text::ProfileLoaded));
+  EXPECT_NE(baud->currentIndex(), gateB);
+  EXPECT_EQ(baud->currentIndex(), h.Model(IDC_COMBO_BAUD_RATE)->Selection());
 }
 
 // Enter, Esc and the close box.
