@@ -5,7 +5,8 @@ if(NOT TARGET nlohmann_json::nlohmann_json)
   find_package(nlohmann_json 3 REQUIRED)
 endif()
 # The line protocol is a library of its own, which the tests also drive with dialogs of theirs.
-add_library(kestrival_headless_driver STATIC ${CMAKE_CURRENT_LIST_DIR}/HeadlessDriver.cpp)
+add_library(kestrival_headless_driver STATIC ${CMAKE_CURRENT_LIST_DIR}/HeadlessDriver.cpp
+                                             ${CMAKE_CURRENT_LIST_DIR}/HeadlessReplies.cpp)
 target_include_directories(kestrival_headless_driver PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(kestrival_headless_driver PUBLIC kestrival_params kestrival_protocol
                       kestrival_platform nlohmann_json::nlohmann_json)
