@@ -99,21 +99,6 @@ class WindowProfilesDlg : public ::testing::Test {
   int sent_ = 0;
 };
 
-TEST_F(WindowProfilesDlg, TheMenuOffersBothCommandsAfterTheLanguagesInTheDialogsLanguage) {
-  h_.RightClick(kSurface, 0);
-  ASSERT_EQ(h_.Host().Menus().size(), 1u);
-  const auto& items = h_.Host().Menus().back().menu.items;
-  ASSERT_EQ(items.size(), 5u);
-  EXPECT_EQ(items[0].id, static_cast<UINT>(ID_LANGUAGE_CHINESE));
-  EXPECT_EQ(items[1].id, static_cast<UINT>(ID_LANGUAGE_ENGLISH));
-  EXPECT_TRUE(items[2].separator);
-  EXPECT_EQ(items[3].id, static_cast<UINT>(ID_PROFILE_SAVE));
-  EXPECT_EQ(items[3].text, h_.InterfaceText(Text::SaveProfile));
-  EXPECT_EQ(items[4].id, static_cast<UINT>(ID_PROFILE_LOAD));
-  EXPECT_EQ(items[4].text, h_.InterfaceText(Text::LoadProfile));
-  EXPECT_FALSE(items[3].radio || items[4].radio);
-}
-
 TEST_F(WindowProfilesDlg, SavedFromOneReaderLoadedIntoAnotherAndSetThere) {
   Read("Source");
   const auto source = Controls();

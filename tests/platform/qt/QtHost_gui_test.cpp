@@ -91,27 +91,21 @@ void LanguagePair(CMenu& menu, UINT current) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, HostMenu,
-                         ::testing::Values(MenuRow{"TheLanguagePairAlone",
-                                                   [](CMenu& m) { LanguagePair(m, kChinese); },
-                                                   {{kChineseText, false, true, true, true},
-                                                    {kEnglishText, false, true, false, true}},
-                                                   kEnglishText,
-                                                   kEnglish},
-                                           MenuRow{
-                                               "PlainCommandsAfterASeparator",
-                                               [](CMenu& m) {
-                                                 LanguagePair(m, kEnglish);
-                                                 m.AppendMenu(MF_SEPARATOR);
-                                                 m.AppendMenu(MF_STRING, kSave, "Save profile...");
-                                                 m.AppendMenu(MF_STRING, kLoad, "Load profile...");
-                                               },
-                                               {{kChineseText, false, true, false, true},
-                                                {kEnglishText, false, true, true, true},
-                                                {QString(), true, false, false, false},
-                                                {"Save profile...", false, false, false, false},
-                                                {"Load profile...", false, false, false, false}},
-                                               "Load profile...",
-                                               kLoad}),
+                         ::testing::Values(MenuRow{
+                             "PlainCommandsAfterASeparator",
+                             [](CMenu& m) {
+                               LanguagePair(m, kEnglish);
+                               m.AppendMenu(MF_SEPARATOR);
+                               m.AppendMenu(MF_STRING, kSave, "Save profile...");
+                               m.AppendMenu(MF_STRING, kLoad, "Load profile...");
+                             },
+                             {{kChineseText, false, true, false, true},
+                              {kEnglishText, false, true, true, true},
+                              {QString(), true, false, false, false},
+                              {"Save profile...", false, false, false, false},
+                              {"Load profile...", false, false, false, false}},
+                             "Load profile...",
+                             kLoad}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The file chooser, answered as a user would: a name typed into it and Enter, or Cancel.
