@@ -179,7 +179,7 @@ int RunCli(const std::vector<std::string>& args, const Environment& env, std::os
 
   // Everything about the profile is checked before the first datagram.
   if (o.command == "audit") {
-    const auto audit = PlanAudit(o, english, err);
+    const auto audit = ReadChosenProfile(o, english, err);
     if (!audit) return kExitUsage;
     DialogRun run(env, *env.network, english, timeout);
     return run.Run([&](DialogSession& s) { return Audit(s, *audit, o, out, err); }, err);

@@ -141,8 +141,9 @@ TargetResult ApplyOne(DialogSession& s, const ApplyPlan& plan, const std::string
 
 }  // namespace
 
-std::optional<Profile> ReadProfileFile(const std::string& file, const TextResolver& english,
-                                       std::ostream& err) {
+std::optional<ChosenProfile> ReadChosenProfile(const Options& o, const TextResolver& english,
+                                               std::ostream& err) {
+  const std::string& file = o.positional[0];
   std::ifstream in(file, std::ios::binary);
   std::error_code ec;
   if (!in || std::filesystem::is_directory(file, ec)) {
@@ -153,24 +154,26 @@ std::optional<Profile> ReadProfileFile(const std::string& file, const TextResolv
   text << in.rdbuf();
   std::string error;
   auto profile = ParseProfile(text.str(), english, &error);
-  if (!profile) err << kProgram << ": " << file << ": " << error << "\n";
-  return profile;
-}
-
-std::optional<ApplyPlan> PlanApply(const Options& o, const TextResolver& english,
-                                   std::ostream& err) {
-  auto profile = ReadProfileFile(o.positional[0], english, err);
-  if (!profile) return std::nullopt;
-  std::string error;
+  if (!profile) {
+    err << kProgram << ": " << file << ": " << error << "\n";
+    return std::nullopt;
+  }
   auto groups = ChooseGroups(o.groups.value_or(""), *profile, &error);
   if (!groups) {
     Usage(err, error);
     return std::nullopt;
   }
+  return ChosenProfile{std::move(*profile), std::move(*groups)};
+}
+
+std::optional<ApplyPlan> PlanApply(const Options& o, const TextResolver& english,
+                                   std::ostream& err) {
+  auto chosen = ReadChosenProfile(o, english, err);
+  if (!chosen) return std::nullopt;
   ApplyPlan plan;
-  plan.profile = std::move(*profile);
+  plan.profile = std::move(chosen->profile);
   bool network = false;
-  for (const GroupSpec* g : *groups) {
+  for (const GroupSpec* g : chosen->groups) {
     if (g->name == std::string(kNetworkGroup))
       network = true;
     else

@@ -21,10 +21,15 @@ struct ApplyPlan {
   std::optional<std::uint32_t> ipFrom;   // host order
 };
 
-// The profile file read and checked whole; nothing, with the reason on `err`, when it cannot be
-// read or is not sound.
-std::optional<Profile> ReadProfileFile(const std::string& file, const TextResolver& english,
-                                       std::ostream& err);
+// The profile file (the first positional argument) read and checked whole, and the groups that
+// --groups names (by default every group of the profile but the network group). Nothing, with
+// the reason on `err`, when it cannot be read, is not sound or names an unknown group.
+struct ChosenProfile {
+  Profile profile;
+  std::vector<const GroupSpec*> groups;
+};
+std::optional<ChosenProfile> ReadChosenProfile(const Options& o, const TextResolver& english,
+                                               std::ostream& err);
 
 // The profile read and checked, the groups chosen, --ip-from checked against them. Nothing, with
 // the reason on `err`, for a profile or options that cannot be applied.

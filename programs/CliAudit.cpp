@@ -6,7 +6,7 @@
 
 #include "params/CodePage.h"
 #include "programs/Cli.h"
-#include "programs/CliApply.h"
+#include "programs/CliReport.h"
 #include "programs/CliTargets.h"
 #include "programs/JsonLine.h"
 #include "protocol/IpAddress.h"
@@ -101,15 +101,7 @@ void ReportJson(const AuditResult& r, std::ostream& out) {
   }
   j["status"] = Status(r);
   if (!r.error.empty()) j["error"] = r.error;
-  Json diffs = Json::array();
-  for (const Difference& d : r.differences) {
-    Json one;
-    one["field"] = d.field;
-    one["profile"] = d.wanted.null ? Json(nullptr) : Json(d.wanted.text);
-    one["reader"] = d.found.null ? Json(nullptr) : Json(d.found.text);
-    diffs.push_back(one);
-  }
-  j["differences"] = diffs;
+  j["differences"] = DifferencesJson(r.differences);
   j["not_compared"] = r.notCompared;
   out << programs::JsonLine(j) << "\n";
 }
@@ -151,19 +143,6 @@ std::string Summary(const std::vector<AuditResult>& results) {
 }
 
 }  // namespace
-
-std::optional<AuditPlan> PlanAudit(const Options& o, const TextResolver& english,
-                                   std::ostream& err) {
-  auto profile = ReadProfileFile(o.positional[0], english, err);
-  if (!profile) return std::nullopt;
-  std::string error;
-  auto groups = ChooseGroups(o.groups.value_or(""), *profile, &error);
-  if (!groups) {
-    Usage(err, error);
-    return std::nullopt;
-  }
-  return AuditPlan{std::move(*profile), std::move(*groups)};
-}
 
 int Audit(DialogSession& session, const AuditPlan& plan, const Options& o, std::ostream& out,
           std::ostream& err) {

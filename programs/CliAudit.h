@@ -8,21 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "programs/CliApply.h"
 #include "programs/CliOptions.h"
 #include "programs/CliSession.h"
 #include "programs/Profile.h"
 
 namespace cli {
 
-struct AuditPlan {
-  Profile profile;
-  std::vector<const GroupSpec*> groups;
-};
-
-// The profile read and checked and the groups chosen (by default every group but the network
-// group); nothing, with the reason on `err`, for a bad profile or an unknown group.
-std::optional<AuditPlan> PlanAudit(const Options& o, const TextResolver& english,
-                                   std::ostream& err);
+// The profile and its groups to compare (ReadChosenProfile, CliApply.h).
+using AuditPlan = ChosenProfile;
 
 // What became of one reader, or of a target that no reader answered for.
 struct AuditResult {

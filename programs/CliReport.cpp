@@ -50,15 +50,7 @@ void ReportJson(const TargetResult& r, const Options& o, std::ostream& out) {
       o.dryRun ? (r.errors.empty() ? "dry-run" : "failed") : (r.verified ? "verified" : "failed");
   j["groups_set"] = r.groupsSet;
   j["errors"] = r.errors;
-  Json diffs = Json::array();
-  for (const Difference& d : r.differences) {
-    Json one;
-    one["field"] = d.field;
-    one["profile"] = d.wanted.null ? Json(nullptr) : Json(d.wanted.text);
-    one["reader"] = d.found.null ? Json(nullptr) : Json(d.found.text);
-    diffs.push_back(one);
-  }
-  j["differences"] = diffs;
+  j["differences"] = DifferencesJson(r.differences);
   if (o.dryRun) {
     Json datagrams = Json::array();
     for (const Captured& c : r.datagrams) {
@@ -73,6 +65,18 @@ void ReportJson(const TargetResult& r, const Options& o, std::ostream& out) {
 }
 
 }  // namespace
+
+nlohmann::ordered_json DifferencesJson(const std::vector<Difference>& differences) {
+  Json all = Json::array();
+  for (const Difference& d : differences) {
+    Json one;
+    one["field"] = d.field;
+    one["profile"] = d.wanted.null ? Json(nullptr) : Json(d.wanted.text);
+    one["reader"] = d.found.null ? Json(nullptr) : Json(d.found.text);
+    all.push_back(one);
+  }
+  return all;
+}
 
 bool Succeeded(const TargetResult& r, const Options& o) {
   return o.dryRun ? r.errors.empty() : r.verified;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <iosfwd>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ struct TargetResult {
   bool verified = false;
   std::vector<Captured> datagrams;  // dry run: what would have been sent
 };
+
+// The differences as a JSON list of {"field", "profile", "reader"}; null for a list without
+// selection.
+nlohmann::ordered_json DifferencesJson(const std::vector<Difference>& differences);
 
 // Done: verified, or for a dry run every group put and pressed.
 bool Succeeded(const TargetResult& r, const Options& o);
