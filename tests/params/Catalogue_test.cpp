@@ -63,40 +63,6 @@ TEST(Catalogue, EachReplyLeadsBackToItsRequest) {
   }
 }
 
-// Where the record keeps a field, and what its list offers, as the tool documents them.
-TEST(Catalogue, FieldsAtTheirDocumentedBytes) {
-  const struct {
-    Field field;
-    std::size_t offset, size, items;
-    int defaultPos;
-  } rows[] = {
-      {Field::NetworkMode, 0, 4, 2, 0},
-      {Field::ServerPort, 72, 4, 0, 0},
-      {Field::OutputFormat, 408, 1, 10, 0},
-      {Field::LineFeed, 417, 1, 2, 0},
-      {Field::CarriageReturn, 416, 1, 2, 1},
-      {Field::BarcodeInputFormat, 420, 4, 2, 1},
-      {Field::WiegandLowPulse, 512, 4, 0, 0},
-      {Field::BaudRate, 516, 4, 18, 10},
-      {Field::Parity, 528, 4, 5, 2},
-      {Field::QrSerialOutputFormat, 532, 4, 5, 4},
-      {Field::RestartSetting, 536, 4, 3, 1},
-      {Field::QrUseCount, 543, 1, 2, 0},
-      {Field::QrOutputFromDigit, 544, 4, 51, 0},
-      {Field::CardSuffix, 688, 32, 0, 0},
-  };
-  for (const auto& r : rows) {
-    const ParamField& f = FieldOf(r.field);
-    SCOPED_TRACE(f.name);
-    EXPECT_EQ(f.offset, r.offset);
-    EXPECT_EQ(f.size, r.size);
-    EXPECT_EQ(f.items.size(), r.items);
-    if (r.items > 0) {
-      EXPECT_EQ(f.defaultPos, r.defaultPos);
-    }
-  }
-}
-
 TEST(Catalogue, ItemTextsResolveInterfaceTextsAndKeepFixedOnes) {
   const auto resolve = [](Text t) { return "#" + std::to_string(static_cast<int>(t)); };
   EXPECT_EQ(ListItemTexts(FieldOf(Field::QrCardNumberFormat).items, resolve),

@@ -12,13 +12,11 @@
 #include <vector>
 
 #include "app/ProfileFormat.h"
-#include "app/SetCommandTable.h"
 #include "app/resource.h"
 #include "i18n/TextFormat.h"
 #include "i18n/TranslationTable.h"
 #include "programs/Profile.h"
 #include "programs/ProfileControls.h"
-#include "protocol/CommandCatalog.h"
 #include "tests/programs/CliOnSegment.h"
 #include "tests/support/DialogHarness.h"
 
@@ -128,12 +126,6 @@ TEST_F(WindowProfilesDlg, SavedFromOneReaderLoadedIntoAnotherAndSetThere) {
     EXPECT_EQ(loaded.at(g.name), (network ? target : source).at(g.name)) << g.name;
   }
   EXPECT_EQ(sent_, sentBefore + 2) << "saving and loading send nothing; the read sends two";
-
-  // The user presses the Wiegand group's Set: the target takes the source's pulses.
-  h_.Click(SetCommandOf(CMD_SET_WIEGAND).button);
-  h_.Pump(50);
-  EXPECT_EQ(readers_[1]->Engine().Record().wgLowPulse, DistinctRecord(Ip32{kSource}).wgLowPulse);
-  EXPECT_EQ(readers_[1]->Engine().Record().wgHighPulse, DistinctRecord(Ip32{kSource}).wgHighPulse);
 }
 
 TEST_F(WindowProfilesDlg, DisabledControlsAreLeftAsTheyAreAndNamed) {

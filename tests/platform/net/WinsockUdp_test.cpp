@@ -1,4 +1,4 @@
-// WSAE* to backend Error mapping of the Winsock backend, and the adapters a limited broadcast
+// The Winsock backend's error texts, and the adapters a limited broadcast
 // leaves by, from a GetAdaptersAddresses list (no socket is opened here). Windows build only.
 #include "platform/net/WinsockUdp.h"
 
@@ -17,33 +17,6 @@
 
 namespace platform::net {
 namespace {
-
-struct WsaRow {
-  int wsa;
-  Error expected;
-};
-
-class WsaMappingTest : public ::testing::TestWithParam<WsaRow> {};
-
-TEST_P(WsaMappingTest, MapsOneToOne) {
-  EXPECT_EQ(ErrorFromWsa(GetParam().wsa), GetParam().expected) << "WSA error " << GetParam().wsa;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, WsaMappingTest,
-    ::testing::Values(
-        WsaRow{0, Error::None}, WsaRow{WSAEWOULDBLOCK, Error::WouldBlock},
-        WsaRow{WSAEMSGSIZE, Error::MessageSize}, WsaRow{WSAECONNRESET, Error::ConnReset},
-        WsaRow{WSAECONNREFUSED, Error::ConnReset}, WsaRow{WSAEADDRINUSE, Error::AddrInUse},
-        WsaRow{WSAEADDRNOTAVAIL, Error::AddrNotAvail}, WsaRow{WSAEACCES, Error::Access},
-        WsaRow{WSAENETUNREACH, Error::NetUnreach}, WsaRow{WSAEHOSTUNREACH, Error::NetUnreach},
-        WsaRow{WSAENETDOWN, Error::NetUnreach}, WsaRow{WSAEHOSTDOWN, Error::NetUnreach},
-        WsaRow{WSAEINVAL, Error::Invalid}, WsaRow{WSAENOTSOCK, Error::Invalid},
-        WsaRow{WSAEFAULT, Error::Invalid}, WsaRow{WSAEAFNOSUPPORT, Error::Invalid},
-        WsaRow{WSAEISCONN, Error::Invalid}, WsaRow{WSANOTINITIALISED, Error::Invalid},
-        WsaRow{WSAENOBUFS, Error::NoBuffers}, WsaRow{WSAEMFILE, Error::NoBuffers},
-        WsaRow{WSA_NOT_ENOUGH_MEMORY, Error::NoBuffers}, WsaRow{WSAENETRESET, Error::Other},
-        WsaRow{WSAEOPNOTSUPP, Error::Other}));
 
 TEST(WsaErrorText, SaysWhatTheErrorIsWithItsNumber) {
   const std::string inUse = WsaErrorText(WSAEADDRINUSE);

@@ -1,12 +1,11 @@
-// The desktop host's own prompts over the window: a popup menu of radio items, a separator and
-// plain commands, and the file chooser for Save and Open, answered through their widgets.
+// The desktop host's file chooser for Save and Open, answered through its widgets: what it
+// offers, the question before replacing a file, a cancel, and the window's messages held while
+// it is open.
 #include <gtest/gtest.h>
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -24,89 +23,6 @@
 using gui_testing::GuiHarness;
 
 namespace {
-
-constexpr UINT kChinese = 900, kEnglish = 901, kSave = 910, kLoad = 911;
-
-// What a user sees of one entry of the popup.
-struct Entry {
-  QString text;
-  bool separator = false;
-  bool checkable = false;
-  bool checked = false;
-  bool exclusive = false;  // in an exclusive group: choosing it unchecks the others
-  friend bool operator==(const Entry&, const Entry&) = default;
-};
-
-void PrintTo(const Entry& e, std::ostream* os) {
-  *os << (e.separator ? "----" : e.text.toStdString()) << (e.checkable ? " checkable" : "")
-      << (e.checked ? " checked" : "") << (e.exclusive ? " exclusive" : "");
-}
-
-struct MenuRow {
-  const char* name;
-  std::function<void(CMenu&)> build;
-  std::vector<Entry> entries;
-  QString choose;  // the entry clicked
-  UINT command;    // what the host returns for it
-};
-
-class HostMenu : public ::testing::TestWithParam<MenuRow> {};
-
-TEST_P(HostMenu, ShowsTheItemsAsWindowsWouldAndReturnsTheOneChosen) {
-  const MenuRow& row = GetParam();
-  GuiHarness h(false);
-  CMenu menu;
-  menu.CreatePopupMenu();
-  row.build(menu);
-  std::vector<Entry> shown;
-  UINT chosen = 0;
-  ASSERT_TRUE(h.WithPrompt(
-      [&] {
-        chosen = h.Host().TrackPopupMenu(*menu.m_hMenu, TPM_RIGHTBUTTON, POINT{20, 20}, {});
-      },
-      [&](QWidget* prompt) {
-        auto* popup = qobject_cast<QMenu*>(prompt);
-        ASSERT_NE(popup, nullptr);
-        QAction* target = nullptr;
-        for (QAction* a : popup->actions()) {
-          shown.push_back(Entry{a->isSeparator() ? QString() : a->text(), a->isSeparator(),
-                                a->isCheckable(), a->isChecked(),
-                                a->actionGroup() && a->actionGroup()->isExclusive()});
-          if (!a->isSeparator() && a->text() == row.choose) target = a;
-        }
-        ASSERT_NE(target, nullptr);
-        QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(target).center());
-      }));
-  EXPECT_EQ(shown, row.entries);
-  EXPECT_EQ(chosen, row.command);
-}
-
-const QString kChineseText = QString::fromUtf8("中文");
-const QString kEnglishText = QString::fromUtf8("英文");
-
-void LanguagePair(CMenu& menu, UINT current) {
-  menu.AppendMenu(MF_STRING, kChinese, "\xD6\xD0\xCE\xC4");  // 中文
-  menu.AppendMenu(MF_STRING, kEnglish, "\xD3\xA2\xCE\xC4");  // 英文
-  menu.CheckMenuRadioItem(kChinese, kEnglish, current, MF_BYCOMMAND);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, HostMenu,
-                         ::testing::Values(MenuRow{
-                             "PlainCommandsAfterASeparator",
-                             [](CMenu& m) {
-                               LanguagePair(m, kEnglish);
-                               m.AppendMenu(MF_SEPARATOR);
-                               m.AppendMenu(MF_STRING, kSave, "Save profile...");
-                               m.AppendMenu(MF_STRING, kLoad, "Load profile...");
-                             },
-                             {{kChineseText, false, true, false, true},
-                              {kEnglishText, false, true, true, true},
-                              {QString(), true, false, false, false},
-                              {"Save profile...", false, false, false, false},
-                              {"Load profile...", false, false, false, false}},
-                             "Load profile...",
-                             kLoad}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // The file chooser, answered as a user would: a name typed into it and Enter, or Cancel.
 struct ChooserRow {

@@ -3,6 +3,7 @@
 // wire bytes as the headless path.
 #include <gtest/gtest.h>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
@@ -411,7 +412,17 @@ TEST(WindowProfiles, SavedAndLoadedThroughTheFileDialog) {
     });
     watcher.start();
     const QString item = Utf8Of(h.Dlg().InterfaceText(command));
-    ASSERT_TRUE(h.RightClick(SurfacePoint(h), [&](QWidget* p) { ChooseMenuItem(p, item); }));
+    ASSERT_TRUE(h.RightClick(SurfacePoint(h), [&](QWidget* p) {
+      // The languages stay a radio pair; a line, then the profile commands, plain.
+      const QList<QAction*> actions = qobject_cast<QMenu*>(p)->actions();
+      ASSERT_EQ(actions.size(), 5);
+      EXPECT_TRUE(actions[0]->isCheckable() && actions[0]->actionGroup() &&
+                  actions[0]->actionGroup()->isExclusive());
+      EXPECT_EQ(actions[0]->actionGroup(), actions[1]->actionGroup());
+      EXPECT_TRUE(actions[2]->isSeparator());
+      EXPECT_FALSE(actions[3]->isCheckable() || actions[4]->isCheckable());
+      ChooseMenuItem(p, item);
+    }));
     h.Settle(50);
     EXPECT_TRUE(answered);
   };
