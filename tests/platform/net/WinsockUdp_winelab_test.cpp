@@ -110,18 +110,6 @@ class WinsockLab : public ::testing::Test {
   std::vector<std::uint32_t> readers_;
 };
 
-TEST_F(WinsockLab, ReceiveBufferIsTracedAsAskedAndGranted) {
-  std::vector<std::string> trace;
-  TraceInto tracing(trace);
-  auto s = Make();
-  ASSERT_EQ(s->SetReceiveBuffer(4 << 20), Error::None);
-  ASSERT_EQ(trace.size(), 1u);
-  EXPECT_EQ(trace[0].rfind("receive buffer: asked 4194304 bytes, granted ", 0), 0u) << trace[0];
-  EXPECT_NE(trace[0].find("the receive queue holds 67108864 bytes more"), std::string::npos)
-      << trace[0];
-  EXPECT_EQ(s->SetReceiveBuffer(-1), Error::Invalid);
-}
-
 TEST_F(WinsockLab, BroadcastNeedsSoBroadcast) {
   std::vector<std::string> trace;
   TraceInto tracing(trace);
@@ -223,40 +211,6 @@ TEST_F(WinsockLab, UnicastToAPortNobodyBindsLeavesTheSocketUsable) {
   Received next = WaitReceive(*tool, 100);
   EXPECT_EQ(next.error, Error::None);
   EXPECT_EQ(next.text, "still");
-}
-
-// A queue that overflows drops the newest datagrams; the next receive traces how many.
-TEST_F(WinsockLab, QueueOverflowDropsTheNewestAndTheNextReceiveTracesIt) {
-  WinsockBackend small(WinsockOptions{10 * (100 + 64)});
-  ASSERT_TRUE(small.Startup());
-  std::vector<std::string> trace;
-  TraceInto tracing(trace);
-  Error e = Error::Other;
-  auto tool = small.CreateUdp(&e);
-  ASSERT_NE(tool, nullptr);
-  ASSERT_EQ(tool->Bind({0, kToolPort}), Error::None);
-  auto peer = Bound({0, kSpare});
-  for (int i = 0; i < 40; ++i) {
-    std::string text(100, 'a');
-    text[0] = static_cast<char>('A' + i % 26);
-    ASSERT_EQ(Send(*peer, text, {tool_, kToolPort}), Error::None);
-  }
-  std::this_thread::sleep_for(500ms);  // the receive thread takes them all meanwhile
-  std::vector<std::string> got;
-  char buffer[200];
-  Endpoint from;
-  long n;
-  while ((n = tool->RecvFrom(buffer, sizeof buffer, &from, &e)) >= 0)
-    got.emplace_back(buffer, static_cast<std::size_t>(n));
-  EXPECT_EQ(e, Error::WouldBlock);
-  ASSERT_EQ(got.size(), 10u);
-  for (std::size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i][0], 'A' + static_cast<int>(i));
-  ASSERT_EQ(trace.size(), 1u);
-  EXPECT_NE(trace[0].find("receive queue full (1640 bytes): 30 datagrams dropped (30 in all)"),
-            std::string::npos)
-      << trace[0];
-  tool.reset();
-  small.Cleanup();
 }
 
 TEST_F(WinsockLab, ManySocketsEndCleanlyIdleOrUnderAFlood) {
