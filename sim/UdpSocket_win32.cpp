@@ -2,7 +2,6 @@
 // it, and windows.h must not bring the old winsock.h.
 #include <winsock2.h>
 // Then the rest.
-#include <iphlpapi.h>
 #include <mswsock.h>
 #include <windows.h>
 #include <ws2tcpip.h>
@@ -12,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/net/WinsockUdp.h"  // WsaErrorText
+#include "platform/net/WinsockUdp.h"  // WsaErrorText, ListAdapters
 #include "sim/UdpSocket.h"
 
 namespace sim {
@@ -179,31 +178,11 @@ bool UdpWaitSet::Ready(std::size_t i) const {
 }
 
 std::vector<std::uint32_t> LocalAddresses() {
+  std::vector<platform::net::InterfaceAddress> all;
   std::vector<std::uint32_t> out;
-  const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER |
-                      GAA_FLAG_SKIP_FRIENDLY_NAME;
-  ULONG size = 16 * 1024;
-  std::vector<ULONGLONG> room;  // 8-byte aligned, as the list's nodes need
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    room.assign(size / sizeof(ULONGLONG) + 1, 0);
-    size = static_cast<ULONG>(room.size() * sizeof(ULONGLONG));
-    auto* list = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(room.data());
-    const ULONG r = ::GetAdaptersAddresses(AF_INET, flags, nullptr, list, &size);
-    if (r == ERROR_BUFFER_OVERFLOW) continue;
-    if (r != ERROR_SUCCESS) return out;
-    for (const IP_ADAPTER_ADDRESSES* a = list; a != nullptr; a = a->Next) {
-      if (a->IfType == IF_TYPE_SOFTWARE_LOOPBACK || a->OperStatus != IfOperStatusUp) continue;
-      for (const IP_ADAPTER_UNICAST_ADDRESS* u = a->FirstUnicastAddress; u != nullptr;
-           u = u->Next) {
-        const sockaddr* address = u->Address.lpSockaddr;
-        if (address == nullptr || address->sa_family != AF_INET) continue;
-        sockaddr_in in{};
-        std::memcpy(&in, address, sizeof in);
-        out.push_back(ntohl(in.sin_addr.s_addr));
-      }
-    }
-    return out;
-  }
+  if (!platform::net::ListAdapters(&all)) return out;
+  for (const auto& i : all)
+    if (i.up && !i.loopback) out.push_back(i.address);
   return out;
 }
 

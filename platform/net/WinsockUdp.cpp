@@ -159,22 +159,6 @@ std::vector<InterfaceAddress> InterfacesOfAdapters(const IP_ADAPTER_ADDRESSES* f
   return out;
 }
 
-namespace {
-
-sockaddr_in ToSockaddr(const Endpoint& e) {
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(e.addr);
-  sa.sin_port = htons(e.port);
-  return sa;
-}
-
-Endpoint FromSockaddr(const sockaddr_in& sa) {
-  return Endpoint{ntohl(sa.sin_addr.s_addr), ntohs(sa.sin_port)};
-}
-
-// The IPv4 addresses of this machine's adapters, listed afresh for every call: adapters come and
-// go while the tool runs. False if the system refused.
 bool ListAdapters(std::vector<InterfaceAddress>* out) {
   const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
   ULONG size = 16 * 1024;
@@ -195,6 +179,20 @@ bool ListAdapters(std::vector<InterfaceAddress>* out) {
     if (r != ERROR_BUFFER_OVERFLOW) return false;
   }
   return false;
+}
+
+namespace {
+
+sockaddr_in ToSockaddr(const Endpoint& e) {
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_addr.s_addr = htonl(e.addr);
+  sa.sin_port = htons(e.port);
+  return sa;
+}
+
+Endpoint FromSockaddr(const sockaddr_in& sa) {
+  return Endpoint{ntohl(sa.sin_addr.s_addr), ntohs(sa.sin_port)};
 }
 
 class WinsockSocket final : public Socket, private ReceiveSource {

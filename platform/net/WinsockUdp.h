@@ -40,6 +40,11 @@ std::string WsaErrorText(int wsaError);
 // counts as able to broadcast (BroadcastInterfaces then keeps one address per adapter that is up).
 std::vector<InterfaceAddress> InterfacesOfAdapters(const _IP_ADAPTER_ADDRESSES_LH* first);
 
+// The IPv4 addresses of this machine's adapters (GetAdaptersAddresses, then InterfacesOfAdapters),
+// listed afresh for every call: adapters come and go while the tool runs. False if the system
+// refused.
+bool ListAdapters(std::vector<InterfaceAddress>* out);
+
 struct WinsockOptions {
   // Room of the receive thread's queue, which holds datagrams until the dialog reads them.
   std::size_t queueBytes = std::size_t{64} << 20;
