@@ -101,7 +101,9 @@ TEST_P(DiscoveryBurst, EveryReplyIsListedEveryTime) {
         "cd '" + folder.Path().string() + "' && " + "{ printf 'click 1000\\n'; sleep " +
         std::to_string(row.stallMs / 1000.0) + "; printf 'pump 2500\\nget 1004\\nquit\\n'; } | " +
         env + testing_support::ToolCommand("kestrival-headless") + " > out.txt 2> err.txt";
-    ASSERT_EQ(lab.Exec(tool, cmd, nullptr, 120s), 0) << folder.Read("err.txt");
+    ASSERT_EQ(lab.Exec(tool, cmd, nullptr, 120s), 0) << "stderr:\n"
+                                                     << folder.Read("err.txt") << "stdout:\n"
+                                                     << folder.Read("out.txt");
     EXPECT_EQ(ListedLines(folder.Read("out.txt")), static_cast<long>(row.readers))
         << "run " << run + 1;
   }
@@ -255,7 +257,9 @@ TEST_P(ProgramSearchOnEveryLink, ListsEveryReaderItCanReach) {
   const std::string cmd = "cd '" + folder.Path().string() + "' && " +
                           testing_support::ToolCommand("kestrival-headless") +
                           " < in.txt > out.txt 2> err.txt";
-  ASSERT_EQ(lab.Exec(tool, cmd, nullptr, 120s), 0) << folder.Read("err.txt");
+  ASSERT_EQ(lab.Exec(tool, cmd, nullptr, 120s), 0) << "stderr:\n"
+                                                   << folder.Read("err.txt") << "stdout:\n"
+                                                   << folder.Read("out.txt");
   const std::string out = testing_support::LinuxLineEnds(folder.Read("out.txt"));
   const bool reachable = !row.toolSegments.empty();
   testing_support::DialogHarness h;
